@@ -1,0 +1,21 @@
+#pragma once
+// GDI-style copies between device contexts of imaging.h buffers.
+// Both rectangles are clipped against their buffers; a copy within one buffer
+// behaves like memmove (overlap is safe).
+#include "imaging/imaging.h"
+
+namespace orvane::imaging {
+
+constexpr unsigned kSrcCopy = 0x00CC0020;
+enum StretchMode : int { kBlackOnWhite = 1, kColorOnColor = 3, kHalftone = 4 };
+
+bool BitBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+            int srcX, int srcY, unsigned rop = kSrcCopy);
+// Stretches the source rectangle onto the destination rectangle. kHalftone is an
+// area-average resample; other modes pick the nearest pixel.
+bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                int srcX, int srcY, int srcWidth, int srcHeight, unsigned rop = kSrcCopy);
+// Stretch mode of a device context; returns the previous mode.
+int SetStretchBltMode(DeviceContext dc, int mode);
+
+}  // namespace orvane::imaging

@@ -1,0 +1,107 @@
+#pragma once
+// Our own imaging library: the file conversions and the bitmap / work-buffer
+// functions the programs call by the names they have always used.
+//
+// Handles are small non-negative integers into one table shared by bitmaps and
+// work buffers (so the size functions answer for both); -1 means none or failure.
+// A work buffer's device context is a non-zero number that the GDI-style calls
+// of gdi.h accept; 0 is "no device context". Pixels are 32-bit XRGB rows
+// (QImage::Format_RGB32) that a QImage wraps without a copy.
+//
+// Nothing here crashes on bad input: a failed load returns -1 and leaves the
+// reason in LastError() (53 file not found, 481 picture that cannot be read,
+// as the run time numbers them).
+#include <cstdint>
+#include <string>
+
+class QImage;
+
+namespace orvane::imaging {
+
+using Handle = std::int32_t;
+using DeviceContext = std::int64_t;
+constexpr Handle kNoHandle = -1;
+
+// Largest picture the readers accept, per side.
+constexpr int kMaxDimension = 20000;
+
+enum ErrorNumber : int {
+  kNoError = 0,
+  kFileNotFound = 53,
+  kInvalidPicture = 481,
+  kOutOfMemory = 7,
+};
+// Error number of the last failed call on this thread.
+int LastError();
+
+// Progress callback: value is the cumulative progress of the current operation,
+// 0 at its start and 100 at its end. A non-zero result asks the operation to
+// stop; a stopped conversion leaves no output file.
+using ProgressProc = std::int16_t (*)(std::int16_t value);
+
+// ---- File conversions ----
+// JPEG file to 24-bit bitmap file. The output file is removed first, so a failed
+// decode never leaves an older file behind. Returns true on success.
+bool DoDecompress(const std::string& jpegFile, const std::string& bitmapFile);
+// As DoDecompress, but decodes with DCT scaling (1/2, 1/4, 1/8) to the smallest
+// size that still covers targetWidth x targetHeight; the caller stretches the rest.
+bool DoDecompressScaled(const std::string& jpegFile, const std::string& bitmapFile,
+                        int targetWidth, int targetHeight);
+// Bitmap file to JPEG file (quality 90).
+bool DoCompress(const std::string& bitmapFile, const std::string& jpegFile);
+// Picture file (JPEG or bitmap, recognised by content) to an 8-bit bitmap file
+// with a 256-colour palette and error-diffusion dithering.
+bool Do24To8(const std::string& pictureFile, const std::string& bitmapFile);
+void SetProgressCallback(ProgressProc proc);
+
+// ---- Bitmaps ----
+Handle LoadBitMap(const std::string& file);
+// Loads a bitmap whose pixels of colour (red, green, blue) are transparent when
+// blitted with DoBlitToWork flag 1.
+Handle LoadBitMapEx(const std::string& file, std::uint8_t red, std::uint8_t green,
+                    std::uint8_t blue);
+Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
+                    std::uint8_t blue);
+void UnloadBitMap(Handle bitmap);
+int GetGCBitmapWidth(Handle handle);   // bitmap or work buffer; 0 for none
+int GetGCBitmapHeight(Handle handle);
+
+// ---- Work buffers ----
+// A black buffer of width x height; hDC and flags are accepted and ignored (every
+// buffer is 32-bit). Sizes of 0 or below, or above kMaxDimension, fail.
+Handle CreateWorkBuff(int width, int height, DeviceContext hDC, int flags);
+void DestroyWorkBuff(Handle buffer);
+DeviceContext GetWorkBuffHDC(Handle buffer);  // 0 when the handle is no buffer
+
+// Copies the whole bitmap (or buffer) into the buffer at (x, y), clipped.
+// flag 1: pixels of the bitmap's transparent colour (LoadBitMapEx) are skipped.
+// The other arguments are kept for the callers' sake and ignored.
+void DoBlitToWork(Handle buffer, int x, int y, Handle bitmap, int a = 0, int b = 0,
+                  int c = 0, int d = 0, int flag = 0, int e = 0, int f = 0);
+// Mixes the bitmap into the buffer at (x, y): level is the bitmap's translucency
+// in percent, result = bitmap x (100 - level) / 100 + buffer x level / 100; 0 is
+// opaque. width and height 0 mean the whole bitmap; levels above 100 are clamped.
+void DoBlitToWorkWOP(Handle buffer, int x, int y, Handle bitmap, int srcX, int srcY,
+                     int width, int height, int a, int b, int level, int c = 0);
+
+// Writes the buffer (or bitmap) as a 24-bit bitmap file; false on failure.
+bool SaveBitmap(const std::string& file, Handle buffer);
+// Rewrites a bitmap file as an 8-bit one in place (reduced as Do24To8 does).
+bool RemapBMP(const std::string& inFile, const std::string& outFile);
+
+// The filter pass: a small smoothing kernel over the whole buffer, in place.
+void SetFilterParameters(int a, int b, int c, int d);
+bool FilterBitmap(Handle buffer);
+void SetFilterProgressCallback(ProgressProc proc);
+void KillFilter();  // stops a running FilterBitmap at its next row
+
+// Asks nothing of the system: the slide show then reads the password setting.
+std::int16_t DispPropUp();
+
+// The buffer's pixels, wrapped without a copy (a null QImage for no buffer).
+// Valid until the buffer is destroyed.
+QImage WorkBuffImage(Handle handle);
+// The handle behind a device context, or -1.
+Handle HandleOfDC(DeviceContext hDC);
+
+}  // namespace orvane::imaging
