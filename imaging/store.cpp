@@ -1,0 +1,146 @@
+#include "imaging/store.h"
+
+#include <QImage>
+#include <algorithm>
+#include <new>
+#include <vector>
+
+namespace orvane::imaging {
+
+namespace detail {
+namespace {
+
+// A device context is this base plus the handle, so that 0 never is one and a
+// stray small number is not mistaken for one.
+constexpr DeviceContext kDCBase = 0x4F000000;
+
+std::vector<std::unique_ptr<Picture>>& Table() {
+  static std::vector<std::unique_ptr<Picture>> table;
+  return table;
+}
+
+thread_local int lastError = kNoError;
+
+}  // namespace
+
+std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill) {
+  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension) {
+    SetLastError(kInvalidPicture);
+    return nullptr;
+  }
+  auto picture = std::make_unique<Picture>();
+  const std::size_t count = std::size_t(width) * std::size_t(height);
+  picture->pixels.reset(new (std::nothrow) std::uint32_t[count]);
+  if (!picture->pixels) {
+    SetLastError(kOutOfMemory);
+    return nullptr;
+  }
+  std::fill_n(picture->pixels.get(), count, fill);
+  picture->width = width;
+  picture->height = height;
+  return picture;
+}
+
+Handle Insert(std::unique_ptr<Picture> picture) {
+  auto& table = Table();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (!table[i]) {
+      table[i] = std::move(picture);
+      return Handle(i);
+    }
+  }
+  table.push_back(std::move(picture));
+  return Handle(table.size() - 1);
+}
+
+Picture* Find(Handle handle) {
+  auto& table = Table();
+  if (handle < 0 || std::size_t(handle) >= table.size()) return nullptr;
+  return table[std::size_t(handle)].get();
+}
+
+Picture* FindBuffer(Handle handle) {
+  Picture* p = Find(handle);
+  return p && p->isWorkBuffer ? p : nullptr;
+}
+
+Picture* FindByDC(DeviceContext dc) { return FindBuffer(HandleOfDC(dc)); }
+
+void Erase(Handle handle) {
+  auto& table = Table();
+  if (handle < 0 || std::size_t(handle) >= table.size()) return;
+  table[std::size_t(handle)].reset();
+  while (!table.empty() && !table.back()) table.pop_back();
+}
+
+void SetLastError(int number) { lastError = number; }
+
+DeviceContext DCOfHandle(Handle handle) { return kDCBase + handle; }
+
+Handle HandleFromDC(DeviceContext dc) {
+  if (dc < kDCBase || dc - kDCBase > DeviceContext(INT32_MAX)) return kNoHandle;
+  return Handle(dc - kDCBase);
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+int LastError() { return lastError; }
+
+Handle CreateWorkBuff(int width, int height, DeviceContext /*hDC*/, int /*flags*/) {
+  auto picture = NewPicture(width, height, kOpaque);
+  if (!picture) return kNoHandle;
+  picture->isWorkBuffer = true;
+  return Insert(std::move(picture));
+}
+
+void DestroyWorkBuff(Handle buffer) {
+  if (FindBuffer(buffer)) Erase(buffer);
+}
+
+DeviceContext GetWorkBuffHDC(Handle buffer) {
+  return FindBuffer(buffer) ? DCOfHandle(buffer) : 0;
+}
+
+Handle HandleOfDC(DeviceContext hDC) {
+  const Handle handle = HandleFromDC(hDC);
+  return FindBuffer(handle) ? handle : kNoHandle;
+}
+
+Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
+                    std::uint8_t blue) {
+  auto picture = NewPicture(width, height, MakePixel(red, green, blue));
+  if (!picture) return kNoHandle;
+  return Insert(std::move(picture));
+}
+
+void UnloadBitMap(Handle bitmap) {
+  Picture* p = Find(bitmap);
+  if (p && !p->isWorkBuffer) Erase(bitmap);
+}
+
+int GetGCBitmapWidth(Handle handle) {
+  const Picture* p = Find(handle);
+  return p ? p->width : 0;
+}
+
+int GetGCBitmapHeight(Handle handle) {
+  const Picture* p = Find(handle);
+  return p ? p->height : 0;
+}
+
+QImage WorkBuffImage(Handle handle) {
+  Picture* p = Find(handle);
+  if (!p) return QImage();
+  QImage image(reinterpret_cast<uchar*>(p->pixels.get()), p->width, p->height,
+               qsizetype(p->width) * 4, QImage::Format_RGB32);
+  // 96 dpi, so that text drawn with QPainter measures the same on every machine.
+  image.setDotsPerMeterX(3780);
+  image.setDotsPerMeterY(3780);
+  return image;
+}
+
+std::int16_t DispPropUp() { return 0; }
+
+}  // namespace orvane::imaging

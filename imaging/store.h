@@ -1,0 +1,59 @@
+#pragma once
+// The handle table behind imaging.h: every bitmap and work buffer is a Picture
+// with its own 32-bit XRGB pixel store. Internal to the imaging library.
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "imaging/gdi.h"
+#include "imaging/imaging.h"
+
+namespace orvane::imaging::detail {
+
+// Pixels are stored with the alpha byte set (0xFFRRGGBB): QImage::Format_RGB32
+// expects it, and QPainter writes it.
+constexpr std::uint32_t kOpaque = 0xFF000000u;
+
+inline std::uint32_t MakePixel(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  return kOpaque | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | b;
+}
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::unique_ptr<std::uint32_t[]> pixels;  // width * height, rows top-down
+  bool isWorkBuffer = false;
+  std::optional<std::uint32_t> colourKey;   // RGB (no alpha) skipped by blit flag 1
+  int stretchMode = kBlackOnWhite;
+
+  std::uint32_t* Row(int y) { return pixels.get() + std::size_t(y) * std::size_t(width); }
+  const std::uint32_t* Row(int y) const {
+    return pixels.get() + std::size_t(y) * std::size_t(width);
+  }
+};
+
+// Allocates a width x height picture filled with `fill`; nullptr (and
+// kOutOfMemory / kInvalidPicture in LastError) when the size is out of range or
+// memory runs out.
+std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill);
+
+// Takes ownership and returns the new handle (the lowest free slot).
+Handle Insert(std::unique_ptr<Picture> picture);
+// The picture behind a handle, or nullptr.
+Picture* Find(Handle handle);
+Picture* FindBuffer(Handle handle);  // only work buffers
+Picture* FindByDC(DeviceContext dc);
+void Erase(Handle handle);
+
+void SetLastError(int number);
+
+DeviceContext DCOfHandle(Handle handle);
+Handle HandleFromDC(DeviceContext dc);  // the number behind dc, unchecked
+
+// A rectangle copy clipped against both pictures: (x, y, width, height) in dst
+// from (srcX, srcY) in src. Returns false when nothing is left to copy; else the
+// arguments are narrowed to the part inside both pictures.
+bool ClipCopy(const Picture& dst, const Picture& src, int& x, int& y, int& width,
+              int& height, int& srcX, int& srcY);
+
+}  // namespace orvane::imaging::detail

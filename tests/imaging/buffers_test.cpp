@@ -1,0 +1,163 @@
+// The handle table, device contexts and BitBlt between work buffers.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <vector>
+
+#include "imaging/gdi.h"
+#include "imaging/imaging.h"
+
+namespace orvane::imaging {
+namespace {
+
+// Fills a buffer so that every pixel tells where it came from: (x, y) -> x + 16 * y.
+void FillIndexed(Handle buffer) {
+  QImage image = WorkBuffImage(buffer);
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      image.setPixel(x, y, 0xFF000000u | unsigned(x + 16 * y));
+}
+
+unsigned At(Handle buffer, int x, int y) {
+  return WorkBuffImage(buffer).pixel(x, y) & 0xFFFFFFu;
+}
+
+TEST(WorkBuffers, CreateQueryDestroy) {
+  const Handle a = CreateWorkBuff(20, 10, 0, 0);
+  const Handle b = CreateWorkBuff(3, 4, 0, 0);
+  ASSERT_GE(a, 0);
+  ASSERT_GE(b, 0);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(GetGCBitmapWidth(a), 20);
+  EXPECT_EQ(GetGCBitmapHeight(a), 10);
+  const DeviceContext dc = GetWorkBuffHDC(a);
+  EXPECT_NE(dc, 0);
+  EXPECT_NE(dc, GetWorkBuffHDC(b));
+  EXPECT_EQ(HandleOfDC(dc), a);
+  EXPECT_EQ(At(a, 19, 9), 0u) << "a new buffer is black";
+
+  DestroyWorkBuff(a);
+  EXPECT_EQ(GetGCBitmapWidth(a), 0);
+  EXPECT_EQ(GetWorkBuffHDC(a), 0);
+  EXPECT_EQ(HandleOfDC(dc), kNoHandle);
+  EXPECT_TRUE(WorkBuffImage(a).isNull());
+  DestroyWorkBuff(a);  // twice is harmless
+  EXPECT_EQ(GetGCBitmapWidth(b), 3) << "other buffers stay";
+  DestroyWorkBuff(b);
+}
+
+TEST(WorkBuffers, BadSizesAndHandlesFailQuietly) {
+  for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-1, 5}, {kMaxDimension + 1, 1}})
+    EXPECT_EQ(CreateWorkBuff(w, h, 0, 0), kNoHandle) << w << "x" << h;
+  for (Handle bad : {-1, 0, 7, 100000}) {
+    EXPECT_EQ(GetGCBitmapWidth(bad), 0);
+    EXPECT_EQ(GetGCBitmapHeight(bad), 0);
+    EXPECT_EQ(GetWorkBuffHDC(bad), 0);
+    DestroyWorkBuff(bad);
+    UnloadBitMap(bad);
+  }
+  for (DeviceContext dc : {DeviceContext(0), DeviceContext(1), DeviceContext(-5)})
+    EXPECT_EQ(HandleOfDC(dc), kNoHandle);
+  EXPECT_FALSE(BitBlt(0, 0, 0, 1, 1, 12345, 0, 0));
+}
+
+TEST(WorkBuffers, BitmapHasNoDeviceContextAndBufferCannotBeUnloaded) {
+  const Handle bitmap = CreateBitMap(4, 2, 10, 20, 30);
+  ASSERT_GE(bitmap, 0);
+  EXPECT_EQ(GetGCBitmapWidth(bitmap), 4);
+  EXPECT_EQ(GetWorkBuffHDC(bitmap), 0);
+  DestroyWorkBuff(bitmap);  // not a buffer: no-op
+  EXPECT_EQ(GetGCBitmapWidth(bitmap), 4);
+  UnloadBitMap(bitmap);
+  EXPECT_EQ(GetGCBitmapWidth(bitmap), 0);
+}
+
+TEST(WorkBuffers, ImageWrapsPixelsAt96Dpi) {
+  const Handle buffer = CreateWorkBuff(40, 30, 0, 0);
+  QImage image = WorkBuffImage(buffer);
+  ASSERT_FALSE(image.isNull());
+  EXPECT_EQ(image.format(), QImage::Format_RGB32);
+  EXPECT_EQ(image.dotsPerMeterX(), 3780);
+  EXPECT_EQ(image.dotsPerMeterY(), 3780);
+  {
+    QPainter painter(&image);
+    painter.fillRect(5, 5, 10, 10, QColor(200, 100, 50));
+  }
+  // Painting on the wrapper changed the buffer itself.
+  EXPECT_EQ(At(buffer, 7, 7), 0xC86432u);
+  EXPECT_EQ(WorkBuffImage(buffer).constBits(), image.constBits());
+  DestroyWorkBuff(buffer);
+}
+
+struct BlitCase {
+  const char* name;
+  int x, y, w, h, srcX, srcY;
+};
+
+// Copies between two 16x16 buffers and checks every destination pixel against a
+// straightforward model of a clipped copy.
+TEST(BitBltTest, ClipsAgainstBothBuffers) {
+  const BlitCase cases[] = {
+      {"inside", 2, 3, 5, 4, 1, 1},
+      {"negative destination", -3, -2, 6, 6, 0, 0},
+      {"negative source", 0, 0, 6, 6, -4, -1},
+      {"beyond destination edge", 12, 13, 10, 10, 0, 0},
+      {"beyond source edge", 0, 0, 10, 10, 10, 12},
+      {"wholly outside", 20, 0, 4, 4, 0, 0},
+      {"source wholly outside", 0, 0, 4, 4, -10, 0},
+      {"empty", 1, 1, 0, 5, 0, 0},
+      {"huge", -2000000000, -2000000000, 2100000000, 2100000000, 0, 0},
+  };
+  for (const BlitCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Handle src = CreateWorkBuff(16, 16, 0, 0);
+    const Handle dst = CreateWorkBuff(16, 16, 0, 0);
+    FillIndexed(src);
+    EXPECT_TRUE(BitBlt(GetWorkBuffHDC(dst), c.x, c.y, c.w, c.h, GetWorkBuffHDC(src),
+                       c.srcX, c.srcY, kSrcCopy));
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const long long sx = (long long)c.srcX + (x - c.x), sy = (long long)c.srcY + (y - c.y);
+        const bool copied = x >= c.x && x < (long long)c.x + c.w && y >= c.y &&
+                            y < (long long)c.y + c.h && sx >= 0 && sx < 16 && sy >= 0 &&
+                            sy < 16;
+        const unsigned want = copied ? unsigned(sx + 16 * sy) : 0u;
+        ASSERT_EQ(At(dst, x, y), want) << "at " << x << "," << y;
+      }
+    DestroyWorkBuff(src);
+    DestroyWorkBuff(dst);
+  }
+}
+
+TEST(BitBltTest, OverlapWithinOneBufferActsLikeMemmove) {
+  const BlitCase cases[] = {
+      {"down right", 2, 3, 10, 10, 0, 0},
+      {"up left", 0, 0, 10, 10, 3, 2},
+      {"right only", 1, 0, 15, 16, 0, 0},
+      {"left only", 0, 0, 15, 16, 1, 0},
+      {"down only", 0, 1, 16, 15, 0, 0},
+      {"up only", 0, 0, 16, 15, 0, 1},
+  };
+  for (const BlitCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Handle buffer = CreateWorkBuff(16, 16, 0, 0);
+    FillIndexed(buffer);
+    std::vector<unsigned> before(256);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) before[x + 16 * y] = At(buffer, x, y);
+    const DeviceContext dc = GetWorkBuffHDC(buffer);
+    EXPECT_TRUE(BitBlt(dc, c.x, c.y, c.w, c.h, dc, c.srcX, c.srcY));
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const bool inside = x >= c.x && x < c.x + c.w && y >= c.y && y < c.y + c.h;
+        const unsigned want =
+            inside ? before[(c.srcX + x - c.x) + 16 * (c.srcY + y - c.y)] : before[x + 16 * y];
+        ASSERT_EQ(At(buffer, x, y), want) << "at " << x << "," << y;
+      }
+    DestroyWorkBuff(buffer);
+  }
+}
+
+}  // namespace
+}  // namespace orvane::imaging
