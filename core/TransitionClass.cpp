@@ -1,0 +1,286 @@
+#include "core/TransitionClass.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <cmath>
+#include <numeric>
+#include <random>
+#include <utility>
+
+#include "imaging/gdi.h"
+
+namespace orvane::core {
+
+namespace im = orvane::imaging;
+
+namespace {
+
+// Nearest integer, halves to the even neighbour (the conversion of a fraction
+// into a whole number everywhere in the system).
+int Nearest(double value) {
+  double whole = std::floor(value);
+  const double fraction = value - whole;
+  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) whole += 1.0;
+  return static_cast<int>(whole);
+}
+
+// floor(random x upper), an index in 0 .. upper - 1 (0 when upper is 0).
+std::size_t PickIndex(double random, std::size_t upper) {
+  if (upper == 0) return 0;
+  const double scaled = std::floor(random * static_cast<double>(upper));
+  // A value just below 1 can round up to upper itself; NaN and out-of-range
+  // values are held inside the table as well.
+  if (!(scaled >= 0.0)) return 0;
+  if (scaled >= static_cast<double>(upper)) return upper - 1;
+  return static_cast<std::size_t>(scaled);
+}
+
+RandomSource ClockSeededSource() {
+  std::random_device device;
+  const auto ticks = static_cast<std::uint64_t>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  std::seed_seq seed{device(), static_cast<unsigned>(ticks), static_cast<unsigned>(ticks >> 32)};
+  auto engine = std::make_shared<std::mt19937>(seed);
+  return [engine]() { return static_cast<double>((*engine)()) / 4294967296.0; };
+}
+
+constexpr int kBlockOutTiles = 93;
+constexpr int kBlockOutTilesPerCall = 11;
+constexpr int kFastBlockOutTiles = 180;
+constexpr int kShufflePasses = 5;
+
+}  // namespace
+
+void ShuffleTileOrder(std::vector<int>& order, const RandomSource& random) {
+  if (order.empty()) return;
+  const std::size_t upper = order.size() - 1;
+  for (int pass = 0; pass < kShufflePasses; ++pass) {
+    for (std::size_t swap = 0; swap <= upper; ++swap) {
+      const std::size_t a = PickIndex(random(), upper);
+      const std::size_t b = PickIndex(random(), upper);
+      std::swap(order[a], order[b]);
+    }
+  }
+}
+
+TransitionClass::TransitionClass(RandomSource random) { SetRandomSource(std::move(random)); }
+
+TransitionClass::~TransitionClass() {
+  if (workBuffer_ > im::kNoHandle) im::DestroyWorkBuff(workBuffer_);
+  workBuffer_ = im::kNoHandle;
+}
+
+void TransitionClass::SetRandomSource(RandomSource random) {
+  random_ = random ? std::move(random) : ClockSeededSource();
+}
+
+void TransitionClass::InitTrasitions(im::DeviceContext destDC, int width, int height,
+                                     const std::string& folder) {
+  if (workBuffer_ != im::kNoHandle) return;
+  destDC_ = destDC;
+  width_ = width;
+  height_ = height;
+  folder_ = folder;
+  workBuffer_ = im::CreateWorkBuff(width, height, destDC, 0);
+}
+
+void TransitionClass::AddSourcePic(im::DeviceContext srcDC, int width, int height, int x,
+                                   int y) {
+  if (workBuffer_ == im::kNoHandle) return;
+  srcDC_ = srcDC;
+  srcX_ = x;
+  srcY_ = y;
+  width_ = width;
+  height_ = height;
+}
+
+bool TransitionClass::Transition() {
+  switch (transType_) {
+    case kNoTransition:
+      Copy(0, 0, width_, height_);
+      Finish();
+      break;
+    case kVerticalBlinds: StepBlinds(true); break;
+    case kHorizontalBlinds: StepBlinds(false); break;
+    case kVerticalSweep: StepSweep(true); break;
+    case kHorizontalSweep: StepSweep(false); break;
+    case kBoxedIn: StepBoxedIn(); break;
+    case kHorizontalCenterSweep: StepCenterSweep(true); break;
+    case kVerticalCenterSweep: StepCenterSweep(false); break;
+    case kBlockOut: StepBlockOut(kBlockOutTiles, kBlockOutTilesPerCall); break;
+    case kFastBlockOut: StepBlockOut(kFastBlockOutTiles, 0); break;
+    case kCenterPush: StepCenterPush(); break;
+    default:
+      return false;  // no step; such a kind never finishes
+  }
+  if (!done_) return false;
+  done_ = false;
+  return true;
+}
+
+void TransitionClass::Copy(int x, int y, int width, int height) {
+  im::BitBlt(destDC_, x, y, width, height, srcDC_, srcX_ + x, srcY_ + y, im::kSrcCopy);
+}
+
+void TransitionClass::Finish() {
+  started_ = false;
+  done_ = true;
+}
+
+// Strips of BlindSize columns (rows), plus a narrower last one for the rest;
+// every step reveals the next column (row) of each strip.
+void TransitionClass::StepBlinds(bool columns) {
+  if (!started_) {
+    // A size below 1 would divide by zero; it is taken as 1.
+    const int size = std::max(1, blindSize_);
+    const int extent = std::max(0, columns ? width_ : height_);
+    const int whole = extent / size;
+    strips_.clear();
+    for (int k = 0; k < whole; ++k) strips_.push_back({k * size, (k + 1) * size});
+    if (extent % size != 0) strips_.push_back({whole * size, extent});
+    blindStep_ = 1;
+    blindLimit_ = size;
+    interval_ = speed_ * 5;
+    started_ = true;
+  }
+  if (blindStep_ > blindLimit_) {
+    Finish();
+    return;
+  }
+  for (Strip& strip : strips_) {
+    if (strip.next >= strip.end) continue;
+    if (columns) {
+      Copy(strip.next, 0, 1, height_);
+    } else {
+      Copy(0, strip.next, width_, 1);
+    }
+    ++strip.next;
+  }
+  ++blindStep_;
+}
+
+// One row (column) per call from the top (left); the call after the last finishes.
+void TransitionClass::StepSweep(bool rows) {
+  if (!started_) {
+    sweepNext_ = 0;
+    interval_ = speed_;
+    started_ = true;
+  }
+  if (sweepNext_ >= (rows ? height_ : width_)) {
+    Finish();
+    return;
+  }
+  if (rows) {
+    Copy(0, sweepNext_, width_, 1);
+  } else {
+    Copy(sweepNext_, 0, 1, height_);
+  }
+  ++sweepNext_;
+}
+
+// A frame per call, from the edges inward.
+void TransitionClass::StepBoxedIn() {
+  if (!started_) {
+    frameLeft_ = 0;
+    frameTop_ = 0;
+    frameRight_ = width_;
+    frameBottom_ = height_;
+    interval_ = speed_;
+    started_ = true;
+  }
+  if (frameLeft_ > frameRight_ || frameTop_ > frameBottom_) {
+    Finish();
+    return;
+  }
+  Copy(frameLeft_, frameTop_, 1, frameBottom_);
+  Copy(frameLeft_, frameBottom_, frameRight_, 1);
+  Copy(frameLeft_, frameTop_, frameRight_, 1);
+  Copy(frameRight_, frameTop_, 1, frameBottom_);
+  ++frameLeft_;
+  ++frameTop_;
+  --frameRight_;
+  --frameBottom_;
+}
+
+// One column (row) each side of the centre per call, outward.
+void TransitionClass::StepCenterSweep(bool columns) {
+  const int extent = columns ? width_ : height_;
+  if (!started_) {
+    centreLow_ = Nearest(extent / 2.0);
+    centreHigh_ = centreLow_ + 1;
+    interval_ = speed_;
+    started_ = true;
+  }
+  const auto line = [&](int at) {
+    if (columns) {
+      Copy(at, 0, 1, height_);
+    } else {
+      Copy(0, at, width_, 1);
+    }
+  };
+  bool drew = false;
+  if (centreLow_ >= 0) {
+    line(centreLow_--);
+    drew = true;
+  }
+  if (centreHigh_ < extent) {
+    line(centreHigh_++);
+    drew = true;
+  }
+  if (!drew) Finish();
+}
+
+// Tiles of a tilesPerSide x tilesPerSide grid in shuffled order, at most
+// tilesPerCall a call (0: no limit).
+void TransitionClass::StepBlockOut(int tilesPerSide, int tilesPerCall) {
+  if (!started_) {
+    tilesPerSide_ = tilesPerSide;
+    tileOrder_.resize(static_cast<std::size_t>(tilesPerSide) * tilesPerSide);
+    std::iota(tileOrder_.begin(), tileOrder_.end(), 0);
+    ShuffleTileOrder(tileOrder_, random_);
+    tileNext_ = 0;
+    tileWidth_ = std::max(0, width_) / (tilesPerSide - 1) + 1;
+    tileHeight_ = std::max(0, height_) / (tilesPerSide - 1) + 1;
+    interval_ = 1;
+    started_ = true;
+  }
+  for (int drawn = 0; tilesPerCall == 0 || drawn < tilesPerCall; ++drawn) {
+    if (tileNext_ >= tileOrder_.size()) {
+      Finish();
+      return;
+    }
+    const int tile = tileOrder_[tileNext_++];
+    const int row = tile / tilesPerSide_;
+    const int column = tile - tilesPerSide_ * row;
+    Copy(column * tileWidth_, row * tileHeight_, tileWidth_, tileHeight_);
+  }
+}
+
+// Both halves of the destination move one column outward from the centre each
+// call, and the source's next outer columns enter at the centre.
+void TransitionClass::StepCenterPush() {
+  if (!started_) {
+    const int centre = Nearest(width_ / 2.0);
+    pushA_ = 0;
+    pushB_ = width_ - 1;
+    pushCount_ = centre;
+    pushLeftEdge_ = centre - 1;
+    pushCentre_ = centre;
+    pushHalf_ = std::max(0, width_) / 2;
+    interval_ = speed_;
+    started_ = true;
+  }
+  im::BitBlt(destDC_, -1, 0, pushHalf_, height_, destDC_, 0, 0, im::kSrcCopy);
+  im::BitBlt(destDC_, pushLeftEdge_, 0, 1, height_, srcDC_, srcX_ + pushA_, srcY_, im::kSrcCopy);
+  im::BitBlt(destDC_, pushCentre_ + 1, 0, pushHalf_, height_, destDC_, pushCentre_, 0,
+             im::kSrcCopy);
+  im::BitBlt(destDC_, pushCentre_, 0, 1, height_, srcDC_, srcX_ + pushB_, srcY_, im::kSrcCopy);
+  ++pushA_;
+  --pushB_;
+  --pushCount_;
+  // A width of 0 or 1 starts the count at 0; it still ends after one call.
+  if (pushCount_ <= 0) Finish();
+}
+
+}  // namespace orvane::core
