@@ -61,4 +61,53 @@ bool BitBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContex
   return true;
 }
 
+void DoBlitToWork(Handle buffer, int x, int y, Handle bitmap, int, int, int, int, int flag,
+                  int, int) {
+  Picture* to = FindBuffer(buffer);
+  const Picture* from = Find(bitmap);
+  if (!to || !from) return;
+  int width = from->width, height = from->height, srcX = 0, srcY = 0;
+  if (!ClipCopy(*to, *from, x, y, width, height, srcX, srcY)) return;
+  // A buffer blitted into itself: walk the rows away from the overlap.
+  const bool keyed = flag == 1 && from->colourKey.has_value();
+  const std::uint32_t key = keyed ? *from->colourKey : 0;
+  const bool downwards = to == from && y > srcY;
+  for (int i = 0; i < height; ++i) {
+    const int row = downwards ? height - 1 - i : i;
+    std::uint32_t* d = to->Row(y + row) + x;
+    const std::uint32_t* s = from->Row(srcY + row) + srcX;
+    if (!keyed) {
+      std::memmove(d, s, std::size_t(width) * 4);
+      continue;
+    }
+    for (int k = 0; k < width; ++k)
+      if ((s[k] & 0xFFFFFFu) != key) d[k] = s[k];
+  }
+}
+
+void DoBlitToWorkWOP(Handle buffer, int x, int y, Handle bitmap, int srcX, int srcY,
+                     int width, int height, int, int, int level, int) {
+  Picture* to = FindBuffer(buffer);
+  const Picture* from = Find(bitmap);
+  if (!to || !from || to == from) return;
+  if (width == 0) width = from->width - std::max(srcX, 0);
+  if (height == 0) height = from->height - std::max(srcY, 0);
+  if (!ClipCopy(*to, *from, x, y, width, height, srcX, srcY)) return;
+  const std::uint32_t keep = std::uint32_t(std::clamp(level, 0, 100));  // share of the buffer
+  const std::uint32_t take = 100 - keep;                                 // share of the bitmap
+  for (int row = 0; row < height; ++row) {
+    std::uint32_t* d = to->Row(y + row) + x;
+    const std::uint32_t* s = from->Row(srcY + row) + srcX;
+    for (int k = 0; k < width; ++k) {
+      const std::uint32_t a = s[k], b = d[k];
+      std::uint32_t out = kOpaque;
+      for (int shift = 0; shift <= 16; shift += 8) {
+        const std::uint32_t v = (((a >> shift) & 255) * take + ((b >> shift) & 255) * keep + 50) / 100;
+        out |= v << shift;
+      }
+      d[k] = out;
+    }
+  }
+}
+
 }  // namespace orvane::imaging

@@ -30,6 +30,7 @@ enum ErrorNumber : int {
   kFileNotFound = 53,
   kInvalidPicture = 481,
   kOutOfMemory = 7,
+  kPathFileAccess = 75,  // an output file could not be written
 };
 // Error number of the last failed call on this thread.
 int LastError();
@@ -60,6 +61,10 @@ Handle LoadBitMap(const std::string& file);
 // blitted with DoBlitToWork flag 1.
 Handle LoadBitMapEx(const std::string& file, std::uint8_t red, std::uint8_t green,
                     std::uint8_t blue);
+// Loads a picture (JPEG or bitmap) for display at about targetWidth x
+// targetHeight: JPEGs are decoded with DCT scaling to the smallest size that
+// still covers the target (see DoDecompressScaled); bitmaps load at full size.
+Handle LoadBitMapScaled(const std::string& file, int targetWidth, int targetHeight);
 Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
                     std::uint8_t blue);
 void UnloadBitMap(Handle bitmap);

@@ -1,0 +1,83 @@
+#include "imaging/io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+#include "imaging/store.h"
+
+namespace orvane::imaging::detail {
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastError(errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kInvalidPicture);
+    return false;
+  }
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            std::uint64_t(st.st_size) <= kMaxFileBytes;
+  if (ok) {
+    bytes.resize(std::size_t(st.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += std::size_t(n);
+    }
+    bytes.resize(done);  // a file that shrank meanwhile is read as it is now
+  }
+  ::close(fd);
+  if (!ok) {
+    bytes.clear();
+    SetLastError(kInvalidPicture);
+  }
+  return ok;
+}
+
+AtomicFile::AtomicFile(const std::string& target) : target_(target) {
+  static std::atomic<unsigned> counter{0};
+  temp_ = target + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) ::close(fd);
+  }
+  if (!file_) {
+    failed_ = true;
+    temp_.clear();
+  }
+}
+
+AtomicFile::~AtomicFile() {
+  if (file_) std::fclose(file_);
+  if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void AtomicFile::Write(const void* data, std::size_t size) {
+  if (!ok() || size == 0) return;
+  if (std::fwrite(data, 1, size, file_) != size) failed_ = true;
+}
+
+bool AtomicFile::Commit() {
+  if (file_) {
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+  }
+  if (!failed_ && ::rename(temp_.c_str(), target_.c_str()) == 0) {
+    committed_ = true;
+    return true;
+  }
+  failed_ = true;
+  SetLastError(kPathFileAccess);
+  return false;
+}
+
+void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
+
+}  // namespace orvane::imaging::detail

@@ -1,0 +1,116 @@
+#include "imaging/jpeg.h"
+
+#include <turbojpeg.h>
+
+#include <bit>
+#include <cstring>
+
+namespace orvane::imaging::detail {
+
+static_assert(std::endian::native == std::endian::little,
+              "pixels are decoded as BGRA bytes, which is 0xAARRGGBB only on little-endian");
+
+namespace {
+
+struct TjHandle {
+  tjhandle handle;
+  explicit TjHandle(tjhandle h) : handle(h) {}
+  ~TjHandle() {
+    if (handle) tjDestroy(handle);
+  }
+  TjHandle(const TjHandle&) = delete;
+  TjHandle& operator=(const TjHandle&) = delete;
+};
+
+std::unique_ptr<Picture> Fail() {
+  SetLastError(kInvalidPicture);
+  return nullptr;
+}
+
+// True when the entropy-coded data after the first start-of-scan reaches an
+// end-of-image marker. Inside entropy-coded data every 0xFF byte is followed by
+// 0x00 or a restart marker, so 0xFF 0xD9 there can only be the real end.
+bool HasEndOfImage(const std::uint8_t* data, std::size_t size) {
+  std::size_t pos = 2;
+  // Walk the marker segments up to the first SOS (their payloads may hold
+  // anything, such as an embedded thumbnail with its own end marker).
+  while (pos + 4 <= size) {
+    if (data[pos] != 0xFF) return false;
+    const std::uint8_t marker = data[pos + 1];
+    if (marker == 0xFF) {  // fill byte
+      ++pos;
+      continue;
+    }
+    const std::size_t length = (std::size_t(data[pos + 2]) << 8) | data[pos + 3];
+    pos += 2 + length;
+    if (marker == 0xDA) break;
+  }
+  for (std::size_t i = pos; i + 1 < size; ++i)
+    if (data[i] == 0xFF && data[i + 1] == 0xD9) return true;
+  return false;
+}
+
+}  // namespace
+
+bool LooksLikeJpeg(const std::uint8_t* data, std::size_t size) {
+  return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+int DctScaleDenominator(int width, int height, int targetWidth, int targetHeight) {
+  if (targetWidth <= 0 && targetHeight <= 0) return 1;
+  for (int denominator : {8, 4, 2}) {
+    // TurboJPEG rounds scaled sizes up.
+    const int w = (width + denominator - 1) / denominator;
+    const int h = (height + denominator - 1) / denominator;
+    if (w >= targetWidth && h >= targetHeight) return denominator;
+  }
+  return 1;
+}
+
+std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
+                                    int targetWidth, int targetHeight) {
+  if (!LooksLikeJpeg(data, size) || size > 0xFFFFFFFFu) return Fail();
+  TjHandle tj(tjInitDecompress());
+  if (!tj.handle) return Fail();
+  int width = 0, height = 0, subsampling = 0, colourspace = 0;
+  if (tjDecompressHeader3(tj.handle, data, static_cast<unsigned long>(size), &width, &height,
+                          &subsampling, &colourspace) != 0)
+    return Fail();
+  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension)
+    return Fail();
+  const int denominator = DctScaleDenominator(width, height, targetWidth, targetHeight);
+  const int w = TJSCALED(width, (tjscalingfactor{1, denominator}));
+  const int h = TJSCALED(height, (tjscalingfactor{1, denominator}));
+  auto picture = NewPicture(w, h, kOpaque);
+  if (!picture) return nullptr;
+  // TJFLAG_LIMITSCANS refuses progressive files with absurd scan counts, which
+  // would otherwise take minutes on a few kilobytes.
+  const int flags = TJFLAG_LIMITSCANS;
+  const int rc = tjDecompress2(tj.handle, data, static_cast<unsigned long>(size),
+                               reinterpret_cast<unsigned char*>(picture->pixels.get()), w,
+                               w * 4, h, TJPF_BGRA, flags);
+  if (rc != 0) {
+    // A warning (such as extraneous bytes in an otherwise whole file) still gives
+    // the picture; a file cut short also only warns, but is not a picture.
+    if (tjGetErrorCode(tj.handle) != TJERR_WARNING || !HasEndOfImage(data, size))
+      return Fail();
+  }
+  return picture;
+}
+
+bool EncodeJpeg(const Picture& picture, int quality, std::vector<std::uint8_t>& out) {
+  out.clear();
+  TjHandle tj(tjInitCompress());
+  if (!tj.handle) return false;
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  const int rc = tjCompress2(tj.handle,
+                             reinterpret_cast<const unsigned char*>(picture.pixels.get()),
+                             picture.width, picture.width * 4, picture.height, TJPF_BGRX,
+                             &buffer, &size, TJSAMP_420, quality, 0);
+  if (rc == 0 && buffer) out.assign(buffer, buffer + size);
+  if (buffer) tjFree(buffer);
+  return rc == 0;
+}
+
+}  // namespace orvane::imaging::detail

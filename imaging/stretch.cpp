@@ -1,0 +1,210 @@
+// StretchBlt: nearest-pixel copy, or (kHalftone) an area-average resample.
+// The resample is separable: each destination pixel averages the source area it
+// covers, rows first, then columns, with 16-bit fixed-point weights that sum to
+// exactly one, so a flat colour stays exactly flat.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "imaging/gdi.h"
+#include "imaging/store.h"
+
+namespace orvane::imaging {
+
+using namespace detail;
+
+namespace {
+
+constexpr std::uint32_t kOne = 1u << 16;
+
+// For each destination index in [first, last): the source indices it reads and
+// their weights (summing to kOne).
+struct Taps {
+  std::vector<int> offset;  // into index/weight, one more entry than positions
+  std::vector<int> index;
+  std::vector<std::uint32_t> weight;
+  int maxTaps = 0;
+};
+
+// Destination position i of `size` covers source [i * srcSize, (i + 1) * srcSize)
+// in units of 1 / size source pixels; source pixel k covers [k * size, (k + 1) * size).
+// Source indices are srcStart + k, clamped into [0, srcLimit). mirror reverses
+// the direction.
+Taps AreaTaps(int first, int last, long long size, int srcStart, long long srcSize,
+              int srcLimit, bool mirror) {
+  Taps taps;
+  taps.offset.reserve(std::size_t(last - first) + 1);
+  for (int i = first; i < last; ++i) {
+    taps.offset.push_back(int(taps.index.size()));
+    const long long pos = mirror ? size - 1 - i : i;
+    const long long lo = pos * srcSize, hi = (pos + 1) * srcSize;
+    const long long k0 = lo / size, k1 = (hi - 1) / size;
+    const std::size_t begin = taps.index.size();
+    std::uint32_t total = 0;
+    std::size_t largest = begin;
+    for (long long k = k0; k <= k1; ++k) {
+      const long long overlap = std::min((k + 1) * size, hi) - std::max(k * size, lo);
+      const std::uint32_t w = std::uint32_t(overlap * kOne / srcSize);
+      taps.index.push_back(int(std::clamp<long long>(srcStart + k, 0, srcLimit - 1)));
+      taps.weight.push_back(w);
+      total += w;
+      if (w > taps.weight[largest]) largest = taps.weight.size() - 1;
+    }
+    taps.weight[largest] += kOne - total;  // rounding remainder
+    taps.maxTaps = std::max(taps.maxTaps, int(taps.index.size() - begin));
+  }
+  taps.offset.push_back(int(taps.index.size()));
+  return taps;
+}
+
+// Source index of each destination position, sampled at pixel centres.
+std::vector<int> NearestTaps(int first, int last, long long size, int srcStart,
+                             long long srcSize, int srcLimit, bool mirror) {
+  std::vector<int> out;
+  out.reserve(std::size_t(last - first));
+  for (int i = first; i < last; ++i) {
+    const long long pos = mirror ? size - 1 - i : i;
+    const long long k = (2 * pos + 1) * srcSize / (2 * size);
+    out.push_back(int(std::clamp<long long>(srcStart + k, 0, srcLimit - 1)));
+  }
+  return out;
+}
+
+// Rows of the source resampled across, in 8.8 fixed point per channel, kept
+// for the few rows that consecutive destination rows share.
+class RowCache {
+ public:
+  RowCache(const Picture& src, const Taps& columns, int slots)
+      : src_(src), columns_(columns), width_(int(columns.offset.size()) - 1) {
+    slots_.resize(std::size_t(slots));
+    for (Slot& s : slots_) s.data.resize(std::size_t(width_) * 3);
+  }
+
+  const std::uint32_t* Get(int row) {
+    Slot* victim = &slots_[0];
+    for (Slot& s : slots_) {
+      if (s.row == row) {
+        s.used = ++clock_;
+        return s.data.data();
+      }
+      if (s.used < victim->used) victim = &s;
+    }
+    Fill(row, victim->data.data());
+    victim->row = row;
+    victim->used = ++clock_;
+    return victim->data.data();
+  }
+
+ private:
+  struct Slot {
+    int row = -1;
+    unsigned long long used = 0;
+    std::vector<std::uint32_t> data;
+  };
+
+  void Fill(int row, std::uint32_t* out) const {
+    const std::uint32_t* s = src_.Row(row);
+    const int* offset = columns_.offset.data();
+    const int* index = columns_.index.data();
+    const std::uint32_t* weight = columns_.weight.data();
+    for (int i = 0; i < width_; ++i, out += 3) {
+      std::uint32_t r = 0, g = 0, b = 0;
+      for (int t = offset[i]; t < offset[i + 1]; ++t) {
+        const std::uint32_t p = s[index[t]], w = weight[t];
+        r += ((p >> 16) & 255) * w;
+        g += ((p >> 8) & 255) * w;
+        b += (p & 255) * w;
+      }
+      out[0] = (r + 128) >> 8;
+      out[1] = (g + 128) >> 8;
+      out[2] = (b + 128) >> 8;
+    }
+  }
+
+  const Picture& src_;
+  const Taps& columns_;
+  int width_;
+  std::vector<Slot> slots_;
+  unsigned long long clock_ = 0;
+};
+
+}  // namespace
+
+int SetStretchBltMode(DeviceContext dc, int mode) {
+  Picture* p = FindByDC(dc);
+  if (!p) return 0;
+  const int previous = p->stretchMode;
+  if (mode >= kBlackOnWhite && mode <= kHalftone) p->stretchMode = mode;
+  return previous;
+}
+
+bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                int srcX, int srcY, int srcWidth, int srcHeight, unsigned rop) {
+  Picture* to = FindByDC(dst);
+  const Picture* from = FindByDC(src);
+  if (!to || !from || rop != kSrcCopy) return false;
+  if (width == 0 || height == 0 || srcWidth == 0 || srcHeight == 0) return true;
+
+  // A negative extent on one side only mirrors the picture along that axis.
+  long long dx = x, dy = y, w = width, h = height;
+  long long sx = srcX, sy = srcY, sw = srcWidth, sh = srcHeight;
+  const bool mirrorX = (w < 0) != (sw < 0), mirrorY = (h < 0) != (sh < 0);
+  if (w < 0) dx += w, w = -w;
+  if (h < 0) dy += h, h = -h;
+  if (sw < 0) sx += sw, sw = -sw;
+  if (sh < 0) sy += sh, sh = -sh;
+  if (sx < -kMaxDimension || sy < -kMaxDimension || sx > kMaxDimension ||
+      sy > kMaxDimension || sw > 4LL * kMaxDimension || sh > 4LL * kMaxDimension)
+    return false;
+
+  // Only the destination pixels inside the buffer are computed.
+  const long long i0 = std::max(0LL, -dx), i1 = std::min(w, (long long)to->width - dx);
+  const long long j0 = std::max(0LL, -dy), j1 = std::min(h, (long long)to->height - dy);
+  if (i0 >= i1 || j0 >= j1) return true;
+
+  // Stretching within one buffer reads from a copy of it.
+  std::unique_ptr<Picture> snapshot;
+  if (to == from) {
+    snapshot = NewPicture(from->width, from->height, kOpaque);
+    if (!snapshot) return false;
+    std::memcpy(snapshot->pixels.get(), from->pixels.get(),
+                std::size_t(from->width) * from->height * 4);
+    from = snapshot.get();
+  }
+
+  const int cols = int(i1 - i0);
+  if (to->stretchMode != kHalftone) {
+    const auto colTaps = NearestTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
+    const auto rowTaps = NearestTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
+    for (long long j = j0; j < j1; ++j) {
+      const std::uint32_t* s = from->Row(rowTaps[std::size_t(j - j0)]);
+      std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
+      for (int i = 0; i < cols; ++i) d[i] = s[colTaps[std::size_t(i)]];
+    }
+    return true;
+  }
+
+  const Taps colTaps = AreaTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
+  const Taps rowTaps = AreaTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
+  RowCache cache(*from, colTaps, 3);
+  std::vector<std::uint32_t> sum(std::size_t(cols) * 3);
+  for (long long j = j0; j < j1; ++j) {
+    std::fill(sum.begin(), sum.end(), 0u);
+    const std::size_t r = std::size_t(j - j0);
+    for (int t = rowTaps.offset[r]; t < rowTaps.offset[r + 1]; ++t) {
+      const std::uint32_t* line = cache.Get(rowTaps.index[std::size_t(t)]);
+      const std::uint32_t wt = rowTaps.weight[std::size_t(t)];
+      std::uint32_t* acc = sum.data();
+      for (int k = 0; k < cols * 3; ++k) acc[k] += line[k] * wt;
+    }
+    std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
+    const std::uint32_t* acc = sum.data();
+    constexpr std::uint32_t kHalf = 1u << 23;
+    for (int i = 0; i < cols; ++i, acc += 3)
+      d[i] = kOpaque | (((acc[0] + kHalf) >> 24) << 16) | (((acc[1] + kHalf) >> 24) << 8) |
+             ((acc[2] + kHalf) >> 24);
+  }
+  return true;
+}
+
+}  // namespace orvane::imaging
