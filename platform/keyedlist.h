@@ -34,12 +34,13 @@ class KeyedList {
     return true;
   }
 
-  std::size_t Count() const { return entries_.size(); }
+  int Count() const { return static_cast<int>(entries_.size()); }
   bool Exists(std::string_view key) const { return index_.count(Fold(key)) != 0; }
 
-  // 1-based; std::out_of_range outside 1..Count.
-  T& Item(std::size_t index) { return entries_.at(Checked(index)).item; }
-  const T& Item(std::size_t index) const { return entries_.at(Checked(index)).item; }
+  // Positions are 1-based ints, as loops over Count() use them;
+  // std::out_of_range outside 1..Count.
+  T& Item(int index) { return entries_.at(Checked(index)).item; }
+  const T& Item(int index) const { return entries_.at(Checked(index)).item; }
   // std::out_of_range when no item has the key.
   T& Item(std::string_view key) { return entries_[Position(key)].item; }
   const T& Item(std::string_view key) const { return entries_[Position(key)].item; }
@@ -55,17 +56,17 @@ class KeyedList {
   }
 
   // The 1-based position of the item under key, 0 when there is none.
-  std::size_t IndexOf(std::string_view key) const {
+  int IndexOf(std::string_view key) const {
     const auto it = index_.find(Fold(key));
-    return it == index_.end() ? 0 : it->second + 1;
+    return it == index_.end() ? 0 : static_cast<int>(it->second) + 1;
   }
   // The key of the item at a 1-based position, as it was added.
-  const std::optional<std::string>& KeyAt(std::size_t index) const { return entries_.at(Checked(index)).key; }
+  const std::optional<std::string>& KeyAt(int index) const { return entries_.at(Checked(index)).key; }
 
   // Removes one item; false when the position or key is not there.
-  bool Remove(std::size_t index) {
-    if (index < 1 || index > entries_.size()) return false;
-    Erase(index - 1);
+  bool Remove(int index) {
+    if (index < 1 || index > Count()) return false;
+    Erase(static_cast<std::size_t>(index - 1));
     return true;
   }
   bool Remove(std::string_view key) {
@@ -122,9 +123,9 @@ class KeyedList {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return folded;
   }
-  std::size_t Checked(std::size_t index) const {
-    if (index < 1 || index > entries_.size()) throw std::out_of_range("KeyedList index out of range");
-    return index - 1;
+  std::size_t Checked(int index) const {
+    if (index < 1 || index > Count()) throw std::out_of_range("KeyedList index out of range");
+    return static_cast<std::size_t>(index - 1);
   }
   std::size_t Position(std::string_view key) const {
     const auto it = index_.find(Fold(key));
