@@ -18,8 +18,9 @@ std::string GetShortPathName(const std::string& path);
 // Looks a file or folder name up in its folder: the exact name when it exists,
 // else the one entry whose name matches without regard to case (names in set
 // files are windows-1252 bytes; names on disk UTF-8; both are compared decoded).
-// "\" in the name counts as "/". Returns the path on disk, or the name unchanged
-// when nothing matches.
+// "\" in the name counts as "/"; each component below the longest leading part
+// that exists as written is looked up in turn. Returns the path on disk, or the
+// name (with "\" turned into "/") when nothing matches.
 std::string ResolveCaseInsensitive(const std::string& path);
 
 }  // namespace orvane::platform
