@@ -1,0 +1,177 @@
+#include "platform/picturebox.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace orvane::platform {
+
+namespace {
+
+QStringList Lines(const QString& text) {
+  QString plain = text;
+  plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return plain.split(QLatin1Char('\n'));
+}
+
+imaging::Handle NewBuffer(int width, int height) {
+  if (width <= 0 || height <= 0) return imaging::kNoHandle;
+  return imaging::CreateWorkBuff(width, height, 0, 0);
+}
+
+}  // namespace
+
+PictureBox::PictureBox(int width, int height, QObject* parent) : QObject(parent) {
+  InstallFontSubstitutions();
+  Resize(width, height);
+}
+
+PictureBox::~PictureBox() {
+  if (buffer_ != imaging::kNoHandle) imaging::DestroyWorkBuff(buffer_);
+}
+
+void PictureBox::Resize(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == width_ && height == height_ && (buffer_ != imaging::kNoHandle || width == 0 ||
+                                               height == 0))
+    return;
+  const imaging::Handle old = buffer_;
+  buffer_ = NewBuffer(width, height);
+  if (buffer_ == imaging::kNoHandle) width = height = 0;
+  width_ = width;
+  height_ = height;
+  Fill(backColor_);
+  if (old != imaging::kNoHandle) {
+    if (buffer_ != imaging::kNoHandle) {
+      QImage surface = imaging::WorkBuffImage(buffer_);
+      QPainter painter(&surface);
+      painter.drawImage(0, 0, imaging::WorkBuffImage(old));
+    }
+    imaging::DestroyWorkBuff(old);
+  }
+  emit Changed();
+}
+
+void PictureBox::SetBackColor(const QColor& color) {
+  backColor_ = color;
+  Fill(backColor_);
+  DrawPicture();
+  emit Changed();
+}
+
+void PictureBox::SetFont(const FontSpec& font) {
+  font_ = font;
+  font_.Size = RoundedFontSize(font.Size);
+}
+
+void PictureBox::SetFontSize(double points) { font_.Size = RoundedFontSize(points); }
+
+void PictureBox::Print(const QString& text) {
+  const QFont font = MakeQFont(font_);
+  const QFontMetrics metrics(font);
+  const QStringList lines = Lines(text);
+  QImage surface = imaging::WorkBuffImage(buffer_);
+  const bool canDraw = !surface.isNull();
+  QPainter painter;
+  if (canDraw) {
+    painter.begin(&surface);
+    painter.setFont(font);
+    painter.setPen(foreColor_);
+  }
+  for (int i = 0; i < lines.size(); ++i) {
+    if (i > 0) currentX_ = 0;
+    if (canDraw && !lines[i].isEmpty()) {
+      const int x = int(std::lround(currentX_));
+      const int y = int(std::lround(currentY_));
+      painter.drawText(QPoint(x, y + metrics.ascent()), lines[i]);
+    }
+    currentY_ += metrics.height();
+  }
+  currentX_ = 0;
+  if (canDraw) {
+    painter.end();
+    emit Changed();
+  }
+}
+
+double PictureBox::TextWidth(const QString& text) const {
+  const QFontMetrics metrics(MakeQFont(font_));
+  int widest = 0;
+  for (const QString& line : Lines(text)) widest = std::max(widest, metrics.horizontalAdvance(line));
+  return widest;
+}
+
+double PictureBox::TextHeight(const QString& text) const {
+  const QFontMetrics metrics(MakeQFont(font_));
+  return double(metrics.height()) * double(Lines(text).size());
+}
+
+void PictureBox::Cls() {
+  Fill(backColor_);
+  DrawPicture();
+  currentX_ = 0;
+  currentY_ = 0;
+  emit Changed();
+}
+
+void PictureBox::SetAutoSize(bool on) {
+  autoSize_ = on;
+  if (on && HasPicture() && (picture_.width() != width_ || picture_.height() != height_)) {
+    Resize(picture_.width(), picture_.height());
+    DrawPicture();
+  }
+}
+
+void PictureBox::SetPicture(const QImage& picture) {
+  picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+  if (autoSize_ && HasPicture()) Resize(picture_.width(), picture_.height());
+  Fill(backColor_);
+  DrawPicture();
+  emit Changed();
+}
+
+int PictureBox::LoadPicture(const std::string& file) {
+  const imaging::Handle bitmap = imaging::LoadBitMap(file);
+  if (bitmap == imaging::kNoHandle) {
+    const int error = imaging::LastError();
+    return error != imaging::kNoError ? error : imaging::kInvalidPicture;
+  }
+  const QImage loaded = imaging::WorkBuffImage(bitmap).copy();
+  imaging::UnloadBitMap(bitmap);
+  if (loaded.isNull()) return imaging::kInvalidPicture;
+  SetPicture(loaded);
+  return imaging::kNoError;
+}
+
+void PictureBox::ClearPicture() { SetPicture(QImage()); }
+
+QImage PictureBox::Image() const {
+  const QImage surface = imaging::WorkBuffImage(buffer_);
+  return surface.isNull() ? QImage() : surface.copy();
+}
+
+bool PictureBox::SavePicture(const std::string& file) const {
+  return buffer_ != imaging::kNoHandle && imaging::SaveBitmap(file, buffer_);
+}
+
+imaging::DeviceContext PictureBox::hDC() const {
+  return buffer_ == imaging::kNoHandle ? 0 : imaging::GetWorkBuffHDC(buffer_);
+}
+
+void PictureBox::Fill(const QColor& color) {
+  QImage surface = imaging::WorkBuffImage(buffer_);
+  if (!surface.isNull()) surface.fill(color.rgb());
+}
+
+void PictureBox::DrawPicture() {
+  if (!HasPicture()) return;
+  QImage surface = imaging::WorkBuffImage(buffer_);
+  if (surface.isNull()) return;
+  QPainter painter(&surface);
+  painter.drawImage(0, 0, picture_);
+}
+
+}  // namespace orvane::platform

@@ -1,0 +1,211 @@
+// The picture-box surface: font sizes, Print and the current point, measuring,
+// Cls and pictures.
+#include "platform/picturebox.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QImage>
+#include <QRect>
+
+#include "imaging/gdi.h"
+#include "imaging/imaging.h"
+#include "tests/support/testenv.h"
+
+namespace orvane::platform {
+namespace {
+
+// Bounding box of the pixels that differ from `background`.
+QRect InkBox(const QImage& image, QRgb background) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if ((image.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST(Fonts, SizeIsReadBackInWholePixels) {
+  struct Case {
+    double set;
+    double readBack;
+  } cases[] = {
+      {8.25, 8.25},  // 11 px
+      {10, 9.75},    // 13.33 px -> 13
+      {12, 12},      // 16 px
+      {20, 20.25},   // 26.67 px -> 27
+      {20.5, 20.25}, // 27.33 px -> 27
+      {25, 24.75},   // 33.33 px -> 33
+      {7.875, 8.25}, // 10.5 px rounds up to 11
+      {0, 0.75},     // never below one pixel
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(RoundedFontSize(c.set), c.readBack) << "set " << c.set;
+    PictureBox box;
+    box.SetFontSize(c.set);
+    EXPECT_DOUBLE_EQ(box.FontSize(), c.readBack) << "set " << c.set;
+  }
+}
+
+TEST(Fonts, WindowsFacesMapToInstalledFonts) {
+  InstallFontSubstitutions();
+  struct Case {
+    const char* asked;
+    const char* drawn;
+  } cases[] = {
+      {"Times New Roman", "Liberation Serif"},
+      {"System", "Liberation Sans"},
+      {"MS Sans Serif", "Liberation Sans"},
+  };
+  for (const Case& c : cases) {
+    FontSpec spec;
+    spec.Name = c.asked;
+    spec.Size = 24;
+    EXPECT_EQ(QFontInfo(MakeQFont(spec)).family(), QString(c.drawn)) << c.asked;
+  }
+}
+
+TEST(PictureBox, NewBoxHasItsSizeAndADeviceContext) {
+  PictureBox box(40, 30);
+  EXPECT_EQ(box.Width(), 40);
+  EXPECT_EQ(box.Height(), 30);
+  ASSERT_NE(box.hDC(), 0);
+  EXPECT_EQ(imaging::HandleOfDC(box.hDC()), box.Buffer());
+  EXPECT_EQ(imaging::GetGCBitmapWidth(box.Buffer()), 40);
+  EXPECT_EQ(box.Image().size(), QSize(40, 30));
+
+  PictureBox empty;
+  EXPECT_EQ(empty.hDC(), 0);
+  empty.Print("nothing to draw on");  // must not crash
+  EXPECT_GT(empty.CurrentY(), 0);
+}
+
+TEST(PictureBox, PrintDrawsGlyphsAtTheCurrentPointAndMovesToTheNextLine) {
+  PictureBox box(300, 120);
+  box.SetBackColor(QColor(1, 1, 1));
+  FontSpec font;
+  font.Name = "Times New Roman";
+  font.Size = 24;
+  font.Bold = true;
+  box.SetFont(font);
+  box.SetForeColor(QColor(255, 255, 255));
+
+  const QString text = "Hello";
+  const double width = box.TextWidth(text);
+  const double height = box.TextHeight(text);
+  EXPECT_GT(width, 40);
+  EXPECT_EQ(width, std::floor(width)) << "measured in whole pixels";
+  EXPECT_GE(height, 32) << "24 pt is 32 px";
+  EXPECT_DOUBLE_EQ(box.TextHeight("a\r\nb"), 2 * height);
+  EXPECT_GT(box.TextWidth("Hello, world"), width);
+
+  box.SetCurrentX(50);
+  box.SetCurrentY(20);
+  int changed = 0;
+  QObject::connect(&box, &PictureBox::Changed, [&changed] { ++changed; });
+  box.Print(text);
+  EXPECT_GE(changed, 1);
+  EXPECT_DOUBLE_EQ(box.CurrentX(), 0);
+  EXPECT_DOUBLE_EQ(box.CurrentY(), 20 + height);
+
+  const QImage image = box.Image();
+  const QRect ink = InkBox(image, qRgb(1, 1, 1));
+  ASSERT_FALSE(ink.isEmpty());
+  // The glyphs lie inside the text's cell whose top-left is the current point.
+  EXPECT_GE(ink.left(), 50);
+  EXPECT_LE(ink.left(), 50 + 4);
+  EXPECT_GE(ink.top(), 20);
+  EXPECT_LE(ink.bottom(), 20 + height);
+  EXPECT_LE(ink.right(), 50 + width + 2);
+  EXPECT_GT(ink.width(), width * 0.7);
+  // Glyphs only: a point inside the cell between letters keeps the background,
+  // and the ink is the fore colour.
+  EXPECT_EQ(image.pixel(50, 20) & 0xFFFFFF, 0x010101u);
+  EXPECT_EQ(image.pixel(0, 119) & 0xFFFFFF, 0x010101u);
+  bool sawWhite = false;
+  for (int y = ink.top(); y <= ink.bottom(); ++y)
+    for (int x = ink.left(); x <= ink.right(); ++x)
+      sawWhite = sawWhite || (image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+  EXPECT_TRUE(sawWhite);
+
+  // A second Print goes to the next line at x 0.
+  box.Print("Hi");
+  const QRect both = InkBox(box.Image(), qRgb(1, 1, 1));
+  EXPECT_LE(both.left(), 4);
+  EXPECT_GT(both.bottom(), ink.bottom());
+  EXPECT_DOUBLE_EQ(box.CurrentY(), 20 + 2 * height);
+}
+
+TEST(PictureBox, ClsErasesToBackColorAndPictureAndResetsThePoint) {
+  PictureBox box(20, 10);
+  QImage picture(8, 4, QImage::Format_RGB32);
+  picture.fill(qRgb(200, 0, 0));
+  box.SetBackColor(QColor(0, 0, 90));
+  box.SetPicture(picture);
+  box.SetForeColor(QColor(0, 255, 0));
+  box.SetCurrentX(2);
+  box.Print("x");
+
+  box.Cls();
+  EXPECT_DOUBLE_EQ(box.CurrentX(), 0);
+  EXPECT_DOUBLE_EQ(box.CurrentY(), 0);
+  const QImage image = box.Image();
+  EXPECT_EQ(image.pixel(7, 3) & 0xFFFFFF, 0xC80000u) << "the picture stays";
+  EXPECT_EQ(image.pixel(8, 3) & 0xFFFFFF, 0x00005Au) << "the rest is the back colour";
+  EXPECT_EQ(image.pixel(19, 9) & 0xFFFFFF, 0x00005Au);
+
+  box.ClearPicture();
+  EXPECT_EQ(box.Image().pixel(0, 0) & 0xFFFFFF, 0x00005Au);
+}
+
+TEST(PictureBox, AutoSizeTakesThePictureSize) {
+  PictureBox box(10, 10);
+  box.SetAutoSize(true);
+  QImage picture(33, 17, QImage::Format_RGB32);
+  picture.fill(qRgb(9, 8, 7));
+  box.SetPicture(picture);
+  EXPECT_EQ(box.Width(), 33);
+  EXPECT_EQ(box.Height(), 17);
+  EXPECT_EQ(box.Image().pixel(32, 16) & 0xFFFFFF, 0x090807u);
+
+  PictureBox fixed(10, 10);
+  fixed.SetPicture(picture);
+  EXPECT_EQ(fixed.Width(), 10) << "without AutoSize the picture is clipped";
+  EXPECT_EQ(fixed.Image().pixel(9, 9) & 0xFFFFFF, 0x090807u);
+}
+
+TEST(PictureBox, ResizeKeepsTheDrawingAndTheDeviceContextFollows) {
+  PictureBox box(10, 10);
+  box.SetBackColor(QColor(5, 5, 5));
+  imaging::WorkBuffImage(box.Buffer()).setPixel(3, 3, qRgb(250, 0, 0));
+  box.Resize(30, 20);
+  EXPECT_EQ(imaging::GetGCBitmapWidth(imaging::HandleOfDC(box.hDC())), 30);
+  const QImage image = box.Image();
+  EXPECT_EQ(image.pixel(3, 3) & 0xFFFFFF, 0xFA0000u);
+  EXPECT_EQ(image.pixel(29, 19) & 0xFFFFFF, 0x050505u);
+
+  // The device context is a real work-buffer context: blits reach the surface.
+  const imaging::Handle other = imaging::CreateWorkBuff(4, 4, 0, 0);
+  imaging::WorkBuffImage(other).fill(qRgb(0, 0, 255));
+  ASSERT_TRUE(imaging::BitBlt(box.hDC(), 20, 10, 4, 4, imaging::GetWorkBuffHDC(other), 0, 0));
+  EXPECT_EQ(box.Image().pixel(21, 11) & 0xFFFFFF, 0x0000FFu);
+  imaging::DestroyWorkBuff(other);
+}
+
+TEST(PictureBox, PictureRoundTripsThroughABitmapFile) {
+  PictureBox box(12, 6);
+  box.SetBackColor(QColor(10, 20, 30));
+  const std::string file = (test::MakeTempDir("pic") / "box.bmp").string();
+  ASSERT_TRUE(box.SavePicture(file));
+
+  PictureBox loaded;
+  loaded.SetAutoSize(true);
+  EXPECT_EQ(loaded.LoadPicture(file), 0);
+  EXPECT_EQ(loaded.Width(), 12);
+  EXPECT_EQ(loaded.Image().pixel(11, 5) & 0xFFFFFF, 0x0A141Eu);
+
+  EXPECT_EQ(loaded.LoadPicture(file + ".missing"), imaging::kFileNotFound);
+  EXPECT_EQ(loaded.Width(), 12) << "a failed load leaves the box as it was";
+}
+
+}  // namespace
+}  // namespace orvane::platform
