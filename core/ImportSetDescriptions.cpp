@@ -1,0 +1,121 @@
+#include "core/ImportSetDescriptions.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/PPS.h"
+#include "platform/folders.h"
+
+namespace orvane::core {
+
+namespace {
+
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+// A set's images go into a catalogue section named after the set: a name that
+// would end its header early or fall on one of the catalogue's own sections
+// would spill its image lines into another set or into the set list itself.
+bool StorableSetName(const std::string& name) {
+  if (name.find(']') != std::string::npos) return false;
+  if (std::any_of(name.begin(), name.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+    return false;
+  const std::string lower = AsciiLower(name);
+  return lower != "setdescriptions" && lower != "launcher" && lower != "wallpaper";
+}
+
+std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+using ImageLines = std::vector<std::pair<std::string, std::string>>;
+
+// The "key=value" lines of the set's section, or nullopt when it has none.
+std::optional<ImageLines> SectionLines(const std::vector<std::string>& lines,
+                                       const std::string& setName) {
+  const std::string header = "[" + setName + "]";
+  auto it = std::find_if(lines.begin(), lines.end(),
+                         [&](const std::string& line) { return TrimBlanks(line) == header; });
+  if (it == lines.end()) return std::nullopt;
+
+  ImageLines images;
+  std::set<std::string> seen;
+  for (++it; it != lines.end(); ++it) {
+    const std::string_view line = TrimBlanks(*it);
+    if (!line.empty() && line.front() == '[') break;
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string_view key = TrimBlanks(line.substr(0, equals));
+    if (key.empty() || key.front() == ';') continue;
+    if (!seen.insert(AsciiLower(key)).second) continue;
+    images.emplace_back(std::string(key), std::string(line.substr(equals + 1)));
+  }
+  return images;
+}
+
+}  // namespace
+
+ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std::string& rootFolder,
+                                   std::string& setFolder) {
+  if (setFolder.empty() || (setFolder.back() != '\\' && setFolder.back() != '/')) setFolder += '\\';
+
+  std::string folderOnDisk = rootFolder;
+  if (!folderOnDisk.empty() && folderOnDisk.back() != '/' && folderOnDisk.back() != '\\')
+    folderOnDisk += '/';
+  folderOnDisk += setFolder;
+  std::replace(folderOnDisk.begin(), folderOnDisk.end(), '\\', '/');
+  const std::string imagesIni = platform::ResolveCaseInsensitive(folderOnDisk + "images.ini");
+  const std::string catalogue = settingsFolder + "Orvane.ini";
+
+  // The key list holds every name followed by NUL; a file that declares several
+  // sets is taken for its first.
+  const std::string keyList = GetIniString("SetDescriptions", "", "", imagesIni);
+  const std::string setName = keyList.substr(0, keyList.find('\0'));
+  if (setName.empty()) return ImportResult::NoSetName;
+  if (!StorableSetName(setName)) return ImportResult::BadSetName;
+
+  if (!GetIniString("SetDescriptions", setName, "", catalogue).empty())
+    return ImportResult::AlreadyKnown;
+
+  const auto lines = ReadLines(imagesIni);
+  if (!lines) return ImportResult::NoSetName;
+  const auto images = SectionLines(*lines, setName);
+  if (!images) return ImportResult::NoSection;
+
+  for (const auto& [key, value] : *images) WriteIni(setName, key, value, catalogue);
+  WriteIni("SetDescriptions", setName, setFolder, catalogue);
+  return ImportResult::Added;
+}
+
+}  // namespace orvane::core

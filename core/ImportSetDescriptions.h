@@ -1,0 +1,31 @@
+#pragma once
+// Enters an image set found on disk into the catalogue file from the set's own
+// "images.ini".
+#include <string>
+
+namespace orvane::core {
+
+enum class ImportResult {
+  Added,         // [SetDescriptions] and the set's image section written
+  AlreadyKnown,  // the catalogue names the set already (excluded or not): nothing written
+  NoSetName,     // images.ini is missing or declares no set name: nothing written
+  BadSetName,    // the name cannot be stored as its own section: nothing written
+  NoSection,     // images.ini has no section for the set: nothing written
+};
+
+// settingsFolder & "Orvane.ini" is the catalogue; rootFolder & setFolder the set
+// folder holding "images.ini" (looked up without regard to case). setFolder gets
+// a "\" appended when it ends in no separator, and is trimmed of blanks, as the
+// caller's variable.
+//
+// The set's name is the first key of images.ini [SetDescriptions]. Unless the
+// catalogue's [SetDescriptions] names it already, every "key=value" line of the
+// images.ini section "[<name>]" is copied to the catalogue's section of that
+// name (up to the next section header; lines without "=" and ";" comments are
+// passed over, a key given twice keeps its first value), and then
+// [SetDescriptions] <name> = setFolder is written. The set entry comes last so
+// that an import cut short leaves the set unknown and the next one starts over.
+ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std::string& rootFolder,
+                                   std::string& setFolder);
+
+}  // namespace orvane::core
