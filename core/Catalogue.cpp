@@ -18,8 +18,13 @@ CatalogueRefresh RefreshCatalogue(const std::string& settingsFolder, const std::
   refresh.programPath = programPath;
   if (programPath.empty()) return refresh;
 
+  // The search reports root & folder & name, with "/" after the root.
+  std::string root = programPath;
+  if (root.back() == '\\') root.back() = '/';
+  if (root.back() != '/') root += '/';
+
   FindFiles finder;
-  finder.StartPath(programPath);
+  finder.StartPath(root);
   finder.Pattern("images.ini");
   std::vector<std::string> found;
   if (!finder.Find(found)) {
@@ -28,10 +33,6 @@ CatalogueRefresh RefreshCatalogue(const std::string& settingsFolder, const std::
   }
   refresh.status = CatalogueStatus::Refreshed;
 
-  // The search reports programPath & folder & name; a program path without a
-  // trailing separator gets one from the search.
-  std::string root = programPath;
-  if (root.back() != '/') root += '/';
   for (const std::string& path : found) {
     if (path.compare(0, root.size(), root) != 0) continue;
     const std::size_t nameAt = path.rfind('/') + 1;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -110,6 +111,20 @@ TEST(FindFiles, FolderThatVanishesMidSearchIsPassedOver) {
   EXPECT_TRUE(removed);
   const std::string r = root.string() + "/";
   EXPECT_EQ(files, (Paths{r + "a/images.ini", r + "c/images.ini"}));
+}
+
+TEST(FindFiles, UnreadableFolderIsPassedOver) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
+  const fs::path root = MakeTempDir("unreadable");
+  WriteFile(root / "locked/images.ini", "");
+  WriteFile(root / "open/images.ini", "");
+  fs::permissions(root / "locked", fs::perms::none);
+  FindFiles finder = Search(root.string());
+  Paths files;
+  const bool found = finder.Find(files);
+  fs::permissions(root / "locked", fs::perms::owner_all);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(files, Paths{root.string() + "/open/images.ini"});
 }
 
 TEST(FindFiles, HandlerReenteringTheSearchIsTurnedAway) {
