@@ -1,2 +1,103 @@
 // Orvane: the screen saver, its settings dialog and the wallpaper builder.
-int main() { return 0; }
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "core/Globals.h"
+#include "core/PPS.h"
+#include "core/SettingsKeys.h"
+#include "core/Utils.h"
+#include "core/mdlMain.h"
+#include "core/windows.h"
+#include "platform/cursor.h"
+
+namespace {
+
+using namespace orvane::core;
+
+// Stand-ins for the windows that are not built yet. Each call is appended as
+// one line to the file named by ORVANE_PLACEHOLDER_LOG (when set); nothing
+// appears on screen, and the modeless dialog simply returns so the process ends.
+void Record(const std::string& line) {
+  const char* log = std::getenv("ORVANE_PLACEHOLDER_LOG");
+  if (!log || !*log) return;
+  std::ofstream out(log, std::ios::app);
+  out << line << '\n';
+}
+
+class PlaceholderKestrin : public SettingsDialogWindow {
+ public:
+  void Load() override { Record("frmKestrin.Load"); }
+  void Unload() override { Record("frmKestrin.Unload"); }
+  void Show() override { Record("frmKestrin.Show"); }
+  void SetConfigMode(bool configMode) override { Record(std::string("frmKestrin.ConfigMode ") + (configMode ? "1" : "0")); }
+  void StartingTab(int page) override { Record("frmKestrin.StartingTab " + std::to_string(page)); }
+  bool optWallPaperOn() override {
+    return GetIniInt(settings::kPrefsWP_Enable.section, settings::kPrefsWP_Enable.key,
+                     settings::kDialogDefault_PrefsWP_Enable,
+                     GetSettingsFolder() + settings::kScreenSaverIni) != 0;
+  }
+  void ResetWPImage(bool reset) override { Record(std::string("frmKestrin.ResetWPImage ") + (reset ? "1" : "0")); }
+  void NextWallpaperImage() override { Record("frmKestrin.NextWallpaperImage"); }
+  void SetWallpaper() override { Record("frmKestrin.SetWallpaper"); }
+};
+
+class PlaceholderSaver : public SlideShowWindow {
+ public:
+  void ShowModal() override {
+    Record(std::string("frmSaver.ShowModal debug=") + (DebugMode ? "1" : "0") +
+           " cursor=" + std::to_string(orvane::platform::CursorDisplayCount()));
+    // With ORVANE_PLACEHOLDER_WAIT set the "show" lasts until stdin is closed,
+    // so a second instance can be started while this one runs.
+    if (std::getenv("ORVANE_PLACEHOLDER_WAIT")) {
+      std::cout << "showing" << std::endl;
+      std::string line;
+      while (std::getline(std::cin, line)) {
+      }
+    }
+  }
+};
+
+class PlaceholderPleaseWait : public ProgressWindow {
+ public:
+  void Show() override { Record("frmPleaseWait.Show"); }
+  void Hide() override { Record("frmPleaseWait.Hide"); }
+  void Unload() override { Record("frmPleaseWait.Unload"); }
+};
+
+class PlaceholderWindows : public WindowFactory {
+ public:
+  SettingsDialogWindow& frmKestrin() override { return kestrin_; }
+  SlideShowWindow& frmSaver() override { return saver_; }
+  ProgressWindow& frmPleaseWait() override { return pleaseWait_; }
+  void PwdChangePassword(const std::string& provider) override { Record("PwdChangePassword " + provider); }
+  void RefreshCatalogue() override { Record("RefreshCatalogue"); }
+  bool ModelessWindowOpen() override { return false; }
+
+ private:
+  PlaceholderKestrin kestrin_;
+  PlaceholderSaver saver_;
+  PlaceholderPleaseWait pleaseWait_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);  // takes Qt's own options out of argv
+  QApplication::setApplicationName("Orvane");
+
+  // The system reads one command-line text; the arguments are joined back with
+  // single blanks.
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) commandLine += ' ';
+    commandLine += argv[i];
+  }
+
+  PlaceholderWindows windows;
+  if (Main(commandLine, windows) == StartOutcome::RunWindows) return QApplication::exec();
+  return 0;
+}

@@ -1,0 +1,139 @@
+#include "core/mdlMain.h"
+
+#include "core/Globals.h"
+#include "core/PPS.h"
+#include "core/SettingsKeys.h"
+#include "core/Utils.h"
+#include "platform/cursor.h"
+#include "platform/desktop.h"
+#include "platform/events.h"
+#include "platform/instance.h"
+#include "platform/vbruntime.h"
+
+namespace orvane::core {
+
+namespace {
+
+namespace keys = settings;
+
+bool Contains(const std::string& text, const char* switchText) {
+  return text.find(switchText) != std::string::npos;
+}
+
+std::string SettingsFile() { return GetSettingsFolder() + keys::kScreenSaverIni; }
+
+// The second instance's hand-over: the running instance performs it after its show.
+void RecordDelayedChange(const char* change) {
+  const std::string file = SettingsFile();
+  WriteIni(keys::kPrefsWP_LastChanged.section, keys::kPrefsWP_LastChanged.key,
+           platform::FormatMdyDateTime(platform::Now()), file);
+  WriteIni(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key, std::string(change), file);
+}
+
+// "/wall" (nextImage) and "/kalendar": render behind the progress window when
+// the wallpaper feature is on; with it off the dialog is only loaded and unloaded.
+void ChangeWallpaper(WindowFactory& windows, bool nextImage) {
+  SettingsDialogWindow& dialog = windows.frmKestrin();
+  dialog.Load();
+  if (dialog.optWallPaperOn()) {
+    dialog.ResetWPImage(true);
+    ProgressWindow& progress = windows.frmPleaseWait();
+    progress.Show();
+    platform::DoEvents();
+    if (nextImage) dialog.NextWallpaperImage();
+    else dialog.SetWallpaper();
+    progress.Hide();
+    progress.Unload();
+  }
+  dialog.Unload();
+}
+
+StartOutcome SlideShow(WindowFactory& windows) {
+  HideMouse();
+  SettingsDialogWindow& dialog = windows.frmKestrin();
+  dialog.Load();
+  windows.RefreshCatalogue();
+  dialog.Unload();
+  windows.frmSaver().ShowModal();
+  platform::SetScreenSaverRunning(false);
+
+  const std::string file = SettingsFile();
+  const std::string delayed = GetIniString(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key,
+                                           keys::kStartupDefault_PrefsWP_DelayedChange, file);
+  WriteIni(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key, std::string(), file);
+  if (delayed == keys::kDelayedWallPaper) ChangeWallpaper(windows, true);
+  else if (delayed == keys::kDelayedCalendar) ChangeWallpaper(windows, false);
+  return StartOutcome::End;
+}
+
+StartOutcome ShowDialog(WindowFactory& windows) {
+  return windows.ModelessWindowOpen() ? StartOutcome::RunWindows : StartOutcome::End;
+}
+
+}  // namespace
+
+StartOutcome Main(const std::string& commandLine, WindowFactory& windows) {
+  if (platform::PrevInstance(kInstanceName)) {
+    if (Contains(commandLine, "/wall")) RecordDelayedChange(keys::kDelayedWallPaper);
+    else if (Contains(commandLine, "/kalendar")) RecordDelayedChange(keys::kDelayedCalendar);
+    return StartOutcome::End;
+  }
+
+  DebugMode = Contains(commandLine, "/debug");
+
+  SettingsDialogWindow& dialog = windows.frmKestrin();
+  if (Contains(commandLine, "/s")) return SlideShow(windows);
+  if (Contains(commandLine, "/c")) {
+    dialog.SetConfigMode(true);
+    dialog.StartingTab(0);
+    dialog.Show();
+    return ShowDialog(windows);
+  }
+  if (Contains(commandLine, "/a")) {
+    windows.PwdChangePassword("SCRSAVE");
+    return StartOutcome::End;
+  }
+  if (commandLine.empty()) {
+    dialog.StartingTab(0);
+    dialog.SetConfigMode(false);
+    dialog.Show();
+    return ShowDialog(windows);
+  }
+  if (Contains(commandLine, "/wall")) {
+    ChangeWallpaper(windows, true);
+    return StartOutcome::End;
+  }
+  if (Contains(commandLine, "/kalendar")) {
+    ChangeWallpaper(windows, false);
+    return StartOutcome::End;
+  }
+  if (Contains(commandLine, "/-ConfigWall")) {
+    dialog.SetConfigMode(false);
+    dialog.StartingTab(0);
+    dialog.Show();
+    dialog.StartingTab(1);
+    return ShowDialog(windows);
+  }
+  if (Contains(commandLine, "/debug")) {
+    dialog.StartingTab(0);
+    dialog.Show();
+    dialog.SetConfigMode(false);
+    return ShowDialog(windows);
+  }
+  return StartOutcome::End;
+}
+
+void HideMouse() {
+  if (DebugMode) return;
+  int n = platform::ShowCursor(false);
+  SavedCursorCount = n + 1;
+  while (n > -1) n = platform::ShowCursor(false);
+}
+
+void ShowMouse() {
+  if (DebugMode) return;
+  int n = platform::ShowCursor(true);
+  while (n < SavedCursorCount) n = platform::ShowCursor(true);
+}
+
+}  // namespace orvane::core

@@ -1,0 +1,31 @@
+#pragma once
+// The start procedure of the screen saver and the mouse hiding it uses.
+#include <string>
+
+#include "core/windows.h"
+
+namespace orvane::core {
+
+// What the program does once Main has returned.
+enum class StartOutcome {
+  End,         // the work is done (or there was none): the process ends
+  RunWindows,  // a modeless window is open: run the event loop until it closes
+};
+
+// Reads the whole command-line text once and dispatches on its switches
+// ("/s", "/c", "/a", "/wall", "/kalendar", "/-ConfigWall", "/debug"; each a
+// case-sensitive substring test). A second instance started while another runs
+// only records a "/wall" or "/kalendar" request for the running one and ends.
+StartOutcome Main(const std::string& commandLine, WindowFactory& windows);
+
+// Hides the mouse pointer (its display count ends below 0), remembering the count
+// before in SavedCursorCount. Does nothing under DebugMode.
+void HideMouse();
+// Brings the pointer's display count back to SavedCursorCount. Does nothing
+// under DebugMode.
+void ShowMouse();
+
+// The program name the previous-instance test uses.
+inline constexpr const char* kInstanceName = "orvane";
+
+}  // namespace orvane::core
