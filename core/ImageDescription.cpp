@@ -9,6 +9,7 @@
 
 #include "core/PPS.h"
 #include "platform/folders.h"
+#include "platform/textcodec.h"
 #include "platform/vbruntime.h"
 
 namespace orvane::core {
@@ -26,7 +27,9 @@ std::vector<std::string> ReadLines(const std::string& file) {
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   std::string line;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
+  std::size_t first = 0;
+  if (platform::HasUtf8Bom(bytes)) first = 3;
+  for (std::size_t i = first; i < bytes.size(); ++i) {
     const char c = bytes[i];
     if (c == '\r' || c == '\n') {
       lines.push_back(line);
@@ -183,6 +186,13 @@ std::string PanelTextFile(const std::string& imageSetRoot, const std::string& en
   return imageSetRoot + EntrySetFolder(entryPath) + file;
 }
 
+bool IsUtf8DescriptionFile(const std::string& file) {
+  std::ifstream in(OpenableSetPath(file), std::ios::binary);
+  char head[3] = {};
+  in.read(head, 3);
+  return in.gcount() == 3 && platform::HasUtf8Bom(std::string_view(head, 3));
+}
+
 std::string ReadCreditsVersion(const std::string& nfoFile) {
   return ReadString("info", "version", "1", nfoFile);
 }
@@ -190,7 +200,7 @@ std::string ReadCreditsVersion(const std::string& nfoFile) {
 CreditsVersion1 ReadCreditsVersion1(const std::string& nfoFile,
                                     const std::string& creditsSection) {
   CreditsVersion1 credits;
-  // An empty section name would ask the ini layer for its section list.
+  // An image without a name has no credits section.
   if (creditsSection.empty()) return credits;
   credits.PictureInfo = ReadString(creditsSection, "PictureInfo", kNotAvailable, nfoFile);
   credits.ImageNumber = ReadString(creditsSection, "ImageNumber", kNotAvailable, nfoFile);

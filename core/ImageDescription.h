@@ -84,11 +84,15 @@ long LayerLevel(long stored);
 // section). Empty when no line matches or the file cannot be read.
 std::string GetTitle(const std::string& fileName, const std::string& languageName);
 
+// True when the file starts with the UTF-8 byte-order mark: its texts are UTF-8
+// whatever the language's code page. The line readers here drop the mark.
+bool IsUtf8DescriptionFile(const std::string& file);
+
 // [<language>] File: the panel's own text file, relative to the set folder.
 std::string ReadPanelFileKey(const std::string& nfoFile, const std::string& languageName);
 // The file the information panel reads for an entry: the description file itself
 // when [<language>] File is empty, else imageSetRoot & the entry's set folder &
-// the key's value.
+// the key's value. The path is text as listed; open it through OpenableSetPath.
 std::string PanelTextFile(const std::string& imageSetRoot, const std::string& entryPath,
                           const std::string& languageName);
 

@@ -166,6 +166,21 @@ TEST_F(ImageDescription, TitleComesFromTheFirstLineWithTheLanguageAndEquals) {
   }
 }
 
+TEST_F(ImageDescription, FileWithAByteOrderMarkReadsTheSame) {
+  const std::string bom = "\xEF\xBB\xBF";
+  WriteFile(root_ / "bom.nfo", bom + "[English]\r\nEnglish=Hafen\r\n[Panoramic]\r\n"
+                               "PanDirection=LeftToRight\r\n");
+  WriteFile(root_ / "v2.nfo", bom + "[English]\r\nimageTitle=Hafen\r\nURL=http://x\r\n");
+  const std::string nfo = (root_ / "bom.nfo").string();
+  EXPECT_TRUE(IsUtf8DescriptionFile(nfo));
+  EXPECT_FALSE(IsUtf8DescriptionFile(Nfo("plain.nfo", {"English=Harbour"})));
+  EXPECT_EQ(GetTitle(nfo, "English"), "Hafen");
+  EXPECT_EQ(ReadSlideDescription(nfo).PanDirection, "LeftToRight");
+  const CreditsBlock block = ReadCreditsVersion2((root_ / "v2.nfo").string(), "English");
+  ASSERT_EQ(block.entries.size(), 2u);
+  EXPECT_EQ(block.entries[0].key, "imageTitle");
+}
+
 TEST_F(ImageDescription, PanelReadsTheLanguageFileFromTheSetFolder) {
   Nfo("Sea/pic.nfo", {"[English]", "File=notes.txt", "[German]", "File="});
   EXPECT_EQ(PanelTextFile(Root(), "Sea\\pic", "English"), Root() + "Sea\\notes.txt");
