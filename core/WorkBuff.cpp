@@ -31,8 +31,9 @@ std::string WorkBuff::TempBitmapPath() const {
     folder = std::filesystem::temp_directory_path(ec).string();
     if (ec || folder.empty()) folder = "/tmp";
   }
-  const char last = folder.back();
-  if (last != '/' && last != '\\') folder += '/';
+  // A folder written with a trailing backslash gets the separator of this system.
+  if (folder.back() == '\\') folder.back() = '/';
+  if (folder.back() != '/') folder += '/';
   return folder + "Temp.bmp";
 }
 
