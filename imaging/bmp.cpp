@@ -248,7 +248,8 @@ std::unique_ptr<Picture> DecodeBmp(const std::uint8_t* data, std::size_t size) {
   if (bits <= 8) {
     const std::size_t entry = hd.core ? 3 : 4;
     std::uint64_t count = hd.colorsUsed ? hd.colorsUsed : (1u << bits);
-    if (count * entry > size - tableStart) return Fail();
+    if (hd.colorsUsed && count * entry > size - tableStart) return Fail();
+    // Writers that leave out unused entries put the pixels right after the last.
     count = std::min<std::uint64_t>({count, 256, (offBits - tableStart) / entry});
     if (count == 0) return Fail();
     palette.resize(std::size_t(count));

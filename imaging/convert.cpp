@@ -44,8 +44,11 @@ bool Decompress(const std::string& jpegFile, const std::string& bitmapFile, int 
   if (!picture) return false;
   AtomicFile out(bitmapFile);
   RowProgress rows{&progress, 60, 99};
-  if (!WriteBmp24(out, *picture, OnRows, &rows) || progress.Finish()) return false;
-  if (!out.Commit()) return false;
+  if (!WriteBmp24(out, *picture, OnRows, &rows)) {
+    if (!progress.stopped()) SetLastError(kPathFileAccess);
+    return false;
+  }
+  if (progress.Finish() || !out.Commit()) return false;
   SetLastError(kNoError);
   return true;
 }

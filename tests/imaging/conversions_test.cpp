@@ -1,0 +1,252 @@
+// The file conversions: JPEG round trips, DCT-scaled decoding, the 8-bit
+// reduction, progress reports, stop requests and failures.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+#include "imaging/imaging.h"
+#include "tests/imaging/imaging_fixtures.h"
+#include "tests/support/testenv.h"
+
+namespace orvane::imaging {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PixelAt;
+
+// Mean and largest per-channel difference between two pictures of one size.
+struct Difference {
+  double mean = 0;
+  int worst = 0;
+};
+Difference Compare(Handle a, Handle b) {
+  const QImage x = WorkBuffImage(a), y = WorkBuffImage(b);
+  Difference d;
+  long long sum = 0;
+  for (int j = 0; j < x.height(); ++j)
+    for (int i = 0; i < x.width(); ++i) {
+      const QRgb p = x.pixel(i, j), q = y.pixel(i, j);
+      for (int e : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+        sum += std::abs(e);
+        d.worst = std::max(d.worst, std::abs(e));
+      }
+    }
+  d.mean = double(sum) / (3.0 * x.width() * x.height());
+  return d;
+}
+
+class Conversions : public ::testing::Test {
+ public:
+  void SetUp() override {
+    dir_ = orvane::test::MakeTempDir("conversions");
+    SetProgressCallback(nullptr);
+    SetFilterProgressCallback(nullptr);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  // A photograph-like bitmap file and its JPEG.
+  void MakeFiles(int width, int height) {
+    photo_ = test::BufferFrom(test::PhotoLike(width, height));
+    ASSERT_TRUE(SaveBitmap(Path("photo.bmp"), photo_));
+    ASSERT_TRUE(DoCompress(Path("photo.bmp"), Path("photo.jpg")));
+  }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  fs::path dir_;
+  Handle photo_ = kNoHandle;
+};
+
+TEST_F(Conversions, JpegRoundTripStaysClose) {
+  MakeFiles(96, 64);
+  const std::string jpeg = orvane::test::ReadFile(Path("photo.jpg"));
+  ASSERT_GE(jpeg.size(), 3u);
+  EXPECT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
+  ASSERT_TRUE(DoDecompress(Path("photo.jpg"), Path("back.bmp")));
+  const Handle back = LoadBitMap(Path("back.bmp"));
+  ASSERT_GE(back, 0);
+  ASSERT_EQ(GetGCBitmapWidth(back), 96);
+  ASSERT_EQ(GetGCBitmapHeight(back), 64);
+  const Difference d = Compare(photo_, back);
+  EXPECT_LT(d.mean, 6.0);
+  EXPECT_LT(d.worst, 80);
+  // A JPEG loads as a bitmap directly too, whatever its name says.
+  fs::copy_file(Path("photo.jpg"), Path("photo.bmp.dat"));
+  const Handle direct = LoadBitMap(Path("photo.bmp.dat"));
+  ASSERT_GE(direct, 0);
+  EXPECT_EQ(Compare(direct, back).worst, 0);
+}
+
+TEST_F(Conversions, ScaledDecodeUsesSmallestCoveringDctScale) {
+  MakeFiles(803, 601);
+  const struct {
+    int targetWidth, targetHeight, width, height;
+  } cases[] = {
+      {100, 75, 101, 76},  {101, 76, 101, 76},   {102, 76, 201, 151}, {0, 76, 101, 76},
+      {400, 300, 402, 301}, {402, 301, 402, 301}, {403, 10, 803, 601}, {2000, 2000, 803, 601},
+      {0, 0, 803, 601},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.targetWidth) + "x" + std::to_string(c.targetHeight));
+    ASSERT_TRUE(DoDecompressScaled(Path("photo.jpg"), Path("scaled.bmp"), c.targetWidth,
+                                   c.targetHeight));
+    const Handle h = LoadBitMap(Path("scaled.bmp"));
+    EXPECT_EQ(GetGCBitmapWidth(h), c.width);
+    EXPECT_EQ(GetGCBitmapHeight(h), c.height);
+    UnloadBitMap(h);
+    const Handle direct = LoadBitMapScaled(Path("photo.jpg"), c.targetWidth, c.targetHeight);
+    EXPECT_EQ(GetGCBitmapWidth(direct), c.width);
+    UnloadBitMap(direct);
+  }
+}
+
+TEST_F(Conversions, ReductionTo8BitsKeepsMeanErrorSmall) {
+  MakeFiles(160, 120);
+  for (const char* input : {"photo.bmp", "photo.jpg"}) {
+    SCOPED_TRACE(input);
+    ASSERT_TRUE(Do24To8(Path(input), Path("eight.bmp")));
+    const std::string bytes = orvane::test::ReadFile(Path("eight.bmp"));
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(bytes[28], 8);
+    const Handle eight = LoadBitMap(Path("eight.bmp"));
+    ASSERT_GE(eight, 0);
+    const Difference d = Compare(photo_, eight);
+    EXPECT_LT(d.mean, 6.0);
+    UnloadBitMap(eight);
+  }
+}
+
+// Progress of one operation, recorded by a plain callback.
+std::vector<int> reported;
+int stopAt = -1;  // the first value at or above which the callback asks to stop
+std::int16_t Record(std::int16_t value) {
+  reported.push_back(value);
+  return stopAt >= 0 && value >= stopAt ? 1 : 0;
+}
+
+struct Operation {
+  const char* name;
+  std::function<bool(Conversions&)> run;
+  const char* output;  // file that must not exist after a stop ("" for none)
+};
+
+std::vector<Operation> Operations() {
+  return {
+      {"DoDecompress", [](Conversions& t) { return DoDecompress(t.Path("photo.jpg"), t.Path("out.bmp")); }, "out.bmp"},
+      {"DoDecompressScaled", [](Conversions& t) { return DoDecompressScaled(t.Path("photo.jpg"), t.Path("out.bmp"), 100, 50); }, "out.bmp"},
+      {"DoCompress", [](Conversions& t) { return DoCompress(t.Path("photo.bmp"), t.Path("out.jpg")); }, "out.jpg"},
+      {"Do24To8", [](Conversions& t) { return Do24To8(t.Path("photo.jpg"), t.Path("out.bmp")); }, "out.bmp"},
+      {"FilterBitmap", [](Conversions& t) { return FilterBitmap(t.photo_); }, ""},
+  };
+}
+
+TEST_F(Conversions, RunFromZeroToHundredAndStopLeavesNoFile) {
+  MakeFiles(200, 150);
+  SetProgressCallback(Record);
+  SetFilterProgressCallback(Record);
+  const auto before = Files();
+  for (const Operation& op : Operations()) {
+    SCOPED_TRACE(op.name);
+    reported.clear();
+    stopAt = -1;
+    ASSERT_TRUE(op.run(*this));
+    ASSERT_GE(reported.size(), 3u);
+    EXPECT_EQ(reported.front(), 0);
+    EXPECT_EQ(reported.back(), 100);
+    for (std::size_t i = 1; i < reported.size(); ++i) EXPECT_GT(reported[i], reported[i - 1]);
+    if (*op.output) fs::remove(Path(op.output));
+
+    for (int stop : {1, 50, 100}) {
+      SCOPED_TRACE("stop at " + std::to_string(stop));
+      reported.clear();
+      stopAt = stop;
+      EXPECT_FALSE(op.run(*this));
+      EXPECT_GE(reported.back(), stop);
+      EXPECT_EQ(Files(), before) << "no output and no temporary file";
+    }
+  }
+  stopAt = -1;
+}
+
+// The filter stopped from its own callback (as the dialog's cancel does) leaves
+// the buffer untouched; one left to finish smooths it.
+std::int16_t KillHalfway(std::int16_t value) {
+  if (value >= 50) KillFilter();
+  return 0;
+}
+
+TEST_F(Conversions, KilledFilterLeavesBufferUnchanged) {
+  const Handle buffer = CreateWorkBuff(64, 64, 0, 0);
+  QImage image = WorkBuffImage(buffer);
+  image.setPixel(32, 32, 0xFFFFFFFF);
+  image.setPixel(0, 63, 0xFFFFFFFF);
+  SetFilterParameters(1, 1, 0, 0);
+  SetFilterProgressCallback(KillHalfway);
+  EXPECT_FALSE(FilterBitmap(buffer));
+  EXPECT_EQ(PixelAt(buffer, 32, 32), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(buffer, 33, 32), 0u);
+
+  SetFilterProgressCallback(nullptr);
+  ASSERT_TRUE(FilterBitmap(buffer)) << "a kill before the pass does not carry over";
+  // 1 2 1 / 2 4 2 / 1 2 1 over 16.
+  EXPECT_EQ(PixelAt(buffer, 32, 32), 0x404040u);
+  EXPECT_EQ(PixelAt(buffer, 33, 32), 0x202020u);
+  EXPECT_EQ(PixelAt(buffer, 33, 33), 0x101010u);
+  EXPECT_EQ(PixelAt(buffer, 34, 32), 0u);
+  // At the corner the edge pixels repeat: 4 + 2 + 2 + 1 = 9 sixteenths.
+  EXPECT_EQ(PixelAt(buffer, 0, 63), 0x8F8F8Fu);
+  EXPECT_FALSE(FilterBitmap(kNoHandle));
+}
+
+TEST_F(Conversions, BadInputsFailWithTheirErrorNumbers) {
+  MakeFiles(64, 48);
+  const std::string jpeg = orvane::test::ReadFile(Path("photo.jpg"));
+  std::string hugeFrame = jpeg;
+  // The frame header's height and width (after FF C0, length and precision).
+  const std::size_t sof = hugeFrame.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  hugeFrame[sof + 5] = hugeFrame[sof + 6] = hugeFrame[sof + 7] = hugeFrame[sof + 8] = '\xFF';
+  std::string garbage = jpeg;
+  for (std::size_t i = 20; i < garbage.size(); i += 7) garbage[i] = char(i * 31);
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"cut in half", jpeg.substr(0, jpeg.size() / 2)},
+      {"cut after the headers", jpeg.substr(0, jpeg.find("\xFF\xDA") + 20)},
+      {"only the start marker", "\xFF\xD8\xFF"},
+      {"frame of 65535 x 65535", hugeFrame},
+      {"scrambled", garbage},
+      {"text", "not a picture"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    orvane::test::WriteFile(Path("bad.jpg"), c.bytes);
+    orvane::test::WriteFile(Path("old.bmp"), "an older output");
+    EXPECT_FALSE(DoDecompress(Path("bad.jpg"), Path("old.bmp")));
+    EXPECT_EQ(LastError(), kInvalidPicture);
+    EXPECT_FALSE(fs::exists(Path("old.bmp"))) << "the output is removed first";
+    EXPECT_FALSE(Do24To8(Path("bad.jpg"), Path("eight.bmp")));
+    EXPECT_EQ(LastError(), kInvalidPicture);
+    EXPECT_FALSE(fs::exists(Path("eight.bmp")));
+    EXPECT_EQ(LoadBitMap(Path("bad.jpg")), kNoHandle);
+  }
+  orvane::test::WriteFile(Path("old.bmp"), "an older output");
+  EXPECT_FALSE(DoDecompress(Path("missing.jpg"), Path("old.bmp")));
+  EXPECT_EQ(LastError(), kFileNotFound);
+  EXPECT_FALSE(fs::exists(Path("old.bmp")));
+  EXPECT_FALSE(DoCompress(Path("missing.bmp"), Path("out.jpg")));
+  EXPECT_EQ(LastError(), kFileNotFound);
+  EXPECT_FALSE(Do24To8(Path("missing.jpg"), Path("out.bmp")));
+  EXPECT_EQ(LastError(), kFileNotFound);
+  EXPECT_FALSE(DoDecompress(Path("photo.jpg"), Path("no/such/folder/out.bmp")));
+  EXPECT_EQ(LastError(), kPathFileAccess);
+}
+
+}  // namespace
+}  // namespace orvane::imaging
