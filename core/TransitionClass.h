@@ -9,6 +9,7 @@
 // Source point (x, y) of AddSourcePic lands at the destination's top-left corner.
 //
 // The object also owns one work buffer of screen size that the overlays borrow.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
