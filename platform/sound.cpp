@@ -97,10 +97,7 @@ bool StartMixer() {
 
 class SdlSoundPlayer final : public SoundPlayer {
  public:
-  SdlSoundPlayer() {
-    StartMixer();
-    TheMixer().players.insert(this);
-  }
+  SdlSoundPlayer() { TheMixer().players.insert(this); }
 
   ~SdlSoundPlayer() override {
     Mixer& mixer = TheMixer();
@@ -122,8 +119,9 @@ class SdlSoundPlayer final : public SoundPlayer {
   }
 
   void Play() override {
+    // The audio device is claimed only once something is to be heard.
+    if (!StartMixer() || PlayState() == mpPlaying) return;
     Mixer& mixer = TheMixer();
-    if (!mixer.open || PlayState() == mpPlaying) return;
     if (!music_) {
       // A file that failed once is not decoded again until the name is set anew.
       if (file_.empty() || unplayable_) return;

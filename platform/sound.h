@@ -44,8 +44,8 @@ class SoundPlayer {
   virtual void SetEndHandler(std::function<void()> handler) = 0;
 };
 
-// The player on SDL2_mixer. The mixer is opened once per process on first use
-// and closed at exit; when no audio device can be opened the player is silent:
+// The player on SDL2_mixer. The mixer is opened once per process, at the first
+// Play, and closed at exit; when no audio device can be opened the player is silent:
 // every call is harmless and the state reads stopped. One sound plays at a time
 // in a process: Play on one player stops another's sound (without its end event).
 std::unique_ptr<SoundPlayer> CreateSdlSoundPlayer();

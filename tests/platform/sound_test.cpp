@@ -181,10 +181,12 @@ TEST(SdlSoundPlayer, RunsSilentWithoutAnAudioDevice) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   const auto wav = MakeWav("silent", 100);
   auto player = CreateSdlSoundPlayer();
-  EXPECT_FALSE(SoundDeviceAvailable());
   player->SetFileName(wav.string());
   player->SetVolume(-3000);
+  EXPECT_FALSE(SoundMixerStarted());  // the device is claimed at the first Play only
   player->Play();
+  EXPECT_TRUE(SoundMixerStarted());
+  EXPECT_FALSE(SoundDeviceAvailable());
   EXPECT_EQ(player->PlayState(), mpStopped);
   EXPECT_EQ(player->Volume(), -3000);
   player->Stop();
