@@ -41,7 +41,7 @@ class SetInfoClass {
   void IncludeImage(const std::string& imageName, const std::string& fileName);
 
   // Fills a list box (anything with Clear and AddItem) with the image names in
-  // list order; any other argument, a null pointer among them, is left alone.
+  // list order; a null pointer or a non-class argument is left alone.
   template <typename List>
   void GetIncludedImages(List&& list) const { FillList(included_, std::forward<List>(list)); }
   template <typename List>
@@ -78,6 +78,11 @@ class SetInfoClass {
                          }) {
       list.Clear();
       for (const ImageInfoClass& image : images) list.AddItem(image.ImageName());
+    } else {
+      // A class without that interface is a mistake to catch here rather than a
+      // list that silently stays empty.
+      static_assert(!std::is_class_v<Target>,
+                    "GetIncludedImages needs a list with Clear() and AddItem(std::string)");
     }
   }
 

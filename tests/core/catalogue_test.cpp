@@ -104,6 +104,7 @@ TEST(SetInfoClass, ListBoxesAreFilledAndOtherArgumentsIgnored) {
   set.GetIncludedImages(notAList);
   RecordingListBox* none = nullptr;
   set.GetIncludedImages(none);
+  set.GetExcludedImages(nullptr);
   EXPECT_EQ(notAList, 5);
 
   SetInfoClass empty;
