@@ -61,7 +61,8 @@ ShowLinks ReadShowLinks(const std::string& companyFile);
 
 // The dialog's web button: [WebLinker] webButton with [WebLinker] CompanyURL,
 // else [Company] webButton with [Company] Web Site, else the same two keys of
-// [Company] in the user's settings file. An empty caption hides the button.
+// [Company] in the user's settings file. An empty caption hides the button; with
+// no set chosen the button is hidden without asking.
 struct WebButton {
   std::string caption;
   std::string url;

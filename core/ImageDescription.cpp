@@ -21,9 +21,14 @@ constexpr std::size_t kMaxLineFileBytes = 4u << 20;
 // The file's lines as Line Input returns them: split at CR LF, LF or CR.
 std::vector<std::string> ReadLines(const std::string& file) {
   std::vector<std::string> lines;
-  std::ifstream in(OpenableSetPath(file), std::ios::binary);
+  const std::string path = OpenableSetPath(file);
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) return lines;
+  std::ifstream in(path, std::ios::binary);
   if (!in) return lines;
-  std::string bytes(kMaxLineFileBytes, '\0');
+  std::string bytes(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kMaxLineFileBytes)),
+                    '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   std::string line;
