@@ -1,6 +1,7 @@
 #include "platform/picturebox.h"
 
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStringList>
 #include <algorithm>
@@ -153,6 +154,8 @@ QImage PictureBox::Image() const {
   return surface.isNull() ? QImage() : surface.copy();
 }
 
+QImage PictureBox::SurfaceView() const { return imaging::WorkBuffImage(buffer_); }
+
 bool PictureBox::SavePicture(const std::string& file) const {
   return buffer_ != imaging::kNoHandle && imaging::SaveBitmap(file, buffer_);
 }
@@ -172,6 +175,22 @@ void PictureBox::DrawPicture() {
   if (surface.isNull()) return;
   QPainter painter(&surface);
   painter.drawImage(0, 0, picture_);
+}
+
+PictureBoxView::PictureBoxView(PictureBox& box, QWidget* parent) : QWidget(parent), box_(box) {
+  // The surface covers what it shows; nothing behind it needs painting.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  connect(&box_, &PictureBox::Changed, this, qOverload<>(&QWidget::update));
+}
+
+QSize PictureBoxView::sizeHint() const { return QSize(box_.Width(), box_.Height()); }
+
+void PictureBoxView::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QImage surface = box_.SurfaceView();
+  const QRect area = event->rect();
+  painter.fillRect(area, box_.BackColor());
+  if (!surface.isNull()) painter.drawImage(area.topLeft(), surface, area);
 }
 
 }  // namespace orvane::platform

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QWidget>
 #include <string>
 
 #include "imaging/imaging.h"
@@ -94,6 +95,8 @@ class PictureBox : public QObject {
 
   // The surface as it stands now (a copy).
   QImage Image() const;
+  // The surface itself, without a copy: valid until the box is resized.
+  QImage SurfaceView() const;
   // Writes the surface as a 24-bit bitmap file; false on failure.
   bool SavePicture(const std::string& file) const;
 
@@ -125,6 +128,23 @@ class PictureBox : public QObject {
   bool autoSize_ = false;
   bool autoRedraw_ = false;
   QImage picture_;
+};
+
+// Shows a picture box unscaled at its top-left corner and repaints whenever the
+// box reports a change. The box must outlive the view.
+class PictureBoxView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit PictureBoxView(PictureBox& box, QWidget* parent = nullptr);
+  QSize sizeHint() const override;
+  PictureBox& Box() const { return box_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  PictureBox& box_;
 };
 
 }  // namespace orvane::platform

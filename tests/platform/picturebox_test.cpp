@@ -207,5 +207,19 @@ TEST(PictureBox, PictureRoundTripsThroughABitmapFile) {
   EXPECT_EQ(loaded.Width(), 12) << "a failed load leaves the box as it was";
 }
 
+TEST(PictureBoxView, ShowsTheSurfaceAsItStands) {
+  PictureBox box(30, 20);
+  box.SetBackColor(QColor(0, 128, 0));
+  PictureBoxView view(box);
+  EXPECT_EQ(view.sizeHint(), QSize(30, 20));
+  view.resize(40, 20);
+  EXPECT_EQ(view.grab().toImage().pixel(5, 5) & 0xFFFFFF, 0x008000u);
+  EXPECT_EQ(view.grab().toImage().pixel(35, 5) & 0xFFFFFF, 0x008000u)
+      << "beyond the surface: the back colour";
+  imaging::WorkBuffImage(box.Buffer()).fill(qRgb(200, 0, 0));  // drawn through the buffer
+  box.Refresh();
+  EXPECT_EQ(view.grab().toImage().pixel(5, 5) & 0xFFFFFF, 0xC80000u);
+}
+
 }  // namespace
 }  // namespace orvane::platform
