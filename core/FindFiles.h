@@ -1,7 +1,10 @@
 #pragma once
 // Searches a folder tree for files of one name pattern ("images.ini" below the
 // program folder). Depth first, post-order: the matches of a folder come after
-// the matches of all its subfolders. Results accumulate over the object's life.
+// the matches of all its subfolders; siblings in byte order of their names.
+// Results accumulate over the object's life. Hidden entries (a leading ".") and
+// symbolic links to folders are passed over; a folder that cannot be read, or
+// vanishes during the search, counts as empty.
 #include <functional>
 #include <string>
 #include <vector>

@@ -14,9 +14,9 @@ enum class ImportResult {
 };
 
 // settingsFolder & "Orvane.ini" is the catalogue; rootFolder & setFolder the set
-// folder holding "images.ini" (looked up without regard to case). setFolder gets
-// a "\" appended when it ends in no separator, and is trimmed of blanks, as the
-// caller's variable.
+// folder holding "images.ini" (looked up without regard to case). setFolder, the
+// caller's variable, gets a "\" appended when it ends in no separator ("/" counts
+// as one), and is trimmed of blanks when it is written.
 //
 // The set's name is the first key of images.ini [SetDescriptions]. Unless the
 // catalogue's [SetDescriptions] names it already, every "key=value" line of the
