@@ -36,9 +36,7 @@ PictureBox::~PictureBox() {
 void PictureBox::Resize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (width == width_ && height == height_ && (buffer_ != imaging::kNoHandle || width == 0 ||
-                                               height == 0))
-    return;
+  if (width == width_ && height == height_) return;
   const imaging::Handle old = buffer_;
   buffer_ = NewBuffer(width, height);
   if (buffer_ == imaging::kNoHandle) width = height = 0;

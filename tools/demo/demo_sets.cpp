@@ -259,7 +259,8 @@ std::string ScreenSaverTemplate() {
       "[CalendarSS]",
       "enable=1",
       "size=20",
-      "position=9",
+      // Top right, clear of the Geometry set's badge in the bottom-right corner.
+      "position=3",
       "",
       "[WebLinker]",
       "enable=1",
