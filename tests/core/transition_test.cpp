@@ -242,6 +242,28 @@ TEST(TransitionClass, UnknownKindsNeverFinishAndDrawNothing) {
   }
 }
 
+TEST(TransitionClass, KindChangedWhileUnderWayStaysInBoundsAndEnds) {
+  // The new kind goes on with the state it has (the started flag is kept); it
+  // must neither read outside its tables nor run forever, and its next run is whole.
+  const std::pair<int, int> switches[] = {
+      {kVerticalBlinds, kBlockOut},    {kBlockOut, kFastBlockOut}, {kVerticalSweep, kCenterPush},
+      {kBoxedIn, kHorizontalBlinds},   {kCenterPush, kHorizontalCenterSweep},
+      {kHorizontalSweep, kBoxedIn},
+  };
+  for (auto [from, to] : switches) {
+    SCOPED_TRACE("from " + std::to_string(from) + " to " + std::to_string(to));
+    Screen screen(40, 30, 40, 30, 0, 0);
+    screen.transitions.SetTransType(from);
+    for (int call = 0; call < 3; ++call) ASSERT_FALSE(screen.transitions.Transition());
+    screen.transitions.SetTransType(to);
+    EXPECT_GT(RunToEnd(screen.transitions, 5000), 0);
+    EXPECT_GT(RunToEnd(screen.transitions, 5000), 0);
+    if (to != kCenterPush) {
+      EXPECT_TRUE(ShowsSource(screen.destination, 0, 0));
+    }
+  }
+}
+
 TEST(TransitionClass, IntervalIsSetByEachKindOnItsStart) {
   const std::pair<int, int> expected[] = {  // kind, interval with Speed 3
       {kVerticalBlinds, 15}, {kHorizontalBlinds, 15}, {kVerticalSweep, 3},
