@@ -13,6 +13,7 @@
 #include <functional>
 #include <random>
 #include <string_view>
+#include <type_traits>
 #include <unordered_set>
 #include <vector>
 
@@ -101,18 +102,27 @@ std::string_view WithoutBom(std::string_view contents) {
 }
 
 // Calls visit(line, terminator) for every line; CRLF and LF both end a line.
+// A visitor that returns false stops the walk.
 template <typename Visit>
 void ForEachLine(std::string_view contents, Visit visit) {
+  auto call = [&](std::string_view line, std::string_view terminator) {
+    if constexpr (std::is_same_v<decltype(visit(line, terminator)), bool>) {
+      return visit(line, terminator);
+    } else {
+      visit(line, terminator);
+      return true;
+    }
+  };
   size_t start = 0;
   while (start < contents.size()) {
     const size_t newline = contents.find('\n', start);
     if (newline == std::string_view::npos) {
-      visit(contents.substr(start), std::string_view());
+      call(contents.substr(start), std::string_view());
       return;
     }
     size_t end = newline;
     if (end > start && contents[end - 1] == '\r') --end;
-    visit(contents.substr(start, end - start), contents.substr(end, newline + 1 - end));
+    if (!call(contents.substr(start, end - start), contents.substr(end, newline + 1 - end))) return;
     start = newline + 1;
   }
 }
@@ -147,13 +157,13 @@ std::optional<std::string_view> FindValue(std::string_view contents, std::string
   std::optional<std::string_view> found;
   bool inSection = false;
   ForEachLine(WithoutBom(contents), [&](std::string_view line, std::string_view) {
-    if (found) return;
     const ParsedLine parsed = ParseLine(line);
     if (parsed.kind == ParsedLine::kSection) {
       inSection = EqualNoCase(parsed.name, section);
     } else if (parsed.kind == ParsedLine::kEntry && inSection && EqualNoCase(parsed.name, key)) {
       found = parsed.value;
     }
+    return !found;
   });
   return found;
 }
