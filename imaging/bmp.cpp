@@ -283,7 +283,7 @@ std::unique_ptr<Picture> DecodeBmp(const std::uint8_t* data, std::size_t size) {
     if (stride * std::size_t(height - 1) + lastRow > available) return Fail();
   }
 
-  auto picture = NewPicture(w, ht, kOpaque);
+  auto picture = NewPictureForDecoding(w, ht);
   if (!picture) return nullptr;
 
   for (int fileRow = 0; fileRow < ht; ++fileRow) {

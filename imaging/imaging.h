@@ -76,6 +76,10 @@ int GetGCBitmapHeight(Handle handle);
 // buffer is 32-bit). Sizes of 0 or below, or above kMaxDimension, fail.
 Handle CreateWorkBuff(int width, int height, DeviceContext hDC, int flags);
 void DestroyWorkBuff(Handle buffer);
+// Loads a picture file (JPEG or bitmap) straight into a new work buffer; with a
+// target size, JPEGs are DCT-scaled as LoadBitMapScaled does. -1 on failure,
+// with LastError set as for LoadBitMap.
+Handle LoadWorkBuff(const std::string& file, int targetWidth = 0, int targetHeight = 0);
 DeviceContext GetWorkBuffHDC(Handle buffer);  // 0 when the handle is no buffer
 
 // Copies the whole bitmap (or buffer) into the buffer at (x, y), clipped.

@@ -35,18 +35,28 @@ bool HasEndOfImage(const std::uint8_t* data, std::size_t size) {
   // Walk the marker segments up to the first SOS (their payloads may hold
   // anything, such as an embedded thumbnail with its own end marker).
   while (pos + 4 <= size) {
-    if (data[pos] != 0xFF) return false;
+    if (data[pos] != 0xFF) break;  // stray bytes: the decoder skips them, so search on
     const std::uint8_t marker = data[pos + 1];
     if (marker == 0xFF) {  // fill byte
       ++pos;
+      continue;
+    }
+    if (marker == 0xD9) return true;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // markers without a length
+      pos += 2;
       continue;
     }
     const std::size_t length = (std::size_t(data[pos + 2]) << 8) | data[pos + 3];
     pos += 2 + length;
     if (marker == 0xDA) break;
   }
-  for (std::size_t i = pos; i + 1 < size; ++i)
-    if (data[i] == 0xFF && data[i + 1] == 0xD9) return true;
+  while (pos + 1 < size) {
+    const void* hit = std::memchr(data + pos, 0xFF, size - 1 - pos);
+    if (!hit) return false;
+    pos = std::size_t(static_cast<const std::uint8_t*>(hit) - data);
+    if (data[pos + 1] == 0xD9) return true;
+    ++pos;
+  }
   return false;
 }
 
@@ -69,7 +79,10 @@ int DctScaleDenominator(int width, int height, int targetWidth, int targetHeight
 
 std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                     int targetWidth, int targetHeight) {
-  if (!LooksLikeJpeg(data, size) || size > 0xFFFFFFFFu) return Fail();
+  // Without its end marker the file was cut short: refuse it before decoding
+  // (the decoder would only warn, and fill the missing part with grey).
+  if (!LooksLikeJpeg(data, size) || size > 0xFFFFFFFFu || !HasEndOfImage(data, size))
+    return Fail();
   TjHandle tj(tjInitDecompress());
   if (!tj.handle) return Fail();
   int width = 0, height = 0, subsampling = 0, colourspace = 0;
@@ -81,7 +94,7 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
   const int denominator = DctScaleDenominator(width, height, targetWidth, targetHeight);
   const int w = TJSCALED(width, (tjscalingfactor{1, denominator}));
   const int h = TJSCALED(height, (tjscalingfactor{1, denominator}));
-  auto picture = NewPicture(w, h, kOpaque);
+  auto picture = NewPictureForDecoding(w, h);
   if (!picture) return nullptr;
   // TJFLAG_LIMITSCANS refuses progressive files with absurd scan counts, which
   // would otherwise take minutes on a few kilobytes.
@@ -89,12 +102,9 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
   const int rc = tjDecompress2(tj.handle, data, static_cast<unsigned long>(size),
                                reinterpret_cast<unsigned char*>(picture->pixels.get()), w,
                                w * 4, h, TJPF_BGRA, flags);
-  if (rc != 0) {
-    // A warning (such as extraneous bytes in an otherwise whole file) still gives
-    // the picture; a file cut short also only warns, but is not a picture.
-    if (tjGetErrorCode(tj.handle) != TJERR_WARNING || !HasEndOfImage(data, size))
-      return Fail();
-  }
+  // A warning (such as extraneous bytes in an otherwise whole file) still gives
+  // the picture; errors do not.
+  if (rc != 0 && tjGetErrorCode(tj.handle) != TJERR_WARNING) return Fail();
   return picture;
 }
 

@@ -52,4 +52,12 @@ Handle LoadBitMapScaled(const std::string& file, int targetWidth, int targetHeig
   return Insert(std::move(picture));
 }
 
+Handle LoadWorkBuff(const std::string& file, int targetWidth, int targetHeight) {
+  auto picture = LoadPictureFile(file, targetWidth, targetHeight);
+  if (!picture) return kNoHandle;
+  picture->isWorkBuffer = true;
+  SetLastError(kNoError);
+  return Insert(std::move(picture));
+}
+
 }  // namespace orvane::imaging

@@ -8,6 +8,9 @@
 namespace orvane::imaging {
 
 namespace detail {
+
+std::size_t pixelLimit = std::size_t(kMaxDimension) * kMaxDimension;
+
 namespace {
 
 // A device context is this base plus the handle, so that 0 never is one and a
@@ -24,7 +27,14 @@ thread_local int lastError = kNoError;
 }  // namespace
 
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill) {
-  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension) {
+  auto picture = NewPictureForDecoding(width, height);
+  if (picture) std::fill_n(picture->pixels.get(), std::size_t(width) * std::size_t(height), fill);
+  return picture;
+}
+
+std::unique_ptr<Picture> NewPictureForDecoding(int width, int height) {
+  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension ||
+      std::size_t(width) * std::size_t(height) > pixelLimit) {
     SetLastError(kInvalidPicture);
     return nullptr;
   }
@@ -35,7 +45,6 @@ std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill) {
     SetLastError(kOutOfMemory);
     return nullptr;
   }
-  std::fill_n(picture->pixels.get(), count, fill);
   picture->width = width;
   picture->height = height;
   return picture;

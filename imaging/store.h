@@ -1,6 +1,7 @@
 #pragma once
 // The handle table behind imaging.h: every bitmap and work buffer is a Picture
 // with its own 32-bit XRGB pixel store. Internal to the imaging library.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -32,10 +33,16 @@ struct Picture {
   }
 };
 
+// Most pixels one picture may have (kMaxDimension squared); the fuzz targets
+// lower it so that their memory limit holds.
+extern std::size_t pixelLimit;
+
 // Allocates a width x height picture filled with `fill`; nullptr (and
 // kOutOfMemory / kInvalidPicture in LastError) when the size is out of range or
 // memory runs out.
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill);
+// As NewPicture, but the pixels are left for the caller to write, every one.
+std::unique_ptr<Picture> NewPictureForDecoding(int width, int height);
 
 // Takes ownership and returns the new handle (the lowest free slot).
 Handle Insert(std::unique_ptr<Picture> picture);

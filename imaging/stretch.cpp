@@ -165,7 +165,7 @@ bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceCo
   // Stretching within one buffer reads from a copy of it.
   std::unique_ptr<Picture> snapshot;
   if (to == from) {
-    snapshot = NewPicture(from->width, from->height, kOpaque);
+    snapshot = NewPictureForDecoding(from->width, from->height);
     if (!snapshot) return false;
     std::memcpy(snapshot->pixels.get(), from->pixels.get(),
                 std::size_t(from->width) * from->height * 4);
@@ -192,10 +192,11 @@ bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceCo
     std::fill(sum.begin(), sum.end(), 0u);
     const std::size_t r = std::size_t(j - j0);
     for (int t = rowTaps.offset[r]; t < rowTaps.offset[r + 1]; ++t) {
-      const std::uint32_t* line = cache.Get(rowTaps.index[std::size_t(t)]);
+      const std::uint32_t* __restrict line = cache.Get(rowTaps.index[std::size_t(t)]);
       const std::uint32_t wt = rowTaps.weight[std::size_t(t)];
-      std::uint32_t* acc = sum.data();
-      for (int k = 0; k < cols * 3; ++k) acc[k] += line[k] * wt;
+      std::uint32_t* __restrict acc = sum.data();
+      const int n = cols * 3;
+      for (int k = 0; k < n; ++k) acc[k] += line[k] * wt;
     }
     std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
     const std::uint32_t* acc = sum.data();
