@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -118,6 +119,14 @@ TEST_F(UtilsTest, SettingsFolderIsTheDataFolder) {
   EXPECT_EQ(orvane::core::GetSettingsFolder(), orvane::platform::LocalAppDataFolder());
   EXPECT_TRUE(fs::is_directory(orvane::core::GetSettingsFolder()));
   EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(UtilsTest, SettingsFolderThatCannotBeMadeIsReported) {
+  const fs::path blocker = orvane::test::TempRoot() / "blocker";
+  WriteFile(blocker, "a file where a folder should be");
+  setenv("XDG_DATA_HOME", blocker.c_str(), 1);
+  EXPECT_EQ(orvane::core::GetSettingsFolder(), blocker.string() + "/orvane/");
+  EXPECT_EQ(messages_, std::vector<std::string>{"The folder does not exist"});
 }
 
 TEST_F(UtilsTest, FileExistsMatchesAsDirDoes) {
