@@ -11,6 +11,20 @@
 
 namespace orvane::platform {
 
+namespace {
+
+std::string TmpLockPath(const std::string& program) {
+  return "/tmp/" + program + "-" + std::to_string(getuid()) + ".lock";
+}
+
+// Close-on-exec, so programs started from here do not inherit the lock;
+// no-follow, so a planted link in /tmp cannot redirect the open.
+int OpenLockFile(const std::string& path) {
+  return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+}
+
+}  // namespace
+
 std::string InstanceLockPath(const std::string& program) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime && *runtime) {
@@ -18,7 +32,7 @@ std::string InstanceLockPath(const std::string& program) {
     if (folder.back() != '/') folder += '/';
     return folder + program + ".lock";
   }
-  return "/tmp/" + program + "-" + std::to_string(getuid()) + ".lock";
+  return TmpLockPath(program);
 }
 
 bool PrevInstance(const std::string& program) {
@@ -27,10 +41,10 @@ bool PrevInstance(const std::string& program) {
   std::lock_guard<std::mutex> guard(mutex);
   if (const auto it = answers.find(program); it != answers.end()) return it->second;
 
-  // Close-on-exec, so programs started from here do not inherit the lock;
-  // no-follow, so a planted link in /tmp cannot redirect the open.
-  const std::string path = InstanceLockPath(program);
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  // A runtime folder that has gone missing falls back to /tmp, where every
+  // instance of the same user looks as well.
+  int fd = OpenLockFile(InstanceLockPath(program));
+  if (fd < 0) fd = OpenLockFile(TmpLockPath(program));
   bool another = false;
   if (fd >= 0) {
     int rc;

@@ -10,7 +10,7 @@ namespace orvane::platform {
 // of a process that finds no other instance takes the lock and keeps it for the
 // rest of the process's life; later calls give the same answer again.
 // The lock file is "<program>.lock" in $XDG_RUNTIME_DIR, or
-// "/tmp/<program>-<uid>.lock" when that is not set.
+// "/tmp/<program>-<uid>.lock" when that is not set or cannot be used.
 bool PrevInstance(const std::string& program);
 
 // The lock file PrevInstance uses for a program.

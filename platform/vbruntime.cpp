@@ -3,6 +3,7 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <chrono>
@@ -120,6 +121,30 @@ double Val(std::string_view text) {
     if (expDigits) number += exponent;
   }
   return strtod_l(number.c_str(), nullptr, CLocale());
+}
+
+std::string Str(long long value) { return (value >= 0 ? " " : "") + std::to_string(value); }
+
+std::string Str(double value, int digits) {
+  if (std::isnan(value)) return " NaN";
+  if (std::isinf(value)) return value > 0 ? " Infinity" : "-Infinity";
+  if (value == 0.0) return " 0";
+  digits = std::clamp(digits, 1, 17);
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*G", digits, std::fabs(value));
+  std::string text = buffer;
+  // "%G" already drops trailing zeros; the run time also drops a leading "0"
+  // and writes the exponent without padding zeros ("E+16", "E-07" kept as two).
+  if (text.rfind("0.", 0) == 0) text.erase(0, 1);
+  if (const auto e = text.find('E'); e != std::string::npos) {
+    std::string mantissa = text.substr(0, e);
+    const char sign = text[e + 1];
+    std::string exponent = text.substr(e + 2);
+    while (exponent.size() > 2 && exponent[0] == '0') exponent.erase(0, 1);
+    if (exponent.size() < 2) exponent.insert(0, "0");
+    text = mantissa + "E" + sign + exponent;
+  }
+  return (value > 0 ? " " : "-") + text;
 }
 
 // --- Random numbers ------------------------------------------------------------

@@ -44,6 +44,13 @@ double Int(double value);
 // CInt report as an overflow.
 double Val(std::string_view text);
 
+// A number as text in the run time's Str manner: a leading blank for values of
+// 0 and above, "-" otherwise; no zero before the decimal point (" .5", "-.25");
+// at most `digits` significant digits (15 for Double, 7 for Single), trailing
+// zeros dropped; exponent form beyond that range (" 1E+16", " 1.5E-07").
+std::string Str(double value, int digits = 15);
+std::string Str(long long value);
+
 // --- Random numbers ------------------------------------------------------------
 
 // The run time's random generator: Rnd gives a single-precision value in [0, 1).

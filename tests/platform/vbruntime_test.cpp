@@ -77,6 +77,18 @@ TEST(Val, TooLargeIsAnOverflowForTheWholeNumberConversions) {
   EXPECT_EQ(vb::CLng(vb::Val("65535")), 65535);
 }
 
+TEST(Str, LeadingBlankAndNoZeroBeforeThePoint) {
+  struct Case { double in; int digits; const char* out; };
+  const std::vector<Case> cases = {
+      {0, 15, " 0"},           {42, 15, " 42"},          {-42, 15, "-42"},        {3.5, 15, " 3.5"},
+      {0.5, 15, " .5"},        {-0.25, 15, "-.25"},      {2147483647, 15, " 2147483647"},
+      {1.0 / 3, 15, " .333333333333333"}, {1.0 / 3, 7, " .3333333"}, {1e16, 15, " 1E+16"},
+      {1.5e-7, 15, " 1.5E-07"}, {123456789, 7, " 1.234568E+08"}, {262.5, 7, " 262.5"}};
+  for (const auto& c : cases) EXPECT_EQ(vb::Str(c.in, c.digits), c.out) << c.in;
+  EXPECT_EQ(vb::Str(7LL), " 7");
+  EXPECT_EQ(vb::Str(-2147483648LL), "-2147483648");
+}
+
 namespace {
 
 class ScriptedRandom : public vb::RandomSource {
