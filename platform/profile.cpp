@@ -363,7 +363,10 @@ std::string TemporaryName(const std::string& path) {
 }
 
 // Writes data to a fresh file beside path and renames it over path, so readers
-// see the old or the new file whole and a crash leaves the old one.
+// see the old or the new file whole and a crash of the program leaves the old
+// one. No fsync: the catalogue import writes one key per image, and a sync per
+// write would make a first import of many sets take minutes on a spinning disk;
+// the common Linux file systems order a rename-replace after the new data.
 bool ReplaceFile(const std::string& path, const std::string& data, const struct stat* old,
                  mode_t newFileMode) {
   std::string temp;
@@ -381,7 +384,7 @@ bool ReplaceFile(const std::string& path, const std::string& data, const struct 
       // Only the owner's own files are ours to rewrite; another owner stays ours.
     }
   }
-  ok = ok && WriteAll(fd, data) && fdatasync(fd) == 0;
+  ok = ok && WriteAll(fd, data);
   ok = (close(fd) == 0) && ok;
   ok = ok && rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) unlink(temp.c_str());
