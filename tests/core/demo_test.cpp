@@ -142,6 +142,7 @@ TEST_F(DemoSets, TitlePageLayerAndSoundAreWhereTheSetFilesSay) {
   EXPECT_TRUE(geometry.HasTitlePage);
   EXPECT_TRUE(geometry.ShowTitlePage);
   EXPECT_FALSE(QImage(QString::fromStdString(root + "Geometry/" + geometry.TitleFile)).isNull());
+  EXPECT_EQ(core::GetTitle(root + "Geometry/" + geometry.TitleFile + ".nfo", "German"), "Geometrie");
   const auto layers = core::ReadSlideLayerList(root + "Geometry/company.ini");
   const imaging::Handle layer = imaging::LoadBitMap(root + "Geometry/" + layers.layerImage);
   ASSERT_GE(layer, 0) << "the slide show loads the layer through the imaging library";

@@ -330,6 +330,11 @@ WrittenFolder WriteDemoProgramFolder(const fs::path& folder) {
       write(setFolder / "title.jpg",
             EncodeJpeg(DrawScene(Scene::GeometryTitle, kPictureSize), kJpegQuality));
       write(setFolder / "badge.bmp", EncodeBmp24(DrawBadge(QSize(240, 80))));
+      // The title page's description: only its title lines (no panel on a title page).
+      write(setFolder / "title.jpg.nfo",
+            Bytes(CrLfLines({"[Title]", "English=Geometry", "French=G\u00e9om\u00e9trie",
+                             "German=Geometrie", "Spanish=Geometr\u00eda", "Swedish=Geometri"}),
+                  "English"));
     }
     // A major chord, A3 C#4 E4, swelling in and fading over four seconds.
     if (needsSound) write(setFolder / "chord.wav", EncodeChordWav({220.0, 277.18, 329.63}, 4.0));
