@@ -64,6 +64,22 @@ TEST(Fonts, WindowsFacesMapToInstalledFonts) {
   }
 }
 
+TEST(Fonts, JapaneseTextFallsBackToTheCjkFont) {
+  PictureBox box(200, 60);
+  FontSpec font;
+  font.Name = "Times New Roman";
+  font.Size = 18;
+  box.SetFont(font);
+  box.SetForeColor(QColor(255, 255, 255));
+  const QString text = QString::fromUtf8("\u5915\u66ae\u308c\u306e\u6e2f");
+  // Five full-width ideographs of about one em (24 px) each, not narrow boxes.
+  EXPECT_GE(box.TextWidth(text), 5 * 22);
+  box.Print(text);
+  const QRect ink = InkBox(box.Image(), qRgb(0, 0, 0));
+  EXPECT_GT(ink.width(), 4 * 22);
+  EXPECT_GT(ink.height(), 12);
+}
+
 TEST(PictureBox, NewBoxHasItsSizeAndADeviceContext) {
   PictureBox box(40, 30);
   EXPECT_EQ(box.Width(), 40);
