@@ -1,0 +1,203 @@
+#include "saver/Panning.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/Globals.h"
+#include "imaging/gdi.h"
+#include "platform/events.h"
+#include "platform/picturebox.h"
+#include "platform/tick.h"
+#include "platform/vbruntime.h"
+
+namespace orvane::saver {
+
+using platform::CLng;
+
+namespace {
+
+constexpr std::uint32_t kTickMask = 0x7FFFFFFF;
+// Longest single sleep of the wait between two steps, so input stays live.
+constexpr std::uint32_t kWaitSliceMs = 10;
+
+bool IsVertical(int mode) { return mode == kPanTopToBottom || mode == kPanBottomToTop; }
+bool IsHorizontal(int mode) { return mode == kPanLeftToRight || mode == kPanRightToLeft; }
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+// True when the step has a line of the strip left to bring in.
+bool LineLeft(const PanState& pan, int mode) {
+  switch (mode) {
+    case kPanTopToBottom: return pan.SourceY < pan.StripHeight;
+    case kPanBottomToTop: return pan.SourceY >= 0;
+    case kPanLeftToRight: return pan.SourceX < pan.StripWidth;
+    case kPanRightToLeft: return pan.SourceX >= 0;
+    default: return false;
+  }
+}
+
+void SetUp(SaverScreen& screen) {
+  PanState& pan = screen.Pan;
+  const int mode = screen.PanMode;
+  const int stripWidth = screen.picStretch->Width();
+  const int stripHeight = screen.picStretch->Height();
+  const PanArea view = PanViewArea(mode, stripWidth, stripHeight, screen.picDisp->ScaleWidth(),
+                                   screen.picDisp->ScaleHeight());
+  pan.ViewLeft = view.Left;
+  pan.ViewTop = view.Top;
+  pan.ViewWidth = view.Width;
+  pan.ViewHeight = view.Height;
+  pan.StripWidth = stripWidth;
+  pan.StripHeight = stripHeight;
+  if (IsVertical(mode)) {
+    pan.SourceX = 0;
+    pan.LineX = view.Left;
+    pan.LineWidth = view.Width;
+    pan.LineHeight = 1;
+    if (mode == kPanTopToBottom) {
+      pan.SourceY = view.Height;  // the first row below the rows on screen
+      pan.LineY = view.Top + view.Height - 1;
+    } else {
+      pan.SourceY = stripHeight - view.Height - 1;  // the first row above them
+      pan.LineY = view.Top;
+    }
+  } else {
+    pan.SourceY = 0;
+    pan.LineY = view.Top;
+    pan.LineWidth = 1;
+    pan.LineHeight = view.Height;
+    if (mode == kPanLeftToRight) {
+      pan.SourceX = view.Width;
+      pan.LineX = view.Left + view.Width - 1;
+    } else {
+      pan.SourceX = stripWidth - view.Width - 1;
+      pan.LineX = view.Left;
+    }
+  }
+}
+
+void Step(SaverScreen& screen) {
+  PanState& pan = screen.Pan;
+  const imaging::DeviceContext disp = screen.picDisp->hDC();
+  const imaging::DeviceContext strip = screen.picStretch->hDC();
+  const int l = pan.ViewLeft, t = pan.ViewTop, w = pan.ViewWidth, h = pan.ViewHeight;
+  switch (screen.PanMode) {
+    case kPanTopToBottom:
+      imaging::BitBlt(disp, l, t, w, h - 1, disp, l, t + 1, imaging::kSrcCopy);
+      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
+                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
+      ++pan.SourceY;
+      pan.PanDone = pan.SourceY >= pan.StripHeight;
+      break;
+    case kPanBottomToTop:
+      imaging::BitBlt(disp, l, t + 1, w, h - 1, disp, l, t, imaging::kSrcCopy);
+      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
+                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
+      --pan.SourceY;
+      pan.PanDone = pan.SourceY < 0;
+      break;
+    case kPanLeftToRight:
+      imaging::BitBlt(disp, l, t, w - 1, h, disp, l + 1, t, imaging::kSrcCopy);
+      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
+                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
+      ++pan.SourceX;
+      pan.PanDone = pan.SourceX >= pan.StripWidth;
+      break;
+    case kPanRightToLeft:
+      imaging::BitBlt(disp, l + 1, t, w - 1, h, disp, l, t, imaging::kSrcCopy);
+      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
+                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
+      --pan.SourceX;
+      pan.PanDone = pan.SourceX < 0;
+      break;
+    default:
+      pan.PanDone = true;
+      break;
+  }
+}
+
+}  // namespace
+
+std::optional<int> PanModeOf(const std::string& panDirection) {
+  if (panDirection.empty()) return kPanNone;
+  if (StartsWith(panDirection, "Top")) return kPanTopToBottom;
+  if (StartsWith(panDirection, "Bottom")) return kPanBottomToTop;
+  if (StartsWith(panDirection, "Left")) return kPanLeftToRight;
+  if (StartsWith(panDirection, "Right")) return kPanRightToLeft;
+  return std::nullopt;
+}
+
+PanArea PanViewArea(int panMode, int stripWidth, int stripHeight, int dispWidth,
+                    int dispHeight) {
+  if (dispWidth <= 0 || dispHeight <= 0) return {};
+  if (IsVertical(panMode) && stripWidth != dispWidth && stripWidth > 0) {
+    // The strip at its own width, centred, in an area of the screen's shape.
+    const int width = std::min(stripWidth, dispWidth);
+    const int height = std::min(CLng(width * (double(dispHeight) / dispWidth)), dispHeight);
+    return {CLng((dispWidth - width) / 2.0), CLng((dispHeight - height) / 2.0), width, height};
+  }
+  if (IsHorizontal(panMode) && stripHeight != dispHeight && stripHeight > 0) {
+    const int height = std::min(stripHeight, dispHeight);
+    const int width = std::min(CLng(height * (double(dispWidth) / dispHeight)), dispWidth);
+    return {CLng((dispWidth - width) / 2.0), CLng((dispHeight - height) / 2.0), width, height};
+  }
+  return {0, 0, dispWidth, dispHeight};
+}
+
+PanPoint PanStartPoint(int panMode, int stripWidth, int stripHeight, int dispWidth,
+                       int dispHeight) {
+  const PanArea view = PanViewArea(panMode, stripWidth, stripHeight, dispWidth, dispHeight);
+  if (panMode == kPanBottomToTop) return {0, std::max(stripHeight - view.Height, 0)};
+  if (panMode == kPanRightToLeft) return {std::max(stripWidth - view.Width, 0), 0};
+  return {0, 0};
+}
+
+void PanStep(SaverScreen& screen, SaverWindowCalls& calls, bool init, bool& done) {
+  if (core::QuitSaver) {
+    done = false;
+    return;
+  }
+  PanState& pan = screen.Pan;
+  pan.PanDone = false;
+  const bool panning = (IsVertical(screen.PanMode) || IsHorizontal(screen.PanMode)) &&
+                       screen.picDisp != nullptr && screen.picStretch != nullptr;
+  if (init && panning) SetUp(screen);
+  if (!panning || !LineLeft(pan, screen.PanMode)) {
+    // Nothing (more) to bring in: a strip no longer than the view, an unknown
+    // mode, or a call after the end.
+    pan.PanDone = true;
+  } else {
+    Step(screen);
+    screen.picDisp->Refresh();
+  }
+  if (pan.PanDone) calls.StartSlideClock();
+  platform::DoEvents();
+  done = pan.PanDone;
+}
+
+void ExecutePan(SaverScreen& screen, SaverWindowCalls& calls) {
+  bool done = false;
+  PanStep(screen, calls, true, done);
+  if (done || core::QuitSaver) return;
+  const std::uint32_t speed = std::uint32_t(std::max(screen.PanSpeed, 1));
+  std::uint32_t start = platform::GetTickCount() & kTickMask;
+  for (;;) {
+    const std::uint32_t now = platform::GetTickCount() & kTickMask;
+    // Modulo 2^31, so the wrap of the masked count never stalls the pan.
+    const std::uint32_t elapsed = (now - start) & kTickMask;
+    if (elapsed >= speed) {
+      start = now;
+      if (core::QuitSaver) return;
+      PanStep(screen, calls, false, done);
+      if (done || core::QuitSaver) return;
+    } else {
+      platform::DoEvents();
+      if (core::QuitSaver) return;
+      platform::Sleep(std::min(speed - elapsed, kWaitSliceMs));
+    }
+  }
+}
+
+}  // namespace orvane::saver
