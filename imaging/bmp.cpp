@@ -240,7 +240,9 @@ std::unique_ptr<Picture> DecodeBmp(const std::uint8_t* data, std::size_t size) {
 
   if (offBits < tableStart || offBits >= size) return Fail();
   const std::size_t available = size - offBits;
-  if (hd.sizeImage != 0 && hd.sizeImage > available) return Fail();
+  // An image size beyond the data is a lie; a last row's missing padding is not.
+  const std::size_t stride = ((std::size_t(width) * bits + 31) / 32) * 4;
+  if (hd.sizeImage != 0 && hd.sizeImage > available + stride) return Fail();
 
   // Palette: colorsUsed entries (all 2^bits when 0), at most 256 used, and never
   // more than fit between the headers and the pixels.
@@ -272,7 +274,6 @@ std::unique_ptr<Picture> DecodeBmp(const std::uint8_t* data, std::size_t size) {
   const int w = int(width), ht = int(height);
   const std::uint8_t* pixels = data + offBits;
   std::vector<std::uint8_t> rleIndices;
-  const std::size_t stride = ((std::size_t(width) * bits + 31) / 32) * 4;
   if (comp == kRle4 || comp == kRle8) {
     const std::size_t rleSize =
         hd.sizeImage ? std::min<std::size_t>(hd.sizeImage, available) : available;

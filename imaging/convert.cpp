@@ -1,5 +1,6 @@
 // The file conversions: JPEG to bitmap, bitmap to JPEG, any picture to an 8-bit
 // bitmap, and saving buffers. Every output appears only when complete.
+#include <filesystem>
 #include <vector>
 
 #include "imaging/bmp.h"
@@ -38,7 +39,10 @@ std::unique_ptr<Picture> ReadInput(const std::string& path, Progress& progress, 
 
 bool Decompress(const std::string& jpegFile, const std::string& bitmapFile, int targetWidth,
                 int targetHeight) {
-  RemoveFile(bitmapFile);
+  // The old output goes first, so a failure never leaves it behind; but never
+  // the input itself, when a caller names one file twice.
+  std::error_code ec;
+  if (!std::filesystem::equivalent(jpegFile, bitmapFile, ec)) RemoveFile(bitmapFile);
   Progress progress(ConversionProgress());
   auto picture = ReadInput(jpegFile, progress, 60, targetWidth, targetHeight);
   if (!picture) return false;

@@ -29,7 +29,10 @@ void SetFilterParameters(int a, int b, int c, int d) {
 void KillFilter() { killRequested = true; }
 
 bool FilterBitmap(Handle buffer) {
-  Picture* picture = Find(buffer);
+  // Held, and checked again at the end: the progress callback may run other
+  // code (pending events) that destroys the buffer meanwhile.
+  const std::shared_ptr<Picture> held = Hold(buffer);
+  Picture* picture = held.get();
   if (!picture) return false;
   killRequested = false;
   Progress progress(FilterProgress());
@@ -68,7 +71,7 @@ bool FilterBitmap(Handle buffer) {
     std::swap(across[1], across[2]);
     if (killRequested || progress.Step(0, 99, y + 1, h)) return false;
   }
-  if (killRequested || progress.Finish()) return false;
+  if (killRequested || progress.Finish() || Hold(buffer) != held) return false;
   std::memcpy(picture->pixels.get(), out.data(), out.size() * 4);
   return true;
 }

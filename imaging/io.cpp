@@ -13,7 +13,8 @@ namespace orvane::imaging::detail {
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer (regular files ignore it).
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     SetLastError(errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kInvalidPicture);
     return false;

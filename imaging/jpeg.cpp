@@ -96,15 +96,28 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
   const int h = TJSCALED(height, (tjscalingfactor{1, denominator}));
   auto picture = NewPictureForDecoding(w, h);
   if (!picture) return nullptr;
+  // CMYK files (as Photoshop writes them, with inverted values) are decoded as
+  // CMYK and converted here: the library does not convert them to RGB itself.
+  const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
   // TJFLAG_LIMITSCANS refuses progressive files with absurd scan counts, which
   // would otherwise take minutes on a few kilobytes.
   const int flags = TJFLAG_LIMITSCANS;
   const int rc = tjDecompress2(tj.handle, data, static_cast<unsigned long>(size),
                                reinterpret_cast<unsigned char*>(picture->pixels.get()), w,
-                               w * 4, h, TJPF_BGRA, flags);
+                               w * 4, h, cmyk ? TJPF_CMYK : TJPF_BGRA, flags);
   // A warning (such as extraneous bytes in an otherwise whole file) still gives
   // the picture; errors do not.
   if (rc != 0 && tjGetErrorCode(tj.handle) != TJERR_WARNING) return Fail();
+  if (cmyk) {
+    std::uint32_t* p = picture->pixels.get();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(p);
+    for (std::size_t i = 0, n = std::size_t(w) * h; i < n; ++i, bytes += 4) {
+      const unsigned k = bytes[3];
+      p[i] = MakePixel(std::uint8_t((bytes[0] * k + 127) / 255),
+                       std::uint8_t((bytes[1] * k + 127) / 255),
+                       std::uint8_t((bytes[2] * k + 127) / 255));
+    }
+  }
   return picture;
 }
 

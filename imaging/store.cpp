@@ -17,8 +17,10 @@ namespace {
 // stray small number is not mistaken for one.
 constexpr DeviceContext kDCBase = 0x4F000000;
 
-std::vector<std::unique_ptr<Picture>>& Table() {
-  static std::vector<std::unique_ptr<Picture>> table;
+// Shared so that an operation that calls back into the program (the filter
+// pass) keeps its picture alive even if the callback destroys the handle.
+std::vector<std::shared_ptr<Picture>>& Table() {
+  static std::vector<std::shared_ptr<Picture>> table;
   return table;
 }
 
@@ -66,6 +68,12 @@ Picture* Find(Handle handle) {
   auto& table = Table();
   if (handle < 0 || std::size_t(handle) >= table.size()) return nullptr;
   return table[std::size_t(handle)].get();
+}
+
+std::shared_ptr<Picture> Hold(Handle handle) {
+  auto& table = Table();
+  if (handle < 0 || std::size_t(handle) >= table.size()) return nullptr;
+  return table[std::size_t(handle)];
 }
 
 Picture* FindBuffer(Handle handle) {

@@ -49,6 +49,8 @@ Handle Insert(std::unique_ptr<Picture> picture);
 // The picture behind a handle, or nullptr.
 Picture* Find(Handle handle);
 Picture* FindBuffer(Handle handle);  // only work buffers
+// Shares ownership of the picture behind a handle (nullptr for none).
+std::shared_ptr<Picture> Hold(Handle handle);
 Picture* FindByDC(DeviceContext dc);
 void Erase(Handle handle);
 

@@ -1,6 +1,7 @@
 // The file conversions: JPEG round trips, DCT-scaled decoding, the 8-bit
 // reduction, progress reports, stop requests and failures.
 #include <gtest/gtest.h>
+#include <turbojpeg.h>
 
 #include <QImage>
 #include <filesystem>
@@ -161,7 +162,7 @@ TEST_F(Conversions, RunFromZeroToHundredAndStopLeavesNoFile) {
     for (std::size_t i = 1; i < reported.size(); ++i) EXPECT_GT(reported[i], reported[i - 1]);
     if (*op.output) fs::remove(Path(op.output));
 
-    for (int stop : {1, 50, 100}) {
+    for (int stop : {0, 1, 50, 100}) {
       SCOPED_TRACE("stop at " + std::to_string(stop));
       reported.clear();
       stopAt = stop;
@@ -201,6 +202,66 @@ TEST_F(Conversions, KilledFilterLeavesBufferUnchanged) {
   // At the corner the edge pixels repeat: 4 + 2 + 2 + 1 = 9 sixteenths.
   EXPECT_EQ(PixelAt(buffer, 0, 63), 0x8F8F8Fu);
   EXPECT_FALSE(FilterBitmap(kNoHandle));
+}
+
+// A buffer destroyed by code that runs inside the filter's callback: the pass
+// ends without touching freed memory.
+Handle doomed = kNoHandle;
+std::int16_t DestroyDuringFilter(std::int16_t value) {
+  if (value >= 30 && doomed != kNoHandle) {
+    DestroyWorkBuff(doomed);
+    doomed = kNoHandle;
+    CreateWorkBuff(64, 64, 0, 0);  // reuses the slot
+  }
+  return 0;
+}
+
+TEST_F(Conversions, FilterSurvivesItsBufferBeingDestroyed) {
+  doomed = CreateWorkBuff(64, 64, 0, 0);
+  const Handle handle = doomed;
+  SetFilterProgressCallback(DestroyDuringFilter);
+  EXPECT_FALSE(FilterBitmap(handle));
+  EXPECT_EQ(doomed, kNoHandle);
+}
+
+TEST_F(Conversions, CmykJpegDecodesToRgb) {
+  // Inverted CMYK as Photoshop stores it: 255 is no ink.
+  const int w = 16, h = 8;
+  std::vector<unsigned char> cmyk(std::size_t(w) * h * 4);
+  for (int i = 0; i < w * h; ++i) {
+    const bool left = i % w < w / 2;
+    cmyk[4 * i] = 200;
+    cmyk[4 * i + 1] = 100;
+    cmyk[4 * i + 2] = 50;
+    cmyk[4 * i + 3] = left ? 255 : 128;
+  }
+  tjhandle tj = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  ASSERT_EQ(tjCompress2(tj, cmyk.data(), w, 0, h, TJPF_CMYK, &out, &size, TJSAMP_444, 100, 0), 0);
+  orvane::test::WriteFile(Path("cmyk.jpg"), std::string(reinterpret_cast<char*>(out), size));
+  tjFree(out);
+  tjDestroy(tj);
+  const Handle picture = LoadBitMap(Path("cmyk.jpg"));
+  ASSERT_GE(picture, 0) << LastError();
+  const QRgb left = WorkBuffImage(picture).pixel(2, 4), right = WorkBuffImage(picture).pixel(13, 4);
+  EXPECT_NEAR(qRed(left), 200, 3);
+  EXPECT_NEAR(qGreen(left), 100, 3);
+  EXPECT_NEAR(qBlue(left), 50, 3);
+  EXPECT_NEAR(qRed(right), 100, 3);
+  EXPECT_NEAR(qGreen(right), 50, 3);
+  EXPECT_NEAR(qBlue(right), 25, 3);
+}
+
+TEST_F(Conversions, OneFileNamedTwiceIsNotLost) {
+  MakeFiles(32, 16);
+  ASSERT_TRUE(DoDecompress(Path("photo.jpg"), Path("photo.jpg")));
+  const Handle h = LoadBitMap(Path("photo.jpg"));
+  ASSERT_GE(h, 0);
+  EXPECT_EQ(orvane::test::ReadFile(Path("photo.jpg")).substr(0, 2), "BM");
+  EXPECT_EQ(GetGCBitmapWidth(h), 32);
+  ASSERT_TRUE(Do24To8(Path("photo.jpg"), Path("photo.jpg")));
+  EXPECT_EQ(orvane::test::ReadFile(Path("photo.jpg"))[28], 8);
 }
 
 TEST_F(Conversions, BadInputsFailWithTheirErrorNumbers) {
