@@ -57,6 +57,56 @@ Taps AreaTaps(int first, int last, long long size, int srcStart, long long srcSi
   return taps;
 }
 
+// The same taps laid out densely for the row pass: every position reads
+// `stride` consecutive source pixels from `start`, weights 0 where it has none,
+// so the inner loop has a fixed length the compiler can unroll.
+struct DenseTaps {
+  int stride = 0;
+  std::vector<int> start;
+  std::vector<std::uint32_t> weight;  // stride per position
+};
+
+DenseTaps Densify(const Taps& taps, int srcLimit) {
+  DenseTaps dense;
+  const std::size_t positions = taps.offset.size() - 1;
+  dense.stride = std::min(taps.maxTaps, srcLimit);
+  dense.start.resize(positions);
+  dense.weight.assign(positions * std::size_t(dense.stride), 0);
+  for (std::size_t i = 0; i < positions; ++i) {
+    int lowest = srcLimit;
+    for (int t = taps.offset[i]; t < taps.offset[i + 1]; ++t)
+      lowest = std::min(lowest, taps.index[std::size_t(t)]);
+    // Clamped indices of one position span at most `stride` pixels.
+    const int start = std::clamp(lowest, 0, srcLimit - dense.stride);
+    dense.start[i] = start;
+    for (int t = taps.offset[i]; t < taps.offset[i + 1]; ++t)
+      dense.weight[i * std::size_t(dense.stride) + std::size_t(taps.index[std::size_t(t)] - start)] +=
+          taps.weight[std::size_t(t)];
+  }
+  return dense;
+}
+
+template <int kStride>
+void ResampleRow(const std::uint32_t* __restrict s, const DenseTaps& taps, int positions,
+                 std::uint32_t* __restrict out) {
+  const int stride = kStride > 0 ? kStride : taps.stride;
+  const int* start = taps.start.data();
+  const std::uint32_t* weight = taps.weight.data();
+  for (int i = 0; i < positions; ++i, out += 3, weight += stride) {
+    const std::uint32_t* p = s + start[i];
+    std::uint32_t r = 0, g = 0, b = 0;
+    for (int t = 0; t < stride; ++t) {
+      const std::uint32_t v = p[t], w = weight[t];
+      r += ((v >> 16) & 255) * w;
+      g += ((v >> 8) & 255) * w;
+      b += (v & 255) * w;
+    }
+    out[0] = (r + 128) >> 8;
+    out[1] = (g + 128) >> 8;
+    out[2] = (b + 128) >> 8;
+  }
+}
+
 // Source index of each destination position, sampled at pixel centres.
 std::vector<int> NearestTaps(int first, int last, long long size, int srcStart,
                              long long srcSize, int srcLimit, bool mirror) {
@@ -74,8 +124,8 @@ std::vector<int> NearestTaps(int first, int last, long long size, int srcStart,
 // for the few rows that consecutive destination rows share.
 class RowCache {
  public:
-  RowCache(const Picture& src, const Taps& columns, int slots)
-      : src_(src), columns_(columns), width_(int(columns.offset.size()) - 1) {
+  RowCache(const Picture& src, const DenseTaps& columns, int slots)
+      : src_(src), columns_(columns), width_(int(columns.start.size())) {
     slots_.resize(std::size_t(slots));
     for (Slot& s : slots_) s.data.resize(std::size_t(width_) * 3);
   }
@@ -104,25 +154,18 @@ class RowCache {
 
   void Fill(int row, std::uint32_t* out) const {
     const std::uint32_t* s = src_.Row(row);
-    const int* offset = columns_.offset.data();
-    const int* index = columns_.index.data();
-    const std::uint32_t* weight = columns_.weight.data();
-    for (int i = 0; i < width_; ++i, out += 3) {
-      std::uint32_t r = 0, g = 0, b = 0;
-      for (int t = offset[i]; t < offset[i + 1]; ++t) {
-        const std::uint32_t p = s[index[t]], w = weight[t];
-        r += ((p >> 16) & 255) * w;
-        g += ((p >> 8) & 255) * w;
-        b += (p & 255) * w;
-      }
-      out[0] = (r + 128) >> 8;
-      out[1] = (g + 128) >> 8;
-      out[2] = (b + 128) >> 8;
+    switch (columns_.stride) {
+      case 1: return ResampleRow<1>(s, columns_, width_, out);
+      case 2: return ResampleRow<2>(s, columns_, width_, out);
+      case 3: return ResampleRow<3>(s, columns_, width_, out);
+      case 4: return ResampleRow<4>(s, columns_, width_, out);
+      case 5: return ResampleRow<5>(s, columns_, width_, out);
+      default: return ResampleRow<0>(s, columns_, width_, out);
     }
   }
 
   const Picture& src_;
-  const Taps& columns_;
+  const DenseTaps& columns_;
   int width_;
   std::vector<Slot> slots_;
   unsigned long long clock_ = 0;
@@ -186,7 +229,8 @@ bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceCo
 
   const Taps colTaps = AreaTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
   const Taps rowTaps = AreaTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
-  RowCache cache(*from, colTaps, 3);
+  const DenseTaps denseColumns = Densify(colTaps, from->width);
+  RowCache cache(*from, denseColumns, 3);
   std::vector<std::uint32_t> sum(std::size_t(cols) * 3);
   for (long long j = j0; j < j1; ++j) {
     std::fill(sum.begin(), sum.end(), 0u);

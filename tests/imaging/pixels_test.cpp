@@ -144,6 +144,17 @@ TEST(Stretching, HalftoneAveragesAreas) {
   ASSERT_TRUE(StretchBlt(g.dstDC, 0, 0, 2, 1, g.srcDC, 0, 0, 3, 1));
   EXPECT_EQ(PixelAt(g.dst, 0, 0), 0x1E1E1Eu);  // (0 + 90 / 2) / 1.5
   EXPECT_EQ(PixelAt(g.dst, 1, 0), 0xAAAAAAu);  // (90 / 2 + 210) / 1.5
+  // Mirrored, the same two averages swap places.
+  ASSERT_TRUE(StretchBlt(g.dstDC, 2, 0, -2, 1, g.srcDC, 0, 0, 3, 1));
+  EXPECT_EQ(PixelAt(g.dst, 0, 0), 0xAAAAAAu);
+  EXPECT_EQ(PixelAt(g.dst, 1, 0), 0x1E1E1Eu);
+  // A source rectangle hanging over the left edge repeats the edge pixel.
+  ASSERT_TRUE(StretchBlt(g.dstDC, 0, 0, 2, 1, g.srcDC, -1, 0, 2, 1));
+  EXPECT_EQ(PixelAt(g.dst, 0, 0), 0x000000u);
+  EXPECT_EQ(PixelAt(g.dst, 1, 0), 0x000000u);
+  ASSERT_TRUE(StretchBlt(g.dstDC, 0, 0, 2, 1, g.srcDC, 2, 0, 2, 1));
+  EXPECT_EQ(PixelAt(g.dst, 0, 0), 0xD2D2D2u);
+  EXPECT_EQ(PixelAt(g.dst, 1, 0), 0xD2D2D2u);
 }
 
 TEST(Stretching, NearestModeAndMirroringAndClipping) {
