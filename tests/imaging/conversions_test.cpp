@@ -103,6 +103,10 @@ TEST_F(Conversions, ScaledDecodeUsesSmallestCoveringDctScale) {
     const Handle direct = LoadBitMapScaled(Path("photo.jpg"), c.targetWidth, c.targetHeight);
     EXPECT_EQ(GetGCBitmapWidth(direct), c.width);
     UnloadBitMap(direct);
+    const Handle buffer = LoadWorkBuff(Path("photo.jpg"), c.targetWidth, c.targetHeight);
+    EXPECT_NE(GetWorkBuffHDC(buffer), 0);
+    EXPECT_EQ(GetGCBitmapHeight(buffer), c.height);
+    DestroyWorkBuff(buffer);
   }
 }
 
@@ -301,6 +305,8 @@ TEST_F(Conversions, BadInputsFailWithTheirErrorNumbers) {
   EXPECT_FALSE(DoDecompress(Path("missing.jpg"), Path("old.bmp")));
   EXPECT_EQ(LastError(), kFileNotFound);
   EXPECT_FALSE(fs::exists(Path("old.bmp")));
+  EXPECT_EQ(LoadWorkBuff(Path("missing.jpg")), kNoHandle);
+  EXPECT_EQ(LastError(), kFileNotFound);
   EXPECT_FALSE(DoCompress(Path("missing.bmp"), Path("out.jpg")));
   EXPECT_EQ(LastError(), kFileNotFound);
   EXPECT_FALSE(Do24To8(Path("missing.jpg"), Path("out.bmp")));
