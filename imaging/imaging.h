@@ -98,7 +98,10 @@ bool SaveBitmap(const std::string& file, Handle buffer);
 // Rewrites a bitmap file as an 8-bit one in place (reduced as Do24To8 does).
 bool RemapBMP(const std::string& inFile, const std::string& outFile);
 
-// The filter pass: a small smoothing kernel over the whole buffer, in place.
+// The filter pass: a 3x3 smoothing kernel (1 2 1 / 2 4 2 / 1 2 1) over the whole
+// buffer, in place. Reports progress 0..100 to the filter callback; a stop (a
+// non-zero callback result or KillFilter) returns false and leaves the buffer as
+// it was. The parameters are accepted for the callers' sake; the kernel is fixed.
 void SetFilterParameters(int a, int b, int c, int d);
 bool FilterBitmap(Handle buffer);
 void SetFilterProgressCallback(ProgressProc proc);
@@ -107,8 +110,8 @@ void KillFilter();  // stops a running FilterBitmap at its next row
 // Asks nothing of the system: the slide show then reads the password setting.
 std::int16_t DispPropUp();
 
-// The buffer's pixels, wrapped without a copy (a null QImage for no buffer).
-// Valid until the buffer is destroyed.
+// The pixels of a buffer (or bitmap), wrapped without a copy, at 96 dpi; a null
+// QImage for no handle. Valid until the buffer is destroyed.
 QImage WorkBuffImage(Handle handle);
 // The handle behind a device context, or -1.
 Handle HandleOfDC(DeviceContext hDC);
