@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 #include "core/Globals.h"
 #include "core/ImageDescription.h"
@@ -25,6 +24,8 @@ using platform::Int;
 namespace {
 
 constexpr char16_t kIdeographicFullStop = 0x3002;
+// A panel text is a few paragraphs; more than this is not read.
+constexpr std::streamsize kMaxPanelFileBytes = 1 << 20;
 
 // Caption lines: CR LF or LF separated; a final line break adds no line.
 QStringList CaptionLines(const QString& caption) {
@@ -156,8 +157,14 @@ bool ReadPanelText(SaverScreen& screen, const std::string& fileName,
   const std::string path = core::OpenableSetPath(fileName);
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0) return false;
+  std::string bytes(std::size_t(std::min<std::streamoff>(size, kMaxPanelFileBytes)), '\0');
+  in.read(bytes.data(), std::streamsize(bytes.size()));
   if (in.bad()) return false;
+  bytes.resize(std::size_t(in.gcount()));
   const QStringList fileLines = FileLines(platform::ToQString(
       bytes, platform::HasUtf8Bom(bytes)
                  ? platform::CodePage::Utf8
