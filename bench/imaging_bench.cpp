@@ -9,6 +9,7 @@
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
 #include "imaging/jpeg.h"
+#include "imaging/quantize.h"
 #include "imaging/store.h"
 
 namespace {
@@ -79,5 +80,27 @@ void HalftoneStretch3000x2000To1620x1080(benchmark::State& state) {
   im::DestroyWorkBuff(src);
 }
 BENCHMARK(HalftoneStretch3000x2000To1620x1080)->Unit(benchmark::kMillisecond);
+
+// The 8-bit screen path on the camera picture as decoded for a full-HD screen
+// (3000 x 2000), and the wallpaper's filter pass on a full-HD buffer.
+std::unique_ptr<im::detail::Picture> ScaledPicture() {
+  const auto& jpeg = TestJpeg();
+  return im::detail::DecodeJpeg(jpeg.data(), jpeg.size(), 1920, 1080);
+}
+
+void ReduceTo256Colours(benchmark::State& state) {
+  const auto picture = ScaledPicture();
+  im::detail::IndexedPicture out;
+  for (auto _ : state) im::detail::ReduceTo256(*picture, out);
+  state.SetLabel(std::to_string(picture->width) + "x" + std::to_string(picture->height));
+}
+BENCHMARK(ReduceTo256Colours)->Unit(benchmark::kMillisecond);
+
+void FilterPass1920x1080(benchmark::State& state) {
+  const im::Handle buffer = im::CreateWorkBuff(1920, 1080, 0, 0);
+  for (auto _ : state) im::FilterBitmap(buffer);
+  im::DestroyWorkBuff(buffer);
+}
+BENCHMARK(FilterPass1920x1080)->Unit(benchmark::kMillisecond);
 
 }  // namespace
