@@ -267,17 +267,18 @@ void RestorePanelBackground(SaverScreen& screen) {
   int offsetX = screen.PanX;
   int offsetY = screen.PanY;
   OverlayRect area = visible;
-  if (!screen.Stretch && !screen.PanDirection.empty()) {
-    // A panorama shown at its own size in a centred area: only that area is
-    // picture; around it the screen is black.
-    const int x0 = CLng((disp.Width() - screen.ImageWidth) / 2.0);
-    const int y0 = CLng((disp.Height() - screen.ImageHeight) / 2.0);
-    offsetX -= x0;
-    offsetY -= y0;
-    const int left = std::max(visible.Left, x0);
-    const int top = std::max(visible.Top, y0);
-    const int right = std::min(visible.Left + visible.Width, x0 + screen.ImageWidth);
-    const int bottom = std::min(visible.Top + visible.Height, y0 + screen.ImageHeight);
+  if (!screen.PanDirection.empty()) {
+    // A panorama shown in a centred area of the screen (at its own size): only
+    // that area is picture; around it the screen is black. For a strip that
+    // fills the screen the area is the whole screen.
+    const PanArea view = PanViewArea(screen.PanMode, screen.picStretch->Width(),
+                                     screen.picStretch->Height(), disp.Width(), disp.Height());
+    offsetX -= view.Left;
+    offsetY -= view.Top;
+    const int left = std::max(visible.Left, view.Left);
+    const int top = std::max(visible.Top, view.Top);
+    const int right = std::min(visible.Left + visible.Width, view.Left + view.Width);
+    const int bottom = std::min(visible.Top + visible.Height, view.Top + view.Height);
     area = {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
   }
   {

@@ -80,7 +80,11 @@ void ShowInfoPanel(SaverScreen& screen, SaverWindowCalls& calls);
 // The panel's rectangle as it was laid out (picDesc's place and size).
 PanelRect CurrentPanelRect(const SaverScreen& screen);
 
-// Copies the slide back over the panel's rectangle from picStretch.
+// Copies the slide back over the panel's rectangle from picStretch: the point
+// (PanX, PanY) of the strip lies at the top-left of the strip's window on
+// screen (the whole screen, or for a panorama shown at its own size the
+// centred area of Panning.h's PanViewArea); the rest of the rectangle is the
+// black surround. picStretch of a slide that does not pan covers the screen.
 void RestorePanelBackground(SaverScreen& screen);
 
 // When the countdown has ended: hides the panel, restores the slide under it,

@@ -384,29 +384,49 @@ TEST_F(PanelScreenFixture, UnstretchedPanelFollowsTheVisiblePictureAndWrapsToIts
   }
 }
 
-TEST_F(PanelScreenFixture, PanoramaShownAtItsOwnSizeIsRestoredFromItsStripOnly) {
-  // A vertical strip 100 wide shown in a centred 100 x 75 area at (110, 82).
-  PictureBox strip(100, 400);
-  QImage pixels = strip.SurfaceView();
-  for (int y = 0; y < 400; ++y)
-    for (int x = 0; x < 100; ++x) pixels.setPixel(x, y, qRgb(x, y % 256, 77));
-  screen.picStretch = &strip;
-  screen.Stretch = false;
-  screen.PanDirection = "TopToBottom";
-  screen.ImageWidth = 100;
-  screen.ImageHeight = 75;
-  screen.PanX = 0;
-  screen.PanY = 40;
-  screen.DescLeft = 20;
-  screen.DescTop = 60;
-  desc.Resize(280, 120);
-  disp.ClearPicture();
-  RestorePanelBackground(screen);
-  const QImage shown = disp.Image();
-  EXPECT_EQ(shown.pixel(110, 82), strip.Image().pixel(0, 40));
-  EXPECT_EQ(shown.pixel(209, 156), strip.Image().pixel(99, 114));
-  EXPECT_EQ(shown.pixel(109, 82), qRgb(0, 0, 0)) << "left of the picture stays black";
-  EXPECT_EQ(shown.pixel(150, 170), qRgb(0, 0, 0)) << "below the picture stays black";
+TEST_F(PanelScreenFixture, PanoramaIsRestoredFromItsStartWindowOnly) {
+  struct Case {
+    const char* name;
+    int stripWidth, stripHeight;
+    // The strip's window on screen: where it lies, and its size.
+    int viewLeft, viewTop, viewWidth, viewHeight;
+  } cases[] = {
+      {"strip as wide as the screen", 320, 400, 0, 0, 320, 240},
+      {"strip at its own size, centred", 100, 400, 110, 82, 100, 75},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PictureBox strip(c.stripWidth, c.stripHeight);
+    QImage pixels = strip.SurfaceView();
+    for (int y = 0; y < c.stripHeight; ++y)
+      for (int x = 0; x < c.stripWidth; ++x) pixels.setPixel(x, y, qRgb(x % 256, y % 256, 77));
+    screen.picStretch = &strip;
+    screen.Stretch = c.viewWidth == 320;
+    screen.PanDirection = "TopToBottom";
+    screen.PanMode = kPanTopToBottom;
+    screen.ImageWidth = c.viewWidth;
+    screen.ImageHeight = c.viewHeight;
+    screen.PanX = 0;
+    screen.PanY = 40;
+    screen.DescLeft = 20;
+    screen.DescTop = 60;
+    desc.Resize(280, 120);
+    disp.ClearPicture();
+    disp.SetBackColor(QColor(9, 9, 9));  // what the panel left there
+    RestorePanelBackground(screen);
+    const QImage shown = disp.Image();
+    const QImage source = strip.Image();
+    for (int y = 60; y < 180; ++y) {
+      for (int x = 20; x < 300; ++x) {
+        const bool picture = x >= c.viewLeft && x < c.viewLeft + c.viewWidth && y >= c.viewTop &&
+                             y < c.viewTop + c.viewHeight;
+        const QRgb expected =
+            picture ? source.pixel(x - c.viewLeft, y - c.viewTop + 40) : qRgb(0, 0, 0);
+        ASSERT_EQ(shown.pixel(x, y), expected) << "at " << x << "," << y;
+      }
+    }
+    EXPECT_EQ(shown.pixel(19, 60), qRgb(9, 9, 9)) << "outside the panel nothing changes";
+  }
 }
 
 TEST_F(PanelScreenFixture, QuitDuringTheRestoreEndsWithoutFinishingTheSlide) {
