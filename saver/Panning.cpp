@@ -164,9 +164,9 @@ void PanStep(SaverScreen& screen, SaverWindowCalls& calls, bool init, bool& done
   const bool panning = (IsVertical(screen.PanMode) || IsHorizontal(screen.PanMode)) &&
                        screen.picDisp != nullptr && screen.picStretch != nullptr;
   if (init && panning) SetUp(screen);
-  if (!panning || !LineLeft(pan, screen.PanMode)) {
+  if (!panning || pan.ViewWidth <= 0 || pan.ViewHeight <= 0 || !LineLeft(pan, screen.PanMode)) {
     // Nothing (more) to bring in: a strip no longer than the view, an unknown
-    // mode, or a call after the end.
+    // mode, a screen or strip of no size, or a call after the end.
     pan.PanDone = true;
   } else {
     Step(screen);

@@ -234,6 +234,16 @@ TEST_F(PanFixture, NothingToPanIsDoneAtOnceWithoutDrawing) {
   }
 }
 
+TEST_F(PanFixture, AScreenOfNoSizeEndsThePanAtOnce) {
+  Prepare(kPanTopToBottom, 32, 40);
+  PictureBox empty;
+  screen.picDisp = &empty;
+  bool done = false;
+  PanStep(screen, calls, true, done);
+  EXPECT_TRUE(done);
+  EXPECT_EQ(calls.slideClockStarts, 1);
+}
+
 TEST(PanStart, DirectionsAndStartPoints) {
   struct Case {
     std::string direction;
