@@ -89,11 +89,13 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
   if (tjDecompressHeader3(tj.handle, data, static_cast<unsigned long>(size), &width, &height,
                           &subsampling, &colourspace) != 0)
     return Fail();
-  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension)
-    return Fail();
+  if (width <= 0 || height <= 0) return Fail();
+  // The size cap holds for the decoded picture: a very large file still loads
+  // when DCT scaling brings it under the cap.
   const int denominator = DctScaleDenominator(width, height, targetWidth, targetHeight);
   const int w = TJSCALED(width, (tjscalingfactor{1, denominator}));
   const int h = TJSCALED(height, (tjscalingfactor{1, denominator}));
+  if (w > kMaxDimension || h > kMaxDimension) return Fail();
   auto picture = NewPictureForDecoding(w, h);
   if (!picture) return nullptr;
   // CMYK files (as Photoshop writes them, with inverted values) are decoded as

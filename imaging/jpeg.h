@@ -17,7 +17,7 @@ bool LooksLikeJpeg(const std::uint8_t* data, std::size_t size);
 int DctScaleDenominator(int width, int height, int targetWidth, int targetHeight);
 
 // Decodes a JPEG held in memory, DCT-scaled as DctScaleDenominator says.
-// Truncated or corrupt data, and pictures above kMaxDimension per side, fail
+// Truncated or corrupt data, and decoded sizes above kMaxDimension per side, fail
 // with kInvalidPicture.
 std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                     int targetWidth = 0, int targetHeight = 0);

@@ -110,6 +110,26 @@ TEST_F(Conversions, ScaledDecodeUsesSmallestCoveringDctScale) {
   }
 }
 
+TEST_F(Conversions, SizeCapHoldsForTheDecodedPicture) {
+  // A strip wider than the cap: refused at full size, loaded when DCT scaling
+  // brings it under the cap.
+  const int w = kMaxDimension + 8, h = 16;
+  std::vector<unsigned char> grey(std::size_t(w) * h, 128);
+  tjhandle tj = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  ASSERT_EQ(tjCompress2(tj, grey.data(), w, 0, h, TJPF_GRAY, &out, &size, TJSAMP_GRAY, 75, 0), 0);
+  orvane::test::WriteFile(Path("wide.jpg"), std::string(reinterpret_cast<char*>(out), size));
+  tjFree(out);
+  tjDestroy(tj);
+  EXPECT_EQ(LoadBitMap(Path("wide.jpg")), kNoHandle);
+  EXPECT_EQ(LastError(), kInvalidPicture);
+  const Handle scaled = LoadBitMapScaled(Path("wide.jpg"), 1000, 2);
+  ASSERT_GE(scaled, 0);
+  EXPECT_EQ(GetGCBitmapWidth(scaled), (w + 7) / 8);
+  EXPECT_EQ(PixelAt(scaled, 5, 1), 0x808080u);
+}
+
 TEST_F(Conversions, ReductionTo8BitsKeepsMeanErrorSmall) {
   MakeFiles(160, 120);
   for (const char* input : {"photo.bmp", "photo.jpg"}) {
