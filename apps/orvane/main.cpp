@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 
+#include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
@@ -13,6 +15,8 @@
 #include "core/mdlMain.h"
 #include "core/windows.h"
 #include "platform/cursor.h"
+#include "platform/events.h"
+#include "saver/frmSaver.h"
 
 namespace {
 
@@ -21,6 +25,8 @@ using namespace orvane::core;
 // Stand-ins for the windows that are not built yet. Each call is appended as
 // one line to the file named by ORVANE_PLACEHOLDER_LOG (when set); nothing
 // appears on screen, and the modeless dialog simply returns so the process ends.
+// ORVANE_PLACEHOLDER_SAVER=1 puts a recording stand-in in place of the real
+// slide show too (and of the catalogue refresh before it), for the start-up tests.
 void Record(const std::string& line) {
   const char* log = std::getenv("ORVANE_PLACEHOLDER_LOG");
   if (!log || !*log) return;
@@ -68,18 +74,38 @@ class PlaceholderPleaseWait : public ProgressWindow {
   void Unload() override { Record("frmPleaseWait.Unload"); }
 };
 
-class PlaceholderWindows : public WindowFactory {
+bool PlaceholderSaverWanted() {
+  const char* value = std::getenv("ORVANE_PLACEHOLDER_SAVER");
+  return value && std::string(value) == "1";
+}
+
+class ProgramWindows : public WindowFactory {
  public:
   SettingsDialogWindow& frmKestrin() override { return kestrin_; }
-  SlideShowWindow& frmSaver() override { return saver_; }
+  SlideShowWindow& frmSaver() override {
+    if (placeholderSaver_) return placeholder_;
+    // Made when first asked for, so it reads DebugMode and the screen then.
+    if (!saver_) saver_ = std::make_unique<orvane::saver::frmSaver>();
+    return *saver_;
+  }
   ProgressWindow& frmPleaseWait() override { return pleaseWait_; }
   void PwdChangePassword(const std::string& provider) override { Record("PwdChangePassword " + provider); }
-  void RefreshCatalogue() override { Record("RefreshCatalogue"); }
+  void RefreshCatalogue() override {
+    Record("RefreshCatalogue");
+    if (placeholderSaver_) return;
+    const CatalogueRefresh refresh = orvane::core::RefreshCatalogue();
+    if (refresh.status == CatalogueStatus::NoImageSets) {
+      ShowNoImageSetsMessage(refresh.programPath);
+      orvane::platform::End(0);
+    }
+  }
   bool ModelessWindowOpen() override { return false; }
 
  private:
+  bool placeholderSaver_ = PlaceholderSaverWanted();
   PlaceholderKestrin kestrin_;
-  PlaceholderSaver saver_;
+  PlaceholderSaver placeholder_;
+  std::unique_ptr<orvane::saver::frmSaver> saver_;
   PlaceholderPleaseWait pleaseWait_;
 };
 
@@ -97,7 +123,7 @@ int main(int argc, char** argv) {
     commandLine += argv[i];
   }
 
-  PlaceholderWindows windows;
+  ProgramWindows windows;
   if (Main(commandLine, windows) == StartOutcome::RunWindows) return QApplication::exec();
   return 0;
 }

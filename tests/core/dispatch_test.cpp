@@ -44,6 +44,7 @@ class Orvane {
   Orvane(const std::string& commandLine, const fs::path& log, bool waitInShow = false) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("ORVANE_PLACEHOLDER_LOG", QString::fromStdString(log.string()));
+    env.insert("ORVANE_PLACEHOLDER_SAVER", "1");
     if (waitInShow) env.insert("ORVANE_PLACEHOLDER_WAIT", "1");
     process_.setProcessEnvironment(env);
     process_.start(QString::fromStdString(orvane::test::OrvaneExe().string()), Arguments(commandLine));

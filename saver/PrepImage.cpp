@@ -1,0 +1,347 @@
+// Slide preparation: picks the next entry of the play list, reads its
+// description and set files, loads the picture, fits it to the screen or lays
+// it out as a panorama strip, blends the set's overlay and leaves the result in
+// picStretch (and as "ssprep.bmp" in the settings folder).
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "core/CompanyIni.h"
+#include "core/Globals.h"
+#include "core/ImageDescription.h"
+#include "core/PPS.h"
+#include "core/Progress.h"
+#include "core/SettingsKeys.h"
+#include "core/Utils.h"
+#include "core/WorkBuff.h"
+#include "imaging/gdi.h"
+#include "imaging/imaging.h"
+#include "platform/events.h"
+#include "platform/screen.h"
+#include "platform/vbruntime.h"
+#include "saver/SlideLists.h"
+#include "saver/frmSaver.h"
+
+namespace orvane::saver {
+
+namespace keys = core::settings;
+namespace im = orvane::imaging;
+
+namespace {
+
+constexpr int kFullColourBits = 24;
+constexpr int kStepsPerSlide = 400;
+constexpr int kStepsPerLowColourSlide = 900;
+constexpr int kStepsOfStretch = 200;
+
+// A size or offset as a whole number (halves to even), without the 16-bit limit.
+long Whole(double value) {
+  if (std::isnan(value)) return 0;
+  return static_cast<long>(std::clamp(platform::RoundHalfEven(value), -4.0e9, 4.0e9));
+}
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+void RemoveQuietly(const std::string& file) {
+  std::error_code ignored;
+  std::filesystem::remove(file, ignored);
+}
+
+// A picture the library could not read: the number the report shows.
+int LoadErrorNumber() {
+  const int error = im::LastError();
+  if (error == im::kOutOfMemory) return error;
+  return im::kInvalidPicture;
+}
+
+}  // namespace
+
+void frmSaver::FallBackToAllSets() {
+  // The delay of ordinary slides: after the title slide TitleTime holds it.
+  const std::int64_t delay = (TitleFile.empty() || CurrentIndex == 0) ? ImageDelay : TitleTime;
+  ImageDelay = delay;
+  SlideList.Clear();
+  AllSets = true;
+  Overlay.AllSets = true;
+  platform::Randomize();
+  BuildList(true);
+  TitleFile.clear();
+  TitleTime = delay;
+  CurrentIndex = 0;
+}
+
+// Picks the next entry whose image file exists and sets CurrentIndex, EntryPath,
+// EntryName and IsTitlePage. Every call counts one attempt; once the list has
+// been tried entry by entry it is replaced by the list of all sets, once. False
+// when nothing at all can be shown.
+bool frmSaver::ChooseEntry(int& attempts, bool& fellBack) {
+  const std::string scoreFile = SettingsFile;
+  while (true) {
+    const int count = SlideList.Count();
+    const bool hasTitle = !TitleFile.empty();
+    // Entries other than the title page; the title page itself is tried once.
+    const int others = hasTitle ? count - 1 : count;
+    if (attempts > count || (others <= 0 && !(hasTitle && CurrentIndex == 0 && count > 0))) {
+      if (fellBack) return false;
+      fellBack = true;
+      attempts = 0;
+      FallBackToAllSets();
+      continue;
+    }
+    ++attempts;
+
+    if (hasTitle && CurrentIndex == 0) {
+      CurrentIndex = 1;
+      std::swap(ImageDelay, TitleTime);
+      IsTitlePage = true;
+    } else if (AllSets) {
+      IsTitlePage = false;
+      const int first = hasTitle ? 2 : 1;
+      int index;
+      if (attempts == 1 || CurrentIndex < first || CurrentIndex > count) {
+        index = int(platform::Int(double(platform::Rnd()) * count)) + 1;
+        // A draw of the title page is drawn again, a few times, then moved on.
+        for (int redraw = 0; hasTitle && index == 1 && redraw < 8; ++redraw)
+          index = int(platform::Int(double(platform::Rnd()) * count)) + 1;
+      } else {
+        index = CurrentIndex + 1;  // after a draw that could not be shown: the next one
+      }
+      if (index > count) index = first;
+      if (index < first) index = first;
+      CurrentIndex = index;
+      ImageDelay = TitleTime;
+    } else {
+      IsTitlePage = false;
+      long next = core::GetIniInt(keys::kPrefsSS_LastImage.section, keys::kPrefsSS_LastImage.key,
+                                  keys::kShowDefault_PrefsSS_LastImage, scoreFile) + 1;
+      if (next > count || next < 1) next = hasTitle ? 2 : 1;
+      if (next == 1 && hasTitle) next = 2;
+      CurrentIndex = int(next);
+      core::WriteIni(keys::kPrefsSS_LastImage.section, keys::kPrefsSS_LastImage.key,
+                     std::to_string(CurrentIndex), scoreFile);
+      ImageDelay = TitleTime;
+    }
+
+    const std::string& entry = SlideList.Item(CurrentIndex);
+    const std::size_t separator = entry.find('\0');
+    EntryPath = entry.substr(0, separator);
+    EntryName = separator == std::string::npos ? std::string() : entry.substr(separator + 1);
+
+    const std::string imagePath = ProgramFolder + EntryPath + (HasExtension(EntryPath) ? "" : ".jpg");
+    if (core::FileExists(core::OpenableSetPath(imagePath))) return true;
+  }
+}
+
+void frmSaver::PrepImage() {
+  BusyScope busy(*this);
+  picStretch.ClearPicture();
+  Overlay.SlideCounter += 1;
+  Overlay.AllSets = AllSets;
+
+  shpMeterWidth = 0;
+  shpTotalWidth = 0;
+  if (core::DebugMode) picMeterContainerVisible = true;
+  im::SetFilterProgressCallback(&core::SaverProgressCallback1);
+  im::SetProgressCallback(&core::SaverProgressCallback2);
+  platform::DoEvents();
+  core::ProgressDone = 0;
+  const bool lowColour = platform::ScreenBitsPerPixel() < kFullColourBits;
+  core::ProgressTotal = lowColour ? kStepsPerLowColourSlide : kStepsPerSlide;
+
+  const int dispW = picDisp.Width();
+  const int dispH = picDisp.Height();
+  const std::string preparedFile = SettingsFolder + "ssj.bmp";
+  const std::string convertFile = SettingsFolder + "conv.jpg";
+  const std::string finalFile = SettingsFolder + "ssprep.bmp";
+
+  int attempts = 0;
+  bool fellBack = false;
+  bool firstSlideLoadFailure = true;
+  NothingToShow = false;
+
+  while (true) {
+    if (core::QuitSaver) return;
+    if (!ChooseEntry(attempts, fellBack)) {
+      // Nothing in any list can be shown: the show runs its notice instead.
+      NothingToShow = true;
+      SetUp = false;
+      TickCount = 0;
+      TickStep = 1;
+      picMeterContainerVisible = false;
+      return;
+    }
+    Overlay.IsTitlePage = IsTitlePage;
+
+    const std::string imagePath =
+        core::OpenableSetPath(ProgramFolder + EntryPath + (HasExtension(EntryPath) ? "" : ".jpg"));
+    const std::string setFolder = core::EntrySetFolder(EntryPath);
+    const std::string nfoFile = core::DescriptionFile(ProgramFolder, EntryPath);
+    const std::string companyFile = ProgramFolder + setFolder + core::kCompanyIniName;
+
+    const core::SlideDescription description = core::ReadSlideDescription(nfoFile);
+    PanDirection = description.PanDirection;
+    const int panOrigin = description.PanoramicOrigin;
+    ImageURL = description.URL;
+    const core::ShowLinks links = core::ReadShowLinks(companyFile);
+    CompanyURL = links.CompanyURL;
+    SetURL = links.SetURL;
+    SaverURL = links.SaverURL;
+    TabLinkOn = links.TabLinkOn;
+    EscLinkOn = links.EscLinkOn;
+    RampInTime = description.RampInTime;
+    RampOutTime = description.RampOutTime;
+    if (!description.Sound.empty()) {
+      const std::string sound = ProgramFolder + setFolder + description.Sound;
+      if (sound != SoundFile) {
+        SoundFile = sound;
+        SoundChanged = true;
+      }
+    } else {
+      SoundFile.clear();
+    }
+
+    LayerSources sources{ProgramFolder, setFolder, nfoFile, companyFile};
+    ChooseLayer(Overlay, sources);
+
+    // Load the picture; one that cannot be read is reported and skipped.
+    auto source = std::make_unique<core::WorkBuff>();
+    source->SetTempFolder(SettingsFolder);
+    const bool loaded = source->InitWorkBuffFromFile(imagePath, picDisp.hDC());
+    if (core::QuitSaver) return;
+    if (!loaded || source->Width() <= 0 || source->Height() <= 0) {
+      core::ErrorFile = imagePath;
+      core::ErrorLocation = "PrepImage:3";
+      core::ReportLoadPictureError(LoadErrorNumber());
+      continue;
+    }
+
+    int panStartX = 0;
+    int panStartY = 0;
+    long srcW = source->Width();
+    long srcH = source->Height();
+    ImageWidth = int(srcW);
+    ImageHeight = int(srcH);
+    long slideW = dispW;
+    long slideH = dispH;
+
+    const bool vertical = core::IsVerticalPanorama(PanDirection);
+    const bool horizontal = core::IsHorizontalPanorama(PanDirection);
+    if (vertical || horizontal) {
+      if (PanOn) {
+        if (!Stretch) {
+          slideW = srcW;
+          slideH = srcH;
+        } else if (vertical) {
+          slideW = dispW;
+          slideH = Whole(double(srcH) * (double(dispW) / double(srcW)));
+        } else {
+          slideW = Whole(double(srcW) * (double(dispH) / double(srcH)));
+          slideH = dispH;
+        }
+        if (StartsWith(PanDirection, "Bottom")) panStartY = int(std::max(0L, slideH - dispH));
+        if (StartsWith(PanDirection, "Right")) panStartX = int(std::max(0L, slideW - dispW));
+      } else {
+        // Shown still: a piece of the screen's shape, PanoramicOrigin pixels in.
+        long cutW = srcW, cutH = srcH;
+        int fromX = 0, fromY = 0;
+        if (vertical) {
+          cutH = Whole(double(srcW) * (double(dispH) / double(dispW)));
+          fromY = panOrigin;
+        } else {
+          cutW = Whole(double(srcH) * (double(dispW) / double(dispH)));
+          fromX = panOrigin;
+        }
+        auto cut = std::make_unique<core::WorkBuff>();
+        cut->SetTempFolder(SettingsFolder);
+        if (!cut->InitWorkBuff(int(cutW), int(cutH), picDisp.hDC(), 0)) {
+          core::ErrorFile = imagePath;
+          core::ErrorLocation = "PrepImage:3";
+          core::ReportLoadPictureError(im::kOutOfMemory);
+          continue;
+        }
+        im::BitBlt(cut->hDC(), 0, 0, int(cutW), int(cutH), source->hDC(), fromX, fromY);
+        source = std::move(cut);
+        srcW = cutW;
+        srcH = cutH;
+        ImageWidth = int(cutW);
+        ImageHeight = int(cutH);
+        PanDirection.clear();
+      }
+    }
+
+    // Fill the slide buffer from the picture: the same size is taken as it is.
+    std::unique_ptr<core::WorkBuff> slide;
+    if (slideW == srcW && slideH == srcH) {
+      slide = std::move(source);
+      core::ProgressTotal -= kStepsOfStretch;
+      core::UpdateSaverMeter();
+    } else {
+      slide = std::make_unique<core::WorkBuff>();
+      slide->SetTempFolder(SettingsFolder);
+      if (!slide->InitWorkBuff(int(slideW), int(slideH), picDisp.hDC(), 0)) {
+        core::ErrorFile = imagePath;
+        core::ErrorLocation = "PrepImage:3";
+        core::ReportLoadPictureError(im::kOutOfMemory);
+        continue;
+      }
+      if (Stretch) {
+        im::SetStretchBltMode(slide->hDC(), im::kHalftone);
+        im::StretchBlt(slide->hDC(), 0, 0, int(slideW), int(slideH), source->hDC(), 0, 0, int(srcW),
+                       int(srcH));
+      } else {
+        const int x = int(Whole(double(slideW - srcW) / 2.0));
+        const int y = int(Whole(double(slideH - srcH) / 2.0));
+        im::BitBlt(slide->hDC(), x, y, int(srcW), int(srcH), source->hDC(), 0, 0);
+        core::ProgressTotal -= kStepsOfStretch;
+        core::UpdateSaverMeter();
+      }
+      source.reset();
+    }
+    if (core::QuitSaver) return;
+
+    std::string location = "PrepImage:2";
+    if (Stretch && (slideW > srcW || slideH > srcH)) {
+      im::SetFilterParameters(1, 1, 0, 0);
+      im::FilterBitmap(slide->hBMP());
+      if (core::QuitSaver) return;
+      location = "PrepImage:1";
+    }
+
+    BlendLayer(Overlay, slide->hBMP(), panStartX, panStartY, dispW, dispH);
+    im::SaveBitmap(preparedFile, slide->hBMP());
+    slide.reset();
+    if (lowColour) {
+      im::DoCompress(preparedFile, convertFile);
+      if (core::QuitSaver) return;
+      im::Do24To8(convertFile, preparedFile);
+      if (core::QuitSaver) return;
+      RemoveQuietly(convertFile);
+      if (core::QuitSaver) return;
+    }
+
+    picStretch.SetAutoSize(true);
+    picStretch.SetAutoRedraw(true);
+    core::ErrorFile = preparedFile;
+    core::ErrorLocation = location;
+    const int error = picStretch.LoadPicture(preparedFile);
+    if (error != im::kNoError) {
+      // The first failure of a call tries another entry quietly; later ones are
+      // reported before the next try.
+      if (!firstSlideLoadFailure) core::ReportLoadPictureError(error);
+      firstSlideLoadFailure = false;
+      continue;
+    }
+    break;
+  }
+
+  if (!core::QuitSaver) {
+    RemoveQuietly(finalFile);
+    std::error_code ignored;
+    std::filesystem::rename(preparedFile, finalFile, ignored);
+  }
+  picMeterContainerVisible = false;
+}
+
+}  // namespace orvane::saver

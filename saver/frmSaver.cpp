@@ -1,0 +1,484 @@
+// The slide-show window: its start (Form_Load or the preview's InitiSaver), the
+// first layout, the sound player's looping, painting and the window's end.
+#include "saver/frmSaver.h"
+
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "core/Globals.h"
+#include "core/ImageDescription.h"
+#include "core/PPS.h"
+#include "core/SettingsKeys.h"
+#include "core/Utils.h"
+#include "platform/desktop.h"
+#include "platform/fonts.h"
+#include "platform/memory.h"
+#include "platform/modal.h"
+#include "platform/msgbox.h"
+#include "platform/password.h"
+#include "platform/registry.h"
+#include "platform/vbruntime.h"
+#include "saver/InfoPanel.h"
+#include "saver/SlideLists.h"
+
+namespace orvane::saver {
+
+namespace keys = core::settings;
+using core::GetIniInt;
+using core::GetIniString;
+
+namespace {
+
+// Seconds of the bare [PrefsSS] change values 0..12.
+constexpr std::array<std::int64_t, 13> kDelayTable = {15,   30,   60,   120,  300,  600, 900,
+                                                      1200, 1500, 1800, 2700, 3600, 7200};
+// Longest delay kept (about 31 years): far beyond any show, far below overflow.
+constexpr double kMaxDelaySeconds = 1e9;
+constexpr int kMeterWidth = 210;
+constexpr int kMeterHeight = 18;
+
+std::int64_t WholeSeconds(double value) {
+  if (std::isnan(value)) return 0;
+  value = std::clamp(platform::RoundHalfEven(value), -kMaxDelaySeconds, kMaxDelaySeconds);
+  return static_cast<std::int64_t>(value);
+}
+
+// The run time's Str of a number: a leading blank for values of 0 and above.
+std::string Str(std::int64_t value) {
+  return (value >= 0 ? " " : "") + std::to_string(value);
+}
+
+std::int64_t DefaultDelay() {
+  return WholeSeconds(platform::Val(keys::kShowDefault_PrefsSS_Change));
+}
+
+int Round(double value) {
+  return static_cast<int>(std::clamp(platform::RoundHalfEven(value), -2.0e9, 2.0e9));
+}
+
+}  // namespace
+
+bool HasExtension(const std::string& name) {
+  std::size_t dot = name.find('.');
+  while (dot != std::string::npos) {
+    const std::size_t separator = name.find_first_of("\\/", dot + 1);
+    if (separator == std::string::npos) return true;
+    dot = name.find('.', separator + 1);
+  }
+  return false;
+}
+
+std::int64_t ParseImageDelay(const std::string& change) {
+  const std::int64_t fallback = DefaultDelay();
+  if (!change.empty() && change.back() == 's') return WholeSeconds(platform::Val(change));
+  if (!change.empty() && change.back() == 'm') return WholeSeconds(platform::Val(change) * 60.0);
+  const double index = platform::RoundHalfEven(platform::Val(change));
+  if (index >= 0 && index < double(kDelayTable.size())) return kDelayTable[std::size_t(index)];
+  return fallback;
+}
+
+std::string MemoryReportText() {
+  const platform::MemoryStatus memory = platform::GlobalMemoryStatus();
+  const std::string crlf = "\r\n";
+  auto n = [](std::uint64_t v) { return Str(static_cast<std::int64_t>(v)); };
+  return "Total Physical:" + n(memory.totalPhys) + "   " + "Physical Available:" +
+         n(memory.availPhys) + crlf + "Total  Page File:" + n(memory.totalPageFile) + "   " +
+         "Available Page File:" + n(memory.availPageFile) + crlf + "Total  Virtual:" +
+         n(memory.totalVirtual) + "   " + "Total Available Virtual:" + n(memory.availVirtual) +
+         crlf;
+}
+
+// ---------------------------------------------------------------------------
+
+BusyScope::BusyScope(frmSaver& window) : window_(window) { ++window_.busyDepth_; }
+
+BusyScope::~BusyScope() {
+  if (--window_.busyDepth_ == 0 && window_.unloadPending_) window_.FinishUnload();
+}
+
+frmSaver::frmSaver(QRect screen, QWidget* parent) : QWidget(parent), screen_(screen) {
+  setWindowTitle(QString::fromLatin1(kSaverCaption));
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  platform::InstallFontSubstitutions();
+
+  platform::FontSpec font;
+  font.Name = QStringLiteral("Times New Roman");
+  font.Size = 12;
+  picDisp.SetFont(font);
+  connect(&picDisp, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
+  connect(&picDesc, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
+
+  tmrTrans.SetHandler([this] { tmrTrans_Timer(); });
+  tmrInfo.SetEnabled(false);
+  tmrInfo.SetInterval(100);
+  tmrInfo.SetHandler([this] { tmrInfo_Timer(); });
+
+  MP = platform::CreateSoundPlayer();
+  MP->SetEndHandler([this] { MP_PlayStateChange(); });
+
+  if (const char* trace = std::getenv(kTraceVariable); trace && *trace)
+    trace_ = std::fopen(trace, "a");
+}
+
+frmSaver::~frmSaver() {
+  tmrTrans.SetEnabled(false);
+  tmrInfo.SetEnabled(false);
+  if (loaded_) {
+    if (!unloaded_) Form_Unload();
+    if (!terminated_) Form_Terminate();
+  }
+  core::SetSaverMeterSink(nullptr);
+  if (PanelBitmap != imaging::kNoHandle) imaging::UnloadBitMap(PanelBitmap);
+  if (trace_) std::fclose(trace_);
+}
+
+void frmSaver::Trace(const char* what, std::int64_t value) {
+  if (!trace_) return;
+  std::fprintf(trace_, "%s %lld\n", what, static_cast<long long>(value));
+  std::fflush(trace_);
+}
+
+void frmSaver::InitiSaver(const std::string& imageSetRoot, const std::string& catalogueFile,
+                          const std::string& settingsFile, const std::string& currentSet,
+                          bool randomAll, int delay, bool minutes, const std::string& language,
+                          bool titles, bool text, int infoTime, int transition, int panSpeed,
+                          bool stretch, bool calendarOn, int calendarSize, int calendarPosition,
+                          bool panOn, bool soundOn, bool soundLooping, bool webLinksOn) {
+  PresetByCaller = true;
+  SlideList.Clear();
+  ImageDelay = minutes ? std::int64_t(delay) * 60 : delay;
+  SoundOn = soundOn;
+  SoundLooping = soundLooping;
+  WebLinksOn = webLinksOn;
+  ProgramFolder = imageSetRoot;
+  CatalogueFile = catalogueFile;
+  SettingsFile = settingsFile;
+  Random = randomAll;
+  SettingsFolder = core::GetSettingsFolder();
+  if (!Random) {
+    CurrentSet = currentSet;
+    platform::Randomize();
+    BuildList(false);
+    AllSets = false;
+  } else {
+    platform::Randomize();
+    BuildList(true);
+    AllSets = true;
+  }
+  LanguageName = language;
+  ShowTitle = titles ? 1 : 0;
+  ShowText = text ? 1 : 0;
+  InfoTime = infoTime;
+  TransitionSetting = transition;
+  PanSpeed = panSpeed;
+  Stretch = stretch;
+  CalendarOn = calendarOn;
+  CalendarSize = calendarSize > 0 ? calendarSize : keys::kShowDefault_CalendarSS_Size;
+  CalendarPosition = calendarPosition;
+  PanOn = panOn;
+  core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "1",
+                 SettingsFile);
+}
+
+void frmSaver::BuildList(bool allSets) {
+  const int delay = int(std::clamp<std::int64_t>(ImageDelay, std::numeric_limits<int>::min(),
+                                                 std::numeric_limits<int>::max()));
+  const SlideListResult list = allSets
+                                   ? BuildAllSetsList(CatalogueFile, delay)
+                                   : BuildSetList(CatalogueFile, ProgramFolder, CurrentSet, delay);
+  TitleFile = list.TitleFile;
+  TitleTime = list.TitleTime;
+  AppendTo(list, SlideList);
+}
+
+void frmSaver::Load() {
+  if (loaded_) return;
+  Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+  if (!core::DebugMode) flags |= Qt::WindowStaysOnTopHint;
+  setWindowFlags(flags);
+
+  Form_Load();
+  captionLock_ = std::make_unique<platform::CaptionLock>(SettingsFolder);
+  core::SetSaverMeterSink(this);
+
+  if (screen_.isEmpty()) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) screen_ = screen->geometry();
+    if (screen_.isEmpty()) screen_ = QRect(0, 0, 1024, 768);
+  }
+  setGeometry(screen_);
+  Form_Resize();
+  loaded_ = true;
+  unloaded_ = false;
+  terminated_ = false;
+  tmrTrans.SetInterval(1);  // the first tick shows the first slide
+}
+
+void frmSaver::Form_Load() {
+  if (!core::DebugMode) platform::SetScreenSaverRunning(true);
+  RefWidth = 1024;
+  RefHeight = 768;
+  core::QuitSaver = false;
+  Transitions = std::make_unique<core::TransitionClass>();
+  if (PresetByCaller) {
+    SetUp = true;
+    return;
+  }
+  ProgramFolder = core::GetProgramPath();
+  SettingsFolder = core::GetSettingsFolder();
+  CatalogueFile = SettingsFolder + keys::kOrvaneIni;
+  SettingsFile = SettingsFolder + keys::kScreenSaverIni;
+  core::EnsureUserIni(SettingsFolder);
+  SetUp = GetIniInt(keys::kScreenSaver_Setup.section, keys::kScreenSaver_Setup.key,
+                    keys::kShowDefault_ScreenSaver_Setup, SettingsFile) != 0;
+
+  if (imaging::DispPropUp() == 0) {
+    if (platform::RegKeyExists(platform::Hive::CurrentUser, platform::kPasswordKey)) {
+      const auto value = platform::RegQueryValue(platform::Hive::CurrentUser, platform::kPasswordKey,
+                                                 platform::kUsePasswordValue);
+      UsePassword = value && platform::Val(*value) != 0;
+    } else {
+      platform::MsgBox(std::string("Unable to open registry key ") + platform::kPasswordKey,
+                       platform::vbOKOnly, "", this);
+      UsePassword = false;
+    }
+  }
+
+  core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "1",
+                 SettingsFile);
+  SlideList.Clear();
+  core::ReadWindowTitles(ProgramFolder);
+  ReadSettings();
+}
+
+void frmSaver::ReadSettings() {
+  const std::string& file = SettingsFile;
+  auto flag = [&](const keys::IniKey& key, int fallback) {
+    return GetIniInt(key.section, key.key, fallback, file) != 0;
+  };
+  auto number = [&](const keys::IniKey& key, int fallback) {
+    return GetIniInt(key.section, key.key, fallback, file);
+  };
+
+  ImageDelay = ParseImageDelay(GetIniString(keys::kPrefsSS_Change.section, keys::kPrefsSS_Change.key,
+                                            keys::kShowDefault_PrefsSS_Change, file));
+  ShowInit = flag(keys::kScreenSaver_ShowInit, keys::kShowDefault_ScreenSaver_ShowInit);
+  Random = flag(keys::kPrefsSS_Random, keys::kShowDefault_PrefsSS_Random);
+  if (!Random) {
+    AllSets = false;
+    CurrentSet = GetIniString(keys::kPrefsSS_CurrentSet.section, keys::kPrefsSS_CurrentSet.key,
+                              keys::kShowDefault_PrefsSS_CurrentSet, file);
+    BuildList(false);
+    if (SlideList.Count() == 0) Random = true;
+    else platform::Randomize();
+  }
+  if (Random) {
+    AllSets = true;
+    platform::Randomize();
+    SlideList.Clear();
+    BuildList(true);
+  }
+
+  TransitionSetting = int(number(keys::kTransition_DefaultTransition,
+                                 keys::kShowDefault_Transition_DefaultTransition));
+  // Kinds the transition engine knows: 0 (cut), 1 (all in turn) .. 11.
+  if (TransitionSetting < core::kNoTransition || TransitionSetting > core::kCenterPush)
+    TransitionSetting = keys::kShowDefault_Transition_DefaultTransition;
+  LanguageName = core::LanguageName(
+      number(keys::kInfoPanel_DefaultLanguage, keys::kShowDefault_InfoPanel_DefaultLanguage));
+  ShowText = int(number(keys::kInfoPanel_ShowText, keys::kShowDefault_InfoPanel_ShowText));
+  ShowTitle = int(number(keys::kInfoPanel_ShowTitle, keys::kShowDefault_InfoPanel_ShowTitle));
+  InfoTime = number(keys::kInfoPanel_DefaultTime, keys::kShowDefault_InfoPanel_DefaultTime);
+  PanSpeed = int(std::clamp<long>(number(keys::kPanoramic_Speed, keys::kShowDefault_Panoramic_Speed),
+                                  0, 600000));
+  PanOn = flag(keys::kPanoramic_Enable, keys::kShowDefault_Panoramic_Enable);
+  Stretch = flag(keys::kPrefsSS_Stretch, keys::kShowDefault_PrefsSS_Stretch);
+  CalendarOn = flag(keys::kCalendarSS_Enable, keys::kShowDefault_CalendarSS_Enable);
+  CalendarSize = int(number(keys::kCalendarSS_Size, keys::kShowDefault_CalendarSS_Size));
+  if (CalendarSize <= 0) CalendarSize = keys::kShowDefault_CalendarSS_Size;
+  CalendarPosition =
+      int(number(keys::kCalendarSS_Position, keys::kShowDefault_CalendarSS_Position));
+  SoundOn = flag(keys::kPrefsSS_Sound, keys::kShowDefault_PrefsSS_Sound);
+  SoundLooping = flag(keys::kPrefsSS_Looping, keys::kShowDefault_PrefsSS_Looping);
+  WebLinksOn = flag(keys::kWebLinker_Enable, keys::kShowDefault_WebLinker_Enable);
+}
+
+void frmSaver::Form_Resize() {
+  const int width = screen_.width();
+  const int height = screen_.height();
+  int dispWidth = width;
+  int dispHeight = height;
+  picDispLeft = 0;
+  picDispTop = 0;
+  if (!Stretch) {
+    if (width < RefWidth || height < RefHeight) {
+      RefWidth = width;
+      RefHeight = height;
+    } else {
+      dispWidth = RefWidth;
+      dispHeight = RefHeight;
+      picDispLeft = Round((width - RefWidth) / 2.0);
+      picDispTop = Round((height - RefHeight) / 2.0);
+    }
+  }
+  picDisp.Resize(dispWidth, dispHeight);
+
+  const int unit = Round(dispWidth / 4.0);
+  const int panelWidth = Round(unit * 3.5);
+  picDesc.Resize(std::max(1, panelWidth), std::max(1, RefHeight));
+  Screen.DescLeft = Round((dispWidth - panelWidth) / 2.0);
+  Screen.DescTop = 0;
+  picDesc.Tag = Str(panelWidth);
+
+  if (PanelBitmap != imaging::kNoHandle) imaging::UnloadBitMap(PanelBitmap);
+  PanelBitmap = imaging::CreateBitMap(picDesc.Width(), picDesc.Height(), 0, 0, 0);
+
+  Transitions->InitTrasitions(picDisp.hDC(), dispWidth, dispHeight, ProgramFolder);
+  Transitions->SetBlindSize(std::max(1, Round(dispWidth / 10.0)));
+
+  if (SetUp && ShowInit) {
+    picDisp.SetForeColor(QColor(255, 255, 255));
+    picDisp.Print(QStringLiteral("Initializing Screen Saver..."));
+  }
+  EastAsian = LanguageName == "Chinese" || LanguageName == "Japanese" || LanguageName == "Korean";
+  Screen.lblDesc.Font.Bold = !EastAsian;
+  Screen.lblDescShadow.Font.Bold = !EastAsian;
+  picMeterContainerVisible = ShowInit;
+
+  Screen.picDisp = &picDisp;
+  Screen.picStretch = &picStretch;
+  Screen.picDesc = &picDesc;
+  Screen.WorkBuffer = Transitions->WorkBuff();
+  Screen.PanelBitmap = PanelBitmap;
+  SyncScreen();
+}
+
+void frmSaver::SyncScreen() {
+  auto small = [](std::int64_t value) {
+    return int(std::clamp<std::int64_t>(value, 0, std::numeric_limits<int>::max() / 10));
+  };
+  Screen.ProgramFolder = ProgramFolder;
+  Screen.LanguageName = LanguageName;
+  Screen.EastAsian = EastAsian;
+  Screen.ShowText = ShowText;
+  Screen.ShowTitle = ShowTitle;
+  Screen.InfoTime = small(InfoTime);
+  Screen.Stretch = Stretch;
+  Screen.RefHeight = RefHeight;
+  Screen.CalendarOn = CalendarOn;
+  Screen.CalendarSize = CalendarSize;
+  Screen.CalendarPosition = CalendarPosition;
+  Screen.PanSpeed = PanSpeed;
+
+  Screen.EntryPath = EntryPath;
+  Screen.EntryName = EntryName;
+  Screen.IsTitlePage = IsTitlePage;
+  Screen.PanDirection = PanDirection;
+  // The overlays are placed on the part of the picture that is on screen.
+  Screen.ImageWidth = std::min(ImageWidth, picDisp.Width());
+  Screen.ImageHeight = std::min(ImageHeight, picDisp.Height());
+  Screen.PanMode = PanMode;
+  Screen.PanX = PanX;
+  Screen.PanY = PanY;
+}
+
+void frmSaver::StartSlideClock() { tmrTrans.SetEnabled(true); }
+void frmSaver::StartInfoCountdown() { tmrInfo.SetEnabled(true); }
+void frmSaver::PanelChanged() { update(); }
+
+void frmSaver::ShowModal() {
+  if (!loaded_) Load();
+  platform::SetMessageBoxOwner(this);
+  setGeometry(screen_);
+  platform::ShowModal(*this);
+  if (!unloaded_) Form_Unload();
+  if (!terminated_) Form_Terminate();
+  platform::SetMessageBoxOwner(nullptr);
+}
+
+void frmSaver::FinishUnload() {
+  unloadPending_ = false;
+  picStretch.ClearPicture();
+  Form_Unload();
+  platform::Unload(*this);
+}
+
+void frmSaver::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  tmrTrans.SetEnabled(false);
+  tmrInfo.SetEnabled(false);
+  std::error_code ignored;
+  if (!ProgramFolder.empty()) std::filesystem::remove(ProgramFolder + "sstemp.bmp", ignored);
+  platform::SetScreenSaverRunning(false);
+  MP->Stop();
+  core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "0",
+                 SettingsFile);
+  captionLock_.reset();
+}
+
+void frmSaver::Form_Terminate() {
+  terminated_ = true;
+  platform::SetScreenSaverRunning(false);
+  core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "0",
+                 SettingsFile);
+}
+
+void frmSaver::MP_PlayStateChange() {
+  if (!core::QuitSaver && !SoundFile.empty() && SoundLooping &&
+      MP->PlayState() == platform::mpStopped)
+    MP->Play();
+}
+
+void frmSaver::SetMeterWidth(double width) { shpMeterWidth = width; }
+void frmSaver::SetTotalWidth(float width) {
+  shpTotalWidth = width;
+  if (picMeterContainerVisible) update();
+}
+
+void frmSaver::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QRect area = event->rect();
+  painter.fillRect(area, Qt::black);
+  if (!Picture.isNull()) painter.drawImage(0, 0, Picture);
+
+  const QImage disp = picDisp.SurfaceView();
+  if (!disp.isNull()) {
+    const QRect target = area.intersected(QRect(picDispLeft, picDispTop, disp.width(), disp.height()));
+    if (!target.isEmpty())
+      painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
+  }
+  if (Screen.DescVisible)
+    painter.drawImage(QPoint(picDispLeft + Screen.DescLeft, picDispTop + Screen.DescTop),
+                      RenderPanel(Screen));
+  if (picMeterContainerVisible) {
+    const QRect box(5, height() - kMeterHeight - 5, kMeterWidth, kMeterHeight);
+    painter.fillRect(box, QColor(192, 192, 192));
+    painter.setPen(QColor(255, 255, 255));  // highlight: top and left edges
+    painter.drawLine(box.topLeft(), box.topRight());
+    painter.drawLine(box.topLeft(), box.bottomLeft());
+    painter.setPen(QColor(128, 128, 128));  // shadow: right and bottom edges
+    painter.drawLine(box.topRight(), box.bottomRight());
+    painter.drawLine(box.bottomLeft(), box.bottomRight());
+    const int inner = kMeterWidth - 4;
+    const int half = (kMeterHeight - 6) / 2;
+    painter.fillRect(QRect(box.left() + 2, box.top() + 2,
+                           int(inner * std::clamp(shpMeterWidth, 0.0, 100.0) / 100.0), half),
+                     QColor(0, 0, 160));
+    painter.fillRect(QRect(box.left() + 2, box.top() + 4 + half,
+                           int(inner * std::clamp(double(shpTotalWidth), 0.0, 100.0) / 100.0), half),
+                     QColor(0, 128, 0));
+  }
+}
+
+}  // namespace orvane::saver

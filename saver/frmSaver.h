@@ -1,0 +1,239 @@
+#pragma once
+// The full-screen slide-show window. It reads its settings (or takes them from
+// the settings dialog's preview through InitiSaver), prepares every slide off
+// screen (PrepImage), brings it on screen with a transition while the set's
+// sound fades (DoTrans, ExecuteTrans), finishes it with panel, title, calendar
+// and pan, and ends on user input after the password check.
+//
+// The window's work is split by concern: frmSaver.cpp (start, layout, sound,
+// painting), PrepImage.cpp (slide preparation), ShowSlide.cpp (showing a slide),
+// SlideClock.cpp (the clocks, input and the end of the show).
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/Progress.h"
+#include "core/TransitionClass.h"
+#include "core/clsImageList.h"
+#include "core/windows.h"
+#include "imaging/imaging.h"
+#include "platform/caption_lock.h"
+#include "platform/picturebox.h"
+#include "platform/sound.h"
+#include "platform/vbtimer.h"
+#include "saver/SaverScreen.h"
+#include "saver/SlideOverlay.h"
+
+namespace orvane::saver {
+
+// The caption other programs look for while a show runs.
+inline constexpr const char* kSaverCaption = "DUZudaveZeved";
+
+// Environment variable naming a file that receives one line per transition step
+// ("step <ms since the last step>") and per preparation ("prep <ms>"), for the
+// benchmarks.
+inline constexpr const char* kTraceVariable = "ORVANE_TRACE";
+
+// True when the last path component of name has a ".": a "\" or "/" after the
+// dot means the dot belongs to a folder.
+bool HasExtension(const std::string& name);
+
+// [PrefsSS] change as seconds: n & "s", n & "m" (minutes), or a bare index into
+// the delay table; anything the table cannot answer gives the reader's default.
+std::int64_t ParseImageDelay(const std::string& change);
+
+// The memory report of the show's diagnostics labels (three lines, CR LF).
+std::string MemoryReportText();
+
+class frmSaver : public QWidget,
+                 public core::SlideShowWindow,
+                 private core::MeterSink,
+                 private SaverWindowCalls {
+ public:
+  // screen: the area the window covers; an empty rectangle means the primary
+  // screen's geometry.
+  explicit frmSaver(QRect screen = QRect(), QWidget* parent = nullptr);
+  ~frmSaver() override;
+
+  // ---- start (the preview's hand-over, then the show) ----
+  void InitiSaver(const std::string& imageSetRoot, const std::string& catalogueFile,
+                  const std::string& settingsFile, const std::string& currentSet, bool randomAll,
+                  int delay, bool minutes, const std::string& language, bool titles, bool text,
+                  int infoTime, int transition, int panSpeed, bool stretch, bool calendarOn,
+                  int calendarSize, int calendarPosition, bool panOn, bool soundOn,
+                  bool soundLooping, bool webLinksOn);
+  // Form_Load and the first layout (Form_Resize) at the screen's size, without
+  // showing the window. ShowModal calls it when it has not run yet.
+  void Load();
+  // Shows the window modally and returns when it has been unloaded.
+  void ShowModal() override;
+  bool Loaded() const { return loaded_; }
+
+  // ---- slide cycle ----
+  void PrepImage();
+  void DoTrans();
+  void ExecuteTrans();
+
+  // ---- clocks, input and end ----
+  void tmrTrans_Timer();
+  void tmrInfo_Timer();
+  void Form_Click();
+  void Form_KeyDown(int keyCode);
+  void Form_KeyPress(int keyAscii);
+  void Form_MouseMove(double x, double y);
+  bool PasswordCheck();
+  void OpenLink(const std::string& url);
+  // QuitSaver, stop the filter, and unload once no loop of the show runs.
+  void EndShow();
+
+  void MP_PlayStateChange();
+
+  // ---- controls ----
+  platform::PictureBox picDisp;
+  platform::PictureBox picStretch;
+  platform::PictureBox picConvert;
+  platform::PictureBox picDesc;
+  platform::VbTimer tmrTrans;
+  platform::VbTimer tmrInfo;
+  std::unique_ptr<platform::SoundPlayer> MP;
+  std::string lblStartMem;
+  std::string lblMemStatus;
+  bool picMeterContainerVisible = false;
+  double shpMeterWidth = 0;
+  double shpTotalWidth = 0;
+  // What the panel, title, calendar and pan code share with the window: the
+  // picture boxes, the panel's labels and place, and copies of the fields below.
+  SaverScreen Screen;
+  int picDispLeft = 0;
+  int picDispTop = 0;
+  // The window's own picture (the 8-bit path shows the prepared file there).
+  QImage Picture;
+
+  // ---- settings of the show ----
+  bool SoundOn = false;
+  bool SoundLooping = false;
+  std::int64_t ImageDelay = 60;
+  core::clsImageList SlideList;
+  int TransitionSetting = core::kAllTransitions;
+  std::string LanguageName = "English";
+  int ShowText = 0;
+  int ShowTitle = 0;
+  std::string ProgramFolder;
+  std::string CatalogueFile;
+  std::string SettingsFile;
+  std::string SettingsFolder;
+  int PanSpeed = 250;
+  std::string CurrentSet;
+  bool PresetByCaller = false;
+  bool AllSets = false;
+  bool Random = true;
+  bool Stretch = true;
+  int RefWidth = 1024;
+  int RefHeight = 768;
+  bool UsePassword = false;
+  bool WebLinksOn = true;
+  bool CalendarOn = true;
+  int CalendarSize = 20;
+  int CalendarPosition = 1;
+  bool PanOn = true;
+  std::int64_t InfoTime = 20;
+  bool SetUp = false;
+  bool ShowInit = false;
+  bool EastAsian = false;
+  std::unique_ptr<core::TransitionClass> Transitions;
+  imaging::Handle PanelBitmap = imaging::kNoHandle;
+
+  // ---- the current slide (written by PrepImage and DoTrans) ----
+  int CurrentIndex = 0;
+  std::string EntryPath;
+  std::string EntryName;
+  std::string TitleFile;
+  std::int64_t TitleTime = 60;
+  bool IsTitlePage = false;
+  std::string PanDirection;
+  std::string ImageURL, CompanyURL, SetURL, SaverURL;
+  bool TabLinkOn = false;
+  bool EscLinkOn = false;
+  long RampInTime = 1;
+  long RampOutTime = 1;
+  std::string SoundFile;
+  bool SoundChanged = false;
+  SlideOverlayFields Overlay;  // LayerFile, LayerTranslucency, LayerIndex, SlideCounter...
+  int ImageWidth = 0;
+  int ImageHeight = 0;
+  int PanMode = 0;
+  int PanX = 0;
+  int PanY = 0;
+  // Nothing in the play list (nor in all sets) could be shown: the show runs
+  // its not-set-up notice.
+  bool NothingToShow = false;
+
+  // ---- clock, countdown and input state ----
+  std::int64_t TickCount = 0;
+  int TickStep = 0;
+  std::int64_t InfoCountdown = 0;
+  int LastMouseX = 0;
+  int LastMouseY = 0;
+  std::optional<int> CycleKind;
+  std::int64_t TimerCalls = 0;
+
+ protected:
+  bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  friend class BusyScope;
+  void Form_Load();
+  void Form_Resize();
+  void Form_Unload();
+  void Form_Terminate();
+  void ReadSettings();
+  void BuildList(bool allSets);
+  void FallBackToAllSets();
+  bool ChooseEntry(int& attempts, bool& fellBack);
+  // Copies the settings and the current slide's fields into Screen.
+  void SyncScreen();
+  // False when the show ended during the fade.
+  bool FadeOut(long fadeTime);
+  void FinishUnload();
+  void Trace(const char* what, std::int64_t value);
+
+  // SaverWindowCalls
+  void StartSlideClock() override;
+  void StartInfoCountdown() override;
+  void PanelChanged() override;
+
+  // core::MeterSink
+  void SetMeterWidth(double width) override;
+  void SetTotalWidth(float width) override;
+
+  QRect screen_;
+  bool loaded_ = false;
+  bool unloaded_ = false;
+  bool terminated_ = false;
+  int busyDepth_ = 0;
+  bool unloadPending_ = false;
+  bool inPasswordCheck_ = false;
+  std::unique_ptr<platform::CaptionLock> captionLock_;
+  std::FILE* trace_ = nullptr;
+};
+
+// Marks a long operation of the show (a slide, a pan): an end of the show asked
+// for meanwhile unloads the window only when the outermost one finishes.
+class BusyScope {
+ public:
+  explicit BusyScope(frmSaver& window);
+  ~BusyScope();
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  frmSaver& window_;
+};
+
+}  // namespace orvane::saver
