@@ -1,0 +1,231 @@
+// Showing a slide: the transition leaves the prepared slide on screen, the
+// kinds take turns, panoramas start and end on the strip's ends, the sound
+// fades out and in, and an end of the show in the middle returns cleanly.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/ImageDescription.h"
+#include "tests/saver/frmsaver_fixture.h"
+
+namespace orvane::saver::test {
+namespace {
+
+class ShowSlideTest : public SaverTest {
+ protected:
+  void OnePicture(int width = kScreenW, int height = kScreenH, const std::string& nfo = "") {
+    SeaSet({"pic.bmp"});
+    WritePicture(SetFile("pic.bmp"), width, height);
+    if (!nfo.empty()) SetText("pic.bmp.nfo", nfo);
+  }
+  // The part of picStretch shown at the screen's top-left, as big as the screen.
+  QImage StripPart(int x, int y) { return Prepared().copy(x, y, kScreenW, kScreenH); }
+};
+
+TEST_F(ShowSlideTest, EveryKindEndsWithThePreparedSlideOnScreen) {
+  OnePicture();
+  frmSaver& w = Window();
+  for (int kind = core::kNoTransition; kind <= core::kCenterPush; ++kind) {
+    SCOPED_TRACE(kind);
+    if (kind == core::kAllTransitions) continue;
+    w.picDisp.Cls();
+    w.TransitionSetting = kind;
+    w.DoTrans();
+    EXPECT_EQ(w.Transitions->TransType(), kind);
+    const QImage slide = Prepared();
+    EXPECT_EQ(OnScreen(), slide);
+    // The top edge of the slide was blackened before the transition.
+    EXPECT_EQ(slide.pixel(10, 0) & 0xFFFFFF, 0u);
+    EXPECT_EQ(slide.pixel(10, 1) & 0xFFFFFF, 0u);
+    EXPECT_EQ(slide.pixel(10, 2) & 0xFFFFFF, PatternPixel(10, 2) & 0xFFFFFF);
+    EXPECT_TRUE(w.tmrTrans.Enabled());  // the slide clock runs again
+  }
+}
+
+TEST_F(ShowSlideTest, AllKindsInTurnCycleFromTwoToTen) {
+  OnePicture(32, 24);
+  Setting("transition", "defaultTransition", "1");
+  frmSaver& w = Window();
+  std::vector<int> kinds;
+  for (int slide = 0; slide < 11; ++slide) {
+    w.DoTrans();
+    kinds.push_back(w.Transitions->TransType());
+  }
+  EXPECT_EQ(kinds, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 2, 3}));
+  EXPECT_EQ(w.TimerCalls, 11);
+  EXPECT_NE(w.lblStartMem.find("Total Physical:"), std::string::npos);
+  EXPECT_NE(w.lblMemStatus.find("Timer Calls: 11"), std::string::npos);
+}
+
+TEST_F(ShowSlideTest, PanoramasStartAndEndExactlyOnTheStripEnds) {
+  struct Case {
+    const char* direction;
+    bool stretch;
+    int stripW, stripH;  // picStretch
+    int panMode, panX, panY;
+    int viewLeft, viewTop, viewW, viewH;  // where the strip is seen on screen
+    int endX, endY;                       // the strip's point shown there after the pan
+  } cases[] = {
+      {"TopToBottom", true, 320, 1200, 1, 0, 0, 0, 0, 320, 240, 0, 960},
+      {"BottomToTop", true, 320, 1200, 2, 0, 960, 0, 0, 320, 240, 0, 0},
+      {"BottomToTop", false, 160, 600, 2, 0, 480, 80, 60, 160, 120, 0, 0},
+      {"TopToBottom", false, 160, 600, 1, 0, 0, 80, 60, 160, 120, 0, 480},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.direction) + (c.stretch ? " fitted" : " own size"));
+    OnePicture(160, 600, std::string("[Panoramic]\r\nPanDirection=") + c.direction + "\r\n");
+    Setting("PrefsSS", "stretch", c.stretch ? "1" : "0");
+    Setting("Panoramic", "speed", "1");
+    frmSaver& w = NewRun();
+    w.PrepImage();
+    ASSERT_EQ(Prepared().size(), QSize(c.stripW, c.stripH));
+    // DoTrans prepares again (same picture) and pans to the far end.
+    w.DoTrans();
+    EXPECT_EQ(w.PanMode, c.panMode);
+    EXPECT_EQ(w.PanX, c.panX);
+    EXPECT_EQ(w.PanY, c.panY);
+    EXPECT_EQ(w.Screen.ImageWidth, c.viewW);
+    EXPECT_EQ(w.Screen.ImageHeight, c.viewH);
+    const QImage screen = OnScreen();
+    const QImage strip = Prepared();
+    EXPECT_EQ(screen.copy(c.viewLeft, c.viewTop, c.viewW, c.viewH),
+              strip.copy(c.endX, c.endY, c.viewW, c.viewH));
+  }
+}
+
+TEST_F(ShowSlideTest, LetterboxOfAStripFollowsTheScreensShape) {
+  OnePicture(160, 600, "[Panoramic]\r\nPanDirection=TopToBottom\r\n");
+  Setting("PrefsSS", "stretch", "0");
+  Setting("Panoramic", "enable", "1");
+  Setting("Panoramic", "speed", "1");
+  frmSaver& w = Window();
+  w.DoTrans();
+  // Area of the screen's shape (4:3 here) as wide as the strip, centred.
+  EXPECT_EQ(w.ImageWidth, 160);
+  EXPECT_EQ(w.ImageHeight, 120);
+  EXPECT_EQ(OnScreen().pixel(79, 100) & 0xFFFFFF, 0u);
+  EXPECT_EQ(OnScreen().pixel(80, 59) & 0xFFFFFF, 0u);
+}
+
+class SoundFadeTest : public ShowSlideTest {
+ protected:
+  void SetUp() override {
+    ShowSlideTest::SetUp();
+    SeaSet({"a.bmp", "b.bmp"});
+    WritePicture(SetFile("a.bmp"), 32, 24);
+    WritePicture(SetFile("b.bmp"), 32, 24);
+    orvane::test::WriteFile(SetFile("a.wav"), "RIFF");
+    orvane::test::WriteFile(SetFile("b.wav"), "RIFF");
+    Setting("PrefsSS", "sound", "1");
+  }
+  void Sounds(const std::string& rampIn, const std::string& rampOut) {
+    for (const char* name : {"a", "b"})
+      SetText(std::string(name) + ".bmp.nfo", std::string("[sound]\r\ndefaultsound=") + name +
+                                                   ".wav\r\nsoundRampInTime=" + rampIn +
+                                                   "\r\nsoundRampOutTime=" + rampOut + "\r\n");
+  }
+  platform::RecordingSoundPlayer& Player() { return *sounds_.last(); }
+};
+
+TEST_F(SoundFadeTest, NewSoundFadesInToFullVolume) {
+  for (const char* ramp : {"100", "1", "0", "-5"}) {
+    SCOPED_TRACE(ramp);
+    Sounds(ramp, ramp);
+    frmSaver& w = NewRun();
+    w.DoTrans();
+    const std::vector<long>& volumes = Player().volumes();
+    ASSERT_FALSE(volumes.empty());
+    EXPECT_EQ(volumes.back(), platform::kVolumeFull);
+    EXPECT_TRUE(std::is_sorted(volumes.begin(), volumes.end()));
+    EXPECT_EQ(Player().PlayState(), platform::mpPlaying);
+    EXPECT_FALSE(w.SoundChanged);
+  }
+}
+
+TEST_F(SoundFadeTest, ChangedSoundFadesOutThenIn) {
+  Sounds("200", "300");
+  frmSaver& w = Window();
+  w.DoTrans();
+  platform::RecordingSoundPlayer& player = Player();
+  const std::size_t firstSlide = player.volumes().size();
+  const std::uint32_t before = platform::GetTickCount();
+  w.DoTrans();
+  EXPECT_GE(platform::GetTickCount() - before, 300u);  // the fade-out's length at least
+
+  const std::vector<long> second(player.volumes().begin() + long(firstSlide), player.volumes().end());
+  // Down from full to silent, then up again to full.
+  const auto silent = std::find(second.begin(), second.end(), platform::kVolumeSilent);
+  ASSERT_NE(silent, second.end());
+  EXPECT_TRUE(std::is_sorted(second.begin(), silent, std::greater<long>()));
+  EXPECT_TRUE(std::is_sorted(silent, second.end()));
+  EXPECT_EQ(second.back(), platform::kVolumeFull);
+  const std::vector<std::string> tail(player.calls().end() - 3, player.calls().end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"Stop", "FileName=" + SetFile("b.wav").string(), "Play"}));
+
+}
+
+TEST_F(SoundFadeTest, SameSoundKeepsPlayingWithoutAFade) {
+  SetText("a.bmp.nfo", "[sound]\r\ndefaultsound=a.wav\r\nsoundRampInTime=200\r\n");
+  SetText("b.bmp.nfo", "[sound]\r\ndefaultsound=a.wav\r\nsoundRampInTime=200\r\n");
+  frmSaver& w = Window();
+  w.DoTrans();
+  const std::size_t calls = Player().calls().size();
+  const std::size_t volumes = Player().volumes().size();
+  w.DoTrans();
+  EXPECT_EQ(w.EntryName, "b.bmp");
+  EXPECT_EQ(Player().calls().size(), calls);
+  EXPECT_EQ(Player().volumes().size(), volumes);
+  EXPECT_EQ(Player().PlayState(), platform::mpPlaying);
+}
+
+TEST_F(SoundFadeTest, NoSoundStopsThePlayer) {
+  frmSaver& w = Window();
+  w.DoTrans();
+  EXPECT_EQ(Player().calls(), (std::vector<std::string>{"Stop"}));
+}
+
+// A clock that ends the show once a given time has passed, as input arriving
+// while the show waits would.
+class QuittingClock : public platform::ManualTickClock {
+ public:
+  using ManualTickClock::ManualTickClock;
+  std::function<void()> atDeadline;
+  std::uint64_t deadline = 0;
+  void SleepMilliseconds(std::uint32_t ms) override {
+    ManualTickClock::SleepMilliseconds(ms);
+    if (atDeadline && Milliseconds() >= deadline) {
+      auto call = std::move(atDeadline);
+      atDeadline = nullptr;
+      call();
+    }
+  }
+};
+
+TEST_F(SoundFadeTest, EndingDuringTheFadeReturnsAndUnloads) {
+  Sounds("5000", "5000");
+  QuittingClock clock(1000);
+  platform::SetTickClock(&clock);
+  frmSaver& w = Window();
+  clock.deadline = 1000 + 2000;  // in the middle of the fade-in
+  clock.atDeadline = [&w] { w.EndShow(); };
+  w.DoTrans();
+  EXPECT_TRUE(core::QuitSaver);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(w.SoundChanged);  // the slide did not finish
+  EXPECT_FALSE(w.tmrTrans.Enabled());
+  EXPECT_EQ(SettingValue("ScreenSaver", "running"), "0");
+  EXPECT_LT(clock.Milliseconds(), 1000u + 5000u);
+  platform::SetTickClock(&clock_);
+}
+
+TEST_F(ShowSlideTest, WaitsSurviveTheTickCountWrap) {
+  OnePicture(32, 24);
+  clock_.Set(0xFFFFFFFFull - 20);  // wraps during the first steps
+  frmSaver& w = Window();
+  w.TransitionSetting = core::kVerticalBlinds;
+  w.DoTrans();
+  EXPECT_EQ(OnScreen().copy(0, 0, 32, 24), Prepared().copy(0, 0, 32, 24));
+}
+
+}  // namespace
+}  // namespace orvane::saver::test
