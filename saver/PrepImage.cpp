@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include "core/CompanyIni.h"
 #include "core/Globals.h"
@@ -47,6 +48,59 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 void RemoveQuietly(const std::string& file) {
   std::error_code ignored;
   std::filesystem::remove(file, ignored);
+}
+
+// One work buffer of a preparation, destroyed with the object.
+class Buffer {
+ public:
+  Buffer() = default;
+  explicit Buffer(im::Handle handle) : handle_(handle) {}
+  ~Buffer() { Reset(); }
+  Buffer(Buffer&& other) noexcept : handle_(std::exchange(other.handle_, im::kNoHandle)) {}
+  Buffer& operator=(Buffer&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, im::kNoHandle);
+    }
+    return *this;
+  }
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+
+  bool Create(long width, long height) {
+    Reset();
+    if (width <= 0 || height <= 0 || width > im::kMaxDimension || height > im::kMaxDimension)
+      return false;
+    handle_ = im::CreateWorkBuff(int(width), int(height), 0, 0);
+    return handle_ != im::kNoHandle;
+  }
+  void Reset() {
+    if (handle_ != im::kNoHandle) im::DestroyWorkBuff(handle_);
+    handle_ = im::kNoHandle;
+  }
+  bool Valid() const { return handle_ != im::kNoHandle; }
+  im::Handle hBMP() const { return handle_; }
+  im::DeviceContext hDC() const { return im::GetWorkBuffHDC(handle_); }
+  long Width() const { return Valid() ? im::GetGCBitmapWidth(handle_) : 0; }
+  long Height() const { return Valid() ? im::GetGCBitmapHeight(handle_) : 0; }
+
+ private:
+  im::Handle handle_ = im::kNoHandle;
+};
+
+// Loads the picture file into a new work buffer as the work buffers load files:
+// a name holding ".jpg" is decoded to the temporary "Temp.bmp" of the settings
+// folder first, which is deleted again. The bitmap is read straight into the
+// buffer, without a second full-size copy.
+Buffer LoadSource(const std::string& file, const std::string& tempFolder) {
+  if (file.find(".jpg") == std::string::npos) return Buffer(im::LoadWorkBuff(file));
+  core::WorkBuff names;
+  names.SetTempFolder(tempFolder);
+  const std::string temp = names.TempBitmapPath();
+  Buffer loaded;
+  if (im::DoDecompress(file, temp)) loaded = Buffer(im::LoadWorkBuff(temp));
+  RemoveQuietly(temp);
+  return loaded;
 }
 
 // A picture the library could not read: the number the report shows.
@@ -206,11 +260,9 @@ void frmSaver::PrepImage() {
     ChooseLayer(Overlay, sources);
 
     // Load the picture; one that cannot be read is reported and skipped.
-    auto source = std::make_unique<core::WorkBuff>();
-    source->SetTempFolder(SettingsFolder);
-    const bool loaded = source->InitWorkBuffFromFile(imagePath, picDisp.hDC());
+    Buffer source = LoadSource(imagePath, SettingsFolder);
     if (core::QuitSaver) return;
-    if (!loaded || source->Width() <= 0 || source->Height() <= 0) {
+    if (!source.Valid() || source.Width() <= 0 || source.Height() <= 0) {
       core::ErrorFile = imagePath;
       core::ErrorLocation = "PrepImage:3";
       core::ReportLoadPictureError(LoadErrorNumber());
@@ -219,8 +271,8 @@ void frmSaver::PrepImage() {
 
     int panStartX = 0;
     int panStartY = 0;
-    long srcW = source->Width();
-    long srcH = source->Height();
+    long srcW = source.Width();
+    long srcH = source.Height();
     ImageWidth = int(srcW);
     ImageHeight = int(srcH);
     long slideW = dispW;
@@ -253,15 +305,14 @@ void frmSaver::PrepImage() {
           cutW = Whole(double(srcH) * (double(dispW) / double(dispH)));
           fromX = panOrigin;
         }
-        auto cut = std::make_unique<core::WorkBuff>();
-        cut->SetTempFolder(SettingsFolder);
-        if (!cut->InitWorkBuff(int(cutW), int(cutH), picDisp.hDC(), 0)) {
+        Buffer cut;
+        if (!cut.Create(cutW, cutH)) {
           core::ErrorFile = imagePath;
           core::ErrorLocation = "PrepImage:3";
           core::ReportLoadPictureError(im::kOutOfMemory);
           continue;
         }
-        im::BitBlt(cut->hDC(), 0, 0, int(cutW), int(cutH), source->hDC(), fromX, fromY);
+        im::BitBlt(cut.hDC(), 0, 0, int(cutW), int(cutH), source.hDC(), fromX, fromY);
         source = std::move(cut);
         srcW = cutW;
         srcH = cutH;
@@ -272,46 +323,44 @@ void frmSaver::PrepImage() {
     }
 
     // Fill the slide buffer from the picture: the same size is taken as it is.
-    std::unique_ptr<core::WorkBuff> slide;
+    Buffer slide;
     if (slideW == srcW && slideH == srcH) {
       slide = std::move(source);
       core::ProgressTotal -= kStepsOfStretch;
       core::UpdateSaverMeter();
     } else {
-      slide = std::make_unique<core::WorkBuff>();
-      slide->SetTempFolder(SettingsFolder);
-      if (!slide->InitWorkBuff(int(slideW), int(slideH), picDisp.hDC(), 0)) {
+      if (!slide.Create(slideW, slideH)) {
         core::ErrorFile = imagePath;
         core::ErrorLocation = "PrepImage:3";
         core::ReportLoadPictureError(im::kOutOfMemory);
         continue;
       }
       if (Stretch) {
-        im::SetStretchBltMode(slide->hDC(), im::kHalftone);
-        im::StretchBlt(slide->hDC(), 0, 0, int(slideW), int(slideH), source->hDC(), 0, 0, int(srcW),
+        im::SetStretchBltMode(slide.hDC(), im::kHalftone);
+        im::StretchBlt(slide.hDC(), 0, 0, int(slideW), int(slideH), source.hDC(), 0, 0, int(srcW),
                        int(srcH));
       } else {
         const int x = int(Whole(double(slideW - srcW) / 2.0));
         const int y = int(Whole(double(slideH - srcH) / 2.0));
-        im::BitBlt(slide->hDC(), x, y, int(srcW), int(srcH), source->hDC(), 0, 0);
+        im::BitBlt(slide.hDC(), x, y, int(srcW), int(srcH), source.hDC(), 0, 0);
         core::ProgressTotal -= kStepsOfStretch;
         core::UpdateSaverMeter();
       }
-      source.reset();
+      source.Reset();
     }
     if (core::QuitSaver) return;
 
     std::string location = "PrepImage:2";
     if (Stretch && (slideW > srcW || slideH > srcH)) {
       im::SetFilterParameters(1, 1, 0, 0);
-      im::FilterBitmap(slide->hBMP());
+      im::FilterBitmap(slide.hBMP());
       if (core::QuitSaver) return;
       location = "PrepImage:1";
     }
 
-    BlendLayer(Overlay, slide->hBMP(), panStartX, panStartY, dispW, dispH);
-    im::SaveBitmap(preparedFile, slide->hBMP());
-    slide.reset();
+    BlendLayer(Overlay, slide.hBMP(), panStartX, panStartY, dispW, dispH);
+    im::SaveBitmap(preparedFile, slide.hBMP());
+    slide.Reset();
     if (lowColour) {
       im::DoCompress(preparedFile, convertFile);
       if (core::QuitSaver) return;

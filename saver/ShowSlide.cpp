@@ -61,7 +61,7 @@ void frmSaver::DoTrans() {
 
   const std::uint32_t prepStart = platform::GetTickCount();
   PrepImage();
-  Trace("prep", std::int64_t(platform::GetTickCount() - prepStart));
+  Trace("prep", prepStart, platform::GetTickCount());
   if (core::QuitSaver) return;
   if (NothingToShow) {
     // The not-set-up notice takes over on the slide clock.
@@ -224,12 +224,13 @@ void frmSaver::ExecuteTrans() {
       done = Transitions->Transition();
       picDisp.Refresh();
       const std::uint32_t now = platform::GetTickCount();
-      Trace("step", std::int64_t(now - lastStep));
+      Trace("step", now, now - lastStep);
       lastStep = now;
       if (core::QuitSaver) return;
       if (++steps >= kMaxTransitionSteps) done = true;
     }
 
+    Trace("trans", start, platform::GetTickCount());
     while (!fadeDone) {
       if (core::QuitSaver) return;
       elapsed = std::uint32_t(platform::GetTickCount() - start);

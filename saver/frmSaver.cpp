@@ -143,10 +143,10 @@ frmSaver::~frmSaver() {
   if (trace_) std::fclose(trace_);
 }
 
-void frmSaver::Trace(const char* what, std::int64_t value) {
+void frmSaver::Trace(const char* what, std::uint32_t first, std::uint32_t second) {
   if (!trace_) return;
-  std::fprintf(trace_, "%s %lld\n", what, static_cast<long long>(value));
-  std::fflush(trace_);
+  std::fprintf(trace_, "%s %u %u\n", what, unsigned(first), unsigned(second));
+  std::fflush(trace_);  // a show is ended by a signal as often as by input
 }
 
 void frmSaver::InitiSaver(const std::string& imageSetRoot, const std::string& catalogueFile,

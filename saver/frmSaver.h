@@ -34,9 +34,10 @@ namespace orvane::saver {
 // The caption other programs look for while a show runs.
 inline constexpr const char* kSaverCaption = "DUZudaveZeved";
 
-// Environment variable naming a file that receives one line per transition step
-// ("step <ms since the last step>") and per preparation ("prep <ms>"), for the
-// benchmarks.
+// Environment variable naming a file that receives, for the benchmarks, one line
+// per preparation and per transition ("prep <start> <end>", "trans <start>
+// <end>") and per transition step ("step <tick> <ms since the previous step>"),
+// all in tick-count milliseconds.
 inline constexpr const char* kTraceVariable = "ORVANE_TRACE";
 
 // True when the last path component of name has a ".": a "\" or "/" after the
@@ -201,7 +202,7 @@ class frmSaver : public QWidget,
   // False when the show ended during the fade.
   bool FadeOut(long fadeTime);
   void FinishUnload();
-  void Trace(const char* what, std::int64_t value);
+  void Trace(const char* what, std::uint32_t first, std::uint32_t second);
 
   // SaverWindowCalls
   void StartSlideClock() override;
