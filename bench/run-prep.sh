@@ -24,7 +24,7 @@ if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
-cmake --build "$build" --target orvane-saver-prep orvane-imaging-fit -j"$(nproc)" >/dev/null
+cmake --build "$build" --target orvane-saver-prep orvane-imaging-fit -j"$(nproc)" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
 prep="$build/bench/orvane-saver-prep"
 photo="$work/photo.jpg"
 "$build/bench/orvane-imaging-fit" make "$photo" 6000 4000

@@ -151,6 +151,12 @@ void frmSaver::DoTrans() {
   ExecuteTrans();
 }
 
+void frmSaver::ExecutePan(SaverScreen& screen) {
+  const std::uint32_t start = platform::GetTickCount();
+  SaverWindowCalls::ExecutePan(screen);
+  Trace("pan", start, platform::GetTickCount());
+}
+
 bool frmSaver::FadeOut(long fadeTime) {
   if (fadeTime <= 0) return true;  // no fade
   const double rate = (kVolumeRange - 1.0) / double(fadeTime);

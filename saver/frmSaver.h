@@ -35,8 +35,8 @@ namespace orvane::saver {
 inline constexpr const char* kSaverCaption = "DUZudaveZeved";
 
 // Environment variable naming a file that receives, for the benchmarks, one line
-// per preparation and per transition ("prep <start> <end>", "trans <start>
-// <end>") and per transition step ("step <tick> <ms since the previous step>"),
+// per preparation, transition and pan ("prep <start> <end>", "trans <start>
+// <end>", "pan <start> <end>") and per transition step ("step <tick> <ms since the previous step>"),
 // all in tick-count milliseconds.
 inline constexpr const char* kTraceVariable = "ORVANE_TRACE";
 
@@ -208,6 +208,7 @@ class frmSaver : public QWidget,
   void StartSlideClock() override;
   void StartInfoCountdown() override;
   void PanelChanged() override;
+  void ExecutePan(SaverScreen& screen) override;
 
   // core::MeterSink
   void SetMeterWidth(double width) override;
