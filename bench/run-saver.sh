@@ -81,13 +81,16 @@ except subprocess.TimeoutExpired:
     proc.kill(); proc.wait()
 
 preps, trans, pans, gaps = [], [], [], []
+open_pan = None
 for line in open(trace):
     kind, a, b = line.split()
     a, b = int(a), int(b)
     if kind == "prep": preps.append((a, b))
     elif kind == "trans": trans.append((a, b))
-    elif kind == "pan": pans.append((a, b))
+    elif kind == "panstart": open_pan = a
+    elif kind == "pan": pans.append((a, b)); open_pan = None
     elif kind == "step": gaps.append(b)
+if open_pan is not None: pans.append((open_pan, samples[-1][0]))  # still panning at the end
 def share(busy, inside=False):
     used = spent = 0.0
     for (t0, c0), (t1, c1) in zip(samples, samples[1:]):

@@ -153,6 +153,7 @@ void frmSaver::DoTrans() {
 
 void frmSaver::ExecutePan(SaverScreen& screen) {
   const std::uint32_t start = platform::GetTickCount();
+  Trace("panstart", start, start);
   SaverWindowCalls::ExecutePan(screen);
   Trace("pan", start, platform::GetTickCount());
 }

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/ImageDescription.h"
+#include "saver/TitleCalendar.h"
 #include "tests/saver/frmsaver_fixture.h"
 
 namespace orvane::saver::test {
@@ -105,6 +106,25 @@ TEST_F(ShowSlideTest, LetterboxOfAStripFollowsTheScreensShape) {
   EXPECT_EQ(w.ImageHeight, 120);
   EXPECT_EQ(OnScreen().pixel(79, 100) & 0xFFFFFF, 0u);
   EXPECT_EQ(OnScreen().pixel(80, 59) & 0xFFFFFF, 0u);
+}
+
+TEST_F(ShowSlideTest, OverlaysOfAnUnfittedLargePictureStayOnTheScreen) {
+  OnePicture(400, 300);
+  Settings(
+      "[ScreenSaver]\r\nSetup=1\r\n[PrefsSS]\r\nchange=5s\r\nRandom=0\r\nCurrentSet=Sea\r\n"
+      "stretch=0\r\n[transition]\r\ndefaultTransition=0\r\n"
+      "[CalendarSS]\r\nenable=1\r\nposition=9\r\nsize=33\r\n");
+  frmSaver& w = Window();
+  w.DoTrans();
+  EXPECT_EQ(w.ImageWidth, 400);  // the picture's own size...
+  EXPECT_EQ(w.Screen.ImageWidth, kScreenW);  // ...of which the screen shows its width
+  EXPECT_EQ(w.Screen.ImageHeight, kScreenH);
+  const OverlayRect calendar = CalendarRect(w.Screen);
+  EXPECT_GT(calendar.Width, 0);
+  EXPECT_GE(calendar.Left, 0);
+  EXPECT_GE(calendar.Top, 0);
+  EXPECT_LE(calendar.Left + calendar.Width, kScreenW);
+  EXPECT_LE(calendar.Top + calendar.Height, kScreenH);
 }
 
 class SoundFadeTest : public ShowSlideTest {
