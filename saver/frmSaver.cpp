@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <algorithm>
 #include <array>
@@ -449,15 +450,20 @@ void frmSaver::SetTotalWidth(float width) {
 void frmSaver::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect area = event->rect();
-  painter.fillRect(area, Qt::black);
-  if (!Picture.isNull()) painter.drawImage(0, 0, Picture);
-
   const QImage disp = picDisp.SurfaceView();
-  if (!disp.isNull()) {
-    const QRect target = area.intersected(QRect(picDispLeft, picDispTop, disp.width(), disp.height()));
-    if (!target.isEmpty())
-      painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
+  const QRect dispRect = disp.isNull() ? QRect()
+                                       : QRect(picDispLeft, picDispTop, disp.width(), disp.height());
+  // Only the surround is filled: a transition step repaints the whole screen,
+  // and filling what the slide covers anyway would double the cost.
+  if (!Picture.isNull()) {
+    painter.fillRect(area, Qt::black);
+    painter.drawImage(0, 0, Picture);
+  } else {
+    for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect))) painter.fillRect(part, Qt::black);
   }
+  const QRect target = area.intersected(dispRect);
+  if (!target.isEmpty())
+    painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
   if (Screen.DescVisible)
     painter.drawImage(QPoint(picDispLeft + Screen.DescLeft, picDispTop + Screen.DescTop),
                       RenderPanel(Screen));
