@@ -81,16 +81,18 @@ except subprocess.TimeoutExpired:
     proc.kill(); proc.wait()
 
 preps, trans, pans, gaps = [], [], [], []
-open_pan = None
+opened = {}
 for line in open(trace):
     kind, a, b = line.split()
     a, b = int(a), int(b)
-    if kind == "prep": preps.append((a, b))
-    elif kind == "trans": trans.append((a, b))
-    elif kind == "panstart": open_pan = a
-    elif kind == "pan": pans.append((a, b)); open_pan = None
+    if kind.endswith("start"): opened[kind[:-5]] = a
     elif kind == "step": gaps.append(b)
-if open_pan is not None: pans.append((open_pan, samples[-1][0]))  # still panning at the end
+    else:
+        {"prep": preps, "trans": trans, "pan": pans}[kind].append((a, b))
+        opened.pop(kind, None)
+# A period still running when the show was stopped lasts to the end.
+for kind, begun in opened.items():
+    {"prep": preps, "trans": trans, "pan": pans}[kind].append((begun, samples[-1][0]))
 # CPU time is counted in whole clock ticks and lags a little: an interval that
 # touches a busy period, or follows one by less than half a second, is not idle.
 def share(busy, inside=False):

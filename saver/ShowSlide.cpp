@@ -60,6 +60,7 @@ void frmSaver::DoTrans() {
   tmrTrans.SetInterval(1000);
 
   const std::uint32_t prepStart = platform::GetTickCount();
+  Trace("prepstart", prepStart, prepStart);
   PrepImage();
   Trace("prep", prepStart, platform::GetTickCount());
   if (core::QuitSaver) return;
@@ -213,6 +214,7 @@ void frmSaver::ExecuteTrans() {
     std::uint32_t t1 = platform::GetTickCount() & kTickMask;
     std::uint32_t t2 = platform::GetTickCount() & kTickMask;
     const std::uint32_t start = platform::GetTickCount();
+    Trace("transstart", start, start);
     std::uint32_t lastStep = start;
     std::int64_t elapsed = 0;
     long steps = 0;

@@ -401,6 +401,8 @@ void frmSaver::ShowModal() {
   if (!loaded_) Load();
   platform::SetMessageBoxOwner(this);
   setGeometry(screen_);
+  // Full screen also for window managers that would keep a panel above it.
+  setWindowState(windowState() | Qt::WindowFullScreen);
   platform::ShowModal(*this);
   if (!unloaded_) Form_Unload();
   if (!terminated_) Form_Terminate();

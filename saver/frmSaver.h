@@ -36,7 +36,8 @@ inline constexpr const char* kSaverCaption = "DUZudaveZeved";
 
 // Environment variable naming a file that receives, for the benchmarks, one line
 // per preparation, transition and pan ("prep <start> <end>", "trans <start>
-// <end>", "pan <start> <end>", with "panstart <start> <start>" as a pan begins) and per transition step ("step <tick> <ms since the previous step>"),
+// <end>", "pan <start> <end>"; each announced as it begins by "prepstart",
+// "transstart" or "panstart" <start> <start>) and per transition step ("step <tick> <ms since the previous step>"),
 // all in tick-count milliseconds.
 inline constexpr const char* kTraceVariable = "ORVANE_TRACE";
 
