@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -117,7 +118,7 @@ frmSaver::frmSaver(QRect screen, QWidget* parent) : QWidget(parent), screen_(scr
   font.Name = QStringLiteral("Times New Roman");
   font.Size = 12;
   picDisp.SetFont(font);
-  connect(&picDisp, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
+  connect(&picDisp, &platform::PictureBox::Changed, this, &frmSaver::DispChanged);
   connect(&picDesc, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
 
   tmrTrans.SetHandler([this] { tmrTrans_Timer(); });
@@ -449,23 +450,67 @@ void frmSaver::SetTotalWidth(float width) {
   if (picMeterContainerVisible) update();
 }
 
+void frmSaver::DispChanged() {
+  const QImage surface = picDisp.SurfaceView();
+  if (surface.isNull() || shown_.size() != surface.size()) {
+    shown_ = surface.isNull() ? QImage() : surface.copy();
+    update();
+    return;
+  }
+  // A transition step or a pan changes a few strips of a large screen; sending
+  // only the tiles that differ keeps the window system's share of each step
+  // small.
+  constexpr int kTile = 64;
+  const int width = surface.width();
+  const int height = surface.height();
+  QRegion dirty;
+  for (int top = 0; top < height; top += kTile) {
+    const int rows = std::min(kTile, height - top);
+    int runLeft = -1;
+    for (int left = 0;; left += kTile) {
+      const bool past = left >= width;  // one more round closes the last run
+      bool changed = false;
+      if (!past) {
+        const int columns = std::min(kTile, width - left);
+        const std::size_t bytes = std::size_t(columns) * 4;
+        for (int y = top; y < top + rows && !changed; ++y)
+          changed = std::memcmp(surface.constScanLine(y) + std::size_t(left) * 4,
+                                shown_.constScanLine(y) + std::size_t(left) * 4, bytes) != 0;
+        if (changed) {
+          for (int y = top; y < top + rows; ++y)
+            std::memcpy(shown_.scanLine(y) + std::size_t(left) * 4,
+                        surface.constScanLine(y) + std::size_t(left) * 4, bytes);
+          if (runLeft < 0) runLeft = left;
+        }
+      }
+      if (!changed && runLeft >= 0) {
+        dirty += QRect(runLeft, top, std::min(left, width) - runLeft, rows);
+        runLeft = -1;
+      }
+      if (past) break;
+    }
+  }
+  if (!dirty.isEmpty()) update(dirty.translated(picDispLeft, picDispTop));
+}
+
 void frmSaver::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QRect area = event->rect();
   const QImage disp = picDisp.SurfaceView();
   const QRect dispRect = disp.isNull() ? QRect()
                                        : QRect(picDispLeft, picDispTop, disp.width(), disp.height());
-  // Only the surround is filled: a transition step repaints the whole screen,
-  // and filling what the slide covers anyway would double the cost.
-  if (!Picture.isNull()) {
-    painter.fillRect(area, Qt::black);
-    painter.drawImage(0, 0, Picture);
-  } else {
-    for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect))) painter.fillRect(part, Qt::black);
+  for (const QRect& area : event->region()) {
+    // Only the surround is filled: what the slide covers is drawn over anyway.
+    if (!Picture.isNull()) {
+      painter.fillRect(area, Qt::black);
+      painter.drawImage(area.topLeft(), Picture, area);
+    } else {
+      for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect)))
+        painter.fillRect(part, Qt::black);
+    }
+    const QRect target = area.intersected(dispRect);
+    if (!target.isEmpty())
+      painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
   }
-  const QRect target = area.intersected(dispRect);
-  if (!target.isEmpty())
-    painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
   if (Screen.DescVisible)
     painter.drawImage(QPoint(picDispLeft + Screen.DescLeft, picDispTop + Screen.DescTop),
                       RenderPanel(Screen));
