@@ -30,12 +30,12 @@ int FontPixelHeight(double points) {
 
 double RoundedFontSize(double points) { return FontPixelHeight(points) * 72.0 / kDotsPerInch; }
 
-QFont MakeQFont(const FontSpec& spec) {
-  QFont font(spec.Name);
-  font.setPixelSize(FontPixelHeight(spec.Size));
-  font.setBold(spec.Bold);
-  font.setItalic(spec.Italic);
-  font.setUnderline(spec.Underline);
+QFont MakeQFont(const FontSpec& face) {
+  QFont font(face.Name);
+  font.setPixelSize(FontPixelHeight(face.Size));
+  font.setBold(face.Bold);
+  font.setItalic(face.Italic);
+  font.setUnderline(face.Underline);
   return font;
 }
 

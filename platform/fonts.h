@@ -32,8 +32,8 @@ struct FontSpec {
   bool operator==(const FontSpec&) const = default;
 };
 
-// The QFont that draws `spec` at 96 dpi (pixel-sized, so the paint device's
+// The QFont that draws `face` at 96 dpi (pixel-sized, so the paint device's
 // resolution does not matter).
-QFont MakeQFont(const FontSpec& spec);
+QFont MakeQFont(const FontSpec& face);
 
 }  // namespace orvane::platform

@@ -26,7 +26,7 @@ std::string Write(const std::string& name, const std::string& bytes) {
 
 struct Layout {
   const char* name;
-  BmpSpec spec;
+  BmpSpec header;
   std::vector<std::uint32_t> expected;  // 0xRRGGBB, top-down
 };
 
@@ -90,7 +90,7 @@ std::vector<Layout> Layouts() {
 TEST(BmpReader, ReadsEveryLayout) {
   for (const Layout& layout : Layouts()) {
     SCOPED_TRACE(layout.name);
-    const Handle h = LoadBitMap(Write("layout.bmp", BuildBmp(layout.spec)));
+    const Handle h = LoadBitMap(Write("layout.bmp", BuildBmp(layout.header)));
     ASSERT_GE(h, 0) << "error " << LastError();
     ASSERT_EQ(GetGCBitmapWidth(h), 5);
     ASSERT_EQ(GetGCBitmapHeight(h), 2);
@@ -121,14 +121,14 @@ TEST(BmpReader, DecodesRle8AndRle4) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec spec;
-    spec.width = 6;
-    spec.height = 2;
-    spec.bits = c.bits;
-    spec.compression = c.comp;
-    spec.palette = pal;
-    spec.rle = c.rle;
-    const Handle h = LoadBitMap(Write("rle.bmp", BuildBmp(spec)));
+    BmpSpec header;
+    header.width = 6;
+    header.height = 2;
+    header.bits = c.bits;
+    header.compression = c.comp;
+    header.palette = pal;
+    header.rle = c.rle;
+    const Handle h = LoadBitMap(Write("rle.bmp", BuildBmp(header)));
     ASSERT_GE(h, 0) << "error " << LastError();
     for (int i = 0; i < 12; ++i)
       EXPECT_EQ(PixelAt(h, i % 6, i / 6), pal[std::size_t(c.expected[std::size_t(i)])]) << i;

@@ -29,28 +29,28 @@ struct BmpSpec {
   std::string rle;                     // RLE data used instead of values when compressed
 };
 
-inline std::string BuildBmp(const BmpSpec& spec) {
-  const bool core = spec.headerSize == 12;
+inline std::string BuildBmp(const BmpSpec& layout) {
+  const bool core = layout.headerSize == 12;
   const int entry = core ? 3 : 4;
-  const std::size_t masksAfter = spec.headerSize == 40 ? spec.masks.size() * 4 : 0;
-  const std::size_t off = 14 + spec.headerSize + masksAfter + spec.palette.size() * entry;
-  const std::size_t stride = ((std::size_t(spec.width) * spec.bits + 31) / 32) * 4;
+  const std::size_t masksAfter = layout.headerSize == 40 ? layout.masks.size() * 4 : 0;
+  const std::size_t off = 14 + layout.headerSize + masksAfter + layout.palette.size() * entry;
+  const std::size_t stride = ((std::size_t(layout.width) * layout.bits + 31) / 32) * 4;
   std::string pixels;
-  if (!spec.rle.empty()) {
-    pixels = spec.rle;
+  if (!layout.rle.empty()) {
+    pixels = layout.rle;
   } else {
-    pixels.assign(stride * spec.height, '\0');
-    for (int row = 0; row < spec.height; ++row) {
-      const int fileRow = spec.topDown ? row : spec.height - 1 - row;
+    pixels.assign(stride * layout.height, '\0');
+    for (int row = 0; row < layout.height; ++row) {
+      const int fileRow = layout.topDown ? row : layout.height - 1 - row;
       std::size_t base = stride * fileRow;
-      for (int x = 0; x < spec.width; ++x) {
-        const std::uint32_t v = spec.values[std::size_t(row) * spec.width + x];
-        if (spec.bits < 8) {
-          const int per = 8 / spec.bits;
-          const int shift = 8 - spec.bits * (x % per + 1);
+      for (int x = 0; x < layout.width; ++x) {
+        const std::uint32_t v = layout.values[std::size_t(row) * layout.width + x];
+        if (layout.bits < 8) {
+          const int per = 8 / layout.bits;
+          const int shift = 8 - layout.bits * (x % per + 1);
           pixels[base + x / per] = char(std::uint8_t(pixels[base + x / per]) | (v << shift));
         } else {
-          PutLE(pixels, base + std::size_t(x) * (spec.bits / 8), v, spec.bits / 8);
+          PutLE(pixels, base + std::size_t(x) * (layout.bits / 8), v, layout.bits / 8);
         }
       }
     }
@@ -60,32 +60,32 @@ inline std::string BuildBmp(const BmpSpec& spec) {
   out[1] = 'M';
   PutLE(out, 2, std::uint32_t(off + pixels.size()), 4);
   PutLE(out, 10, std::uint32_t(off), 4);
-  PutLE(out, 14, std::uint32_t(spec.headerSize), 4);
+  PutLE(out, 14, std::uint32_t(layout.headerSize), 4);
   if (core) {
-    PutLE(out, 18, spec.width, 2);
-    PutLE(out, 20, spec.height, 2);
+    PutLE(out, 18, layout.width, 2);
+    PutLE(out, 20, layout.height, 2);
     PutLE(out, 22, 1, 2);
-    PutLE(out, 24, spec.bits, 2);
+    PutLE(out, 24, layout.bits, 2);
   } else {
-    PutLE(out, 18, std::uint32_t(spec.width), 4);
-    PutLE(out, 22, std::uint32_t(spec.topDown ? -spec.height : spec.height), 4);
+    PutLE(out, 18, std::uint32_t(layout.width), 4);
+    PutLE(out, 22, std::uint32_t(layout.topDown ? -layout.height : layout.height), 4);
     PutLE(out, 26, 1, 2);
-    PutLE(out, 28, spec.bits, 2);
-    if (spec.headerSize >= 40) {
-      PutLE(out, 30, spec.compression, 4);
+    PutLE(out, 28, layout.bits, 2);
+    if (layout.headerSize >= 40) {
+      PutLE(out, 30, layout.compression, 4);
       PutLE(out, 34, std::uint32_t(pixels.size()), 4);
       PutLE(out, 38, 3780, 4);
       PutLE(out, 42, 3780, 4);
-      PutLE(out, 46, std::uint32_t(spec.palette.size()), 4);
+      PutLE(out, 46, std::uint32_t(layout.palette.size()), 4);
     }
   }
-  std::size_t at = spec.headerSize == 40 ? 54 : 14 + 40;
-  for (std::uint32_t m : spec.masks) {
+  std::size_t at = layout.headerSize == 40 ? 54 : 14 + 40;
+  for (std::uint32_t m : layout.masks) {
     PutLE(out, at, m, 4);
     at += 4;
   }
-  at = 14 + spec.headerSize + masksAfter;
-  for (std::uint32_t c : spec.palette) {
+  at = 14 + layout.headerSize + masksAfter;
+  for (std::uint32_t c : layout.palette) {
     out[at] = char(c & 255);
     out[at + 1] = char((c >> 8) & 255);
     out[at + 2] = char((c >> 16) & 255);

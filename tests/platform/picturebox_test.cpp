@@ -57,10 +57,10 @@ TEST(Fonts, WindowsFacesMapToInstalledFonts) {
       {"MS Sans Serif", "Liberation Sans"},
   };
   for (const Case& c : cases) {
-    FontSpec spec;
-    spec.Name = c.asked;
-    spec.Size = 24;
-    EXPECT_EQ(QFontInfo(MakeQFont(spec)).family(), QString(c.drawn)) << c.asked;
+    FontSpec font;
+    font.Name = c.asked;
+    font.Size = 24;
+    EXPECT_EQ(QFontInfo(MakeQFont(font)).family(), QString(c.drawn)) << c.asked;
   }
 }
 
