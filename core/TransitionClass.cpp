@@ -232,18 +232,26 @@ void TransitionClass::StepCenterSweep(bool columns) {
 }
 
 // Tiles of a tilesPerSide x tilesPerSide grid in shuffled order, at most
-// tilesPerCall a call (0: no limit).
+// tilesPerCall a call (0: every tile in the first call).
 void TransitionClass::StepBlockOut(int tilesPerSide, int tilesPerCall) {
   if (!started_) {
     tilesPerSide_ = tilesPerSide;
-    tileOrder_.resize(static_cast<std::size_t>(tilesPerSide) * tilesPerSide);
-    std::iota(tileOrder_.begin(), tileOrder_.end(), 0);
-    ShuffleTileOrder(tileOrder_, random_);
-    tileNext_ = 0;
     tileWidth_ = std::max(0, width_) / (tilesPerSide - 1) + 1;
     tileHeight_ = std::max(0, height_) / (tilesPerSide - 1) + 1;
     interval_ = 1;
     started_ = true;
+    if (tilesPerCall == 0) {
+      // Every tile goes in this one call and nothing is seen between them, so
+      // neither their order nor their seams can show: the grid's area in one
+      // copy is the same picture, without jumping across the frame per tile.
+      Copy(0, 0, tilesPerSide_ * tileWidth_, tilesPerSide_ * tileHeight_);
+      Finish();
+      return;
+    }
+    tileOrder_.resize(static_cast<std::size_t>(tilesPerSide) * tilesPerSide);
+    std::iota(tileOrder_.begin(), tileOrder_.end(), 0);
+    ShuffleTileOrder(tileOrder_, random_);
+    tileNext_ = 0;
   }
   for (int drawn = 0; tilesPerCall == 0 || drawn < tilesPerCall; ++drawn) {
     if (tileNext_ >= tileOrder_.size()) {
