@@ -4,7 +4,8 @@
 # plain cuts, and reports from the program's own trace (ORVANE_TRACE):
 #   - CPU seconds over wall seconds, overall, outside the slide preparations,
 #     outside preparations, transitions and pans (the idle show), and during
-#     the pans of the panorama (10 ms a step here, so that it ends in time);
+#     the pans of the panorama (a third run with pans on, 10 ms a step, so
+#     that a pan ends within the run; the first two show the panorama still);
 #   - the worst gap between two transition steps.
 # Runs under Xvfb when it is installed, else on Qt's offscreen platform with a
 # 1920 x 1080 screen. Everything happens in a temporary home.
@@ -50,10 +51,16 @@ mkdir -p "$settings"
 echo "orvane /s for $seconds s on the demo sets, 5 s slide delay, $platform"
 printf '%-12s %7s %8s %10s %11s %10s %7s %10s\n' run slides "CPU %" "CPU % out" "CPU % idle" "CPU % in" steps "worst gap"
 printf '%-12s %7s %8s %10s %11s %10s %7s %10s\n' "" "" overall "of preps" show pans "" ms
-for transition in 1 0; do
-  name=$([ "$transition" = 1 ] && echo "transitions" || echo "cuts")
-  printf '[ScreenSaver]\r\nSetup=1\r\n[PrefsSS]\r\nchange=5s\r\nRandom=1\r\nstretch=1\r\nsound=0\r\n[transition]\r\ndefaultTransition=%s\r\n[InfoPanel]\r\nshowText=1\r\nshowTitle=1\r\ndefaultTime=2\r\n[Panoramic]\r\nenable=1\r\nspeed=10\r\n[CalendarSS]\r\nenable=1\r\n' \
-    "$transition" >"$settings/ScreenSaver.ini"
+for run in transitions cuts pans; do
+  name="$run"
+  transition=$([ "$run" = transitions ] && echo 1 || echo 0)
+  panning=$([ "$run" = pans ] && echo 1 || echo 0)
+  random=$([ "$run" = pans ] && echo 0 || echo 1)
+  # The pan run plays the demo set that holds the panorama, starting with it.
+  pan_set=$([ "$run" = pans ] && echo Coastline || echo "")
+  last=$([ "$run" = pans ] && echo 3 || echo 0)
+  printf '[ScreenSaver]\r\nSetup=1\r\n[PrefsSS]\r\nchange=5s\r\nRandom=%s\r\nCurrentSet=%s\r\nLastImage=%s\r\nstretch=1\r\nsound=0\r\n[transition]\r\ndefaultTransition=%s\r\n[InfoPanel]\r\nshowText=1\r\nshowTitle=1\r\ndefaultTime=2\r\n[Panoramic]\r\nenable=%s\r\nspeed=10\r\n[CalendarSS]\r\nenable=1\r\n' \
+    "$random" "$pan_set" "$last" "$transition" "$panning" >"$settings/ScreenSaver.ini"
   trace="$work/trace-$name.txt"
   : >"$trace"
   python3 - "$seconds" "$name" "$trace" "$build/apps/orvane" <<'PY'

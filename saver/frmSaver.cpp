@@ -11,7 +11,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -118,7 +117,7 @@ frmSaver::frmSaver(QRect screen, QWidget* parent) : QWidget(parent), screen_(scr
   font.Name = QStringLiteral("Times New Roman");
   font.Size = 12;
   picDisp.SetFont(font);
-  connect(&picDisp, &platform::PictureBox::Changed, this, &frmSaver::DispChanged);
+  connect(&picDisp, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
   connect(&picDesc, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
 
   tmrTrans.SetHandler([this] { tmrTrans_Timer(); });
@@ -448,49 +447,6 @@ void frmSaver::SetMeterWidth(double width) { shpMeterWidth = width; }
 void frmSaver::SetTotalWidth(float width) {
   shpTotalWidth = width;
   if (picMeterContainerVisible) update();
-}
-
-void frmSaver::DispChanged() {
-  const QImage surface = picDisp.SurfaceView();
-  if (surface.isNull() || shown_.size() != surface.size()) {
-    shown_ = surface.isNull() ? QImage() : surface.copy();
-    update();
-    return;
-  }
-  // A transition step or a pan changes a few strips of a large screen; sending
-  // only the tiles that differ keeps the window system's share of each step
-  // small.
-  constexpr int kTile = 64;
-  const int width = surface.width();
-  const int height = surface.height();
-  QRegion dirty;
-  for (int top = 0; top < height; top += kTile) {
-    const int rows = std::min(kTile, height - top);
-    int runLeft = -1;
-    for (int left = 0;; left += kTile) {
-      const bool past = left >= width;  // one more round closes the last run
-      bool changed = false;
-      if (!past) {
-        const int columns = std::min(kTile, width - left);
-        const std::size_t bytes = std::size_t(columns) * 4;
-        for (int y = top; y < top + rows && !changed; ++y)
-          changed = std::memcmp(surface.constScanLine(y) + std::size_t(left) * 4,
-                                shown_.constScanLine(y) + std::size_t(left) * 4, bytes) != 0;
-        if (changed) {
-          for (int y = top; y < top + rows; ++y)
-            std::memcpy(shown_.scanLine(y) + std::size_t(left) * 4,
-                        surface.constScanLine(y) + std::size_t(left) * 4, bytes);
-          if (runLeft < 0) runLeft = left;
-        }
-      }
-      if (!changed && runLeft >= 0) {
-        dirty += QRect(runLeft, top, std::min(left, width) - runLeft, rows);
-        runLeft = -1;
-      }
-      if (past) break;
-    }
-  }
-  if (!dirty.isEmpty()) update(dirty.translated(picDispLeft, picDispTop));
 }
 
 void frmSaver::paintEvent(QPaintEvent* event) {

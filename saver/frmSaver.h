@@ -204,8 +204,6 @@ class frmSaver : public QWidget,
   bool FadeOut(long fadeTime);
   void FinishUnload();
   void Trace(const char* what, std::uint32_t first, std::uint32_t second);
-  // picDisp changed: repaints the tiles that differ from what was shown last.
-  void DispChanged();
 
   // SaverWindowCalls
   void StartSlideClock() override;
@@ -226,7 +224,6 @@ class frmSaver : public QWidget,
   bool inPasswordCheck_ = false;
   std::unique_ptr<platform::CaptionLock> captionLock_;
   std::FILE* trace_ = nullptr;
-  QImage shown_;  // picDisp as last handed to the screen
 };
 
 // Marks a long operation of the show (a slide, a pan): an end of the show asked
