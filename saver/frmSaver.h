@@ -72,7 +72,8 @@ class frmSaver : public QWidget,
   // Form_Load and the first layout (Form_Resize) at the screen's size, without
   // showing the window. ShowModal calls it when it has not run yet.
   void Load();
-  // Shows the window modally and returns when it has been unloaded.
+  // Shows the window modally and returns when it has been unloaded. One show
+  // per object: a preview makes a new window each time.
   void ShowModal() override;
   bool Loaded() const { return loaded_; }
 
