@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 
 #include "core/Globals.h"
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
 #include "core/mdlMain.h"
 #include "imaging/imaging.h"
+#include "platform/msgbox.h"
 #include "platform/password.h"
 #include "saver/InfoPanel.h"
 #include "saver/frmSaver.h"
@@ -51,6 +53,19 @@ int KeyAscii(const QKeyEvent& event) {
   return code < 256 ? int(code) : '?';
 }
 
+// Runs one step of the show; a failure is reported and the show goes on with
+// the next slide instead of ending the program.
+template <typename Step>
+void KeepShowAlive(frmSaver& window, Step step) {
+  try {
+    step();
+  } catch (const std::exception& error) {
+    if (core::QuitSaver) return;
+    platform::MsgBox(error.what(), platform::vbExclamation, "Error", &window);
+    window.tmrTrans.SetEnabled(true);
+  }
+}
+
 }  // namespace
 
 void frmSaver::tmrTrans_Timer() {
@@ -59,7 +74,7 @@ void frmSaver::tmrTrans_Timer() {
   if (TickStep == 0) {
     TickStep = 1;
     if (SetUp) {
-      DoTrans();
+      KeepShowAlive(*this, [this] { DoTrans(); });
       return;
     }
   }
@@ -67,7 +82,7 @@ void frmSaver::tmrTrans_Timer() {
   if (SetUp) {
     if (TickCount >= ImageDelay) {
       TickCount = 0;
-      DoTrans();
+      KeepShowAlive(*this, [this] { DoTrans(); });
     }
     return;
   }
@@ -97,7 +112,7 @@ void frmSaver::tmrInfo_Timer() {
   }
   InfoCountdown = 0;
   SyncScreen();
-  EndInfoPanel(Screen, *this);
+  KeepShowAlive(*this, [this] { EndInfoPanel(Screen, *this); });
 }
 
 bool frmSaver::PasswordCheck() {
