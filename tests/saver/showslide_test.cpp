@@ -3,6 +3,7 @@
 // fades out and in, and an end of the show in the middle returns cleanly.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 #include "core/ImageDescription.h"
@@ -125,6 +126,18 @@ TEST_F(ShowSlideTest, OverlaysOfAnUnfittedLargePictureStayOnTheScreen) {
   EXPECT_GE(calendar.Top, 0);
   EXPECT_LE(calendar.Left + calendar.Width, kScreenW);
   EXPECT_LE(calendar.Top + calendar.Height, kScreenH);
+}
+
+TEST_F(ShowSlideTest, EightBitScreensShowThePreparedFileAsTheWindowsPicture) {
+  setenv("ORVANE_SCREEN_BPP", "8", 1);
+  OnePicture(64, 48);
+  frmSaver& w = Window();
+  w.DoTrans();
+  unsetenv("ORVANE_SCREEN_BPP");
+  EXPECT_TRUE(boxes_.empty());
+  ASSERT_FALSE(w.Picture.isNull());
+  EXPECT_EQ(w.Picture.size(), QSize(kScreenW, kScreenH));
+  EXPECT_EQ(OnScreen(), Prepared());
 }
 
 class SoundFadeTest : public ShowSlideTest {
