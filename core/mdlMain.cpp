@@ -8,6 +8,7 @@
 #include "platform/desktop.h"
 #include "platform/events.h"
 #include "platform/instance.h"
+#include "platform/profile.h"
 #include "platform/vbruntime.h"
 
 namespace orvane::core {
@@ -58,9 +59,15 @@ StartOutcome SlideShow(WindowFactory& windows) {
   platform::SetScreenSaverRunning(false);
 
   const std::string file = SettingsFile();
-  const std::string delayed = GetIniString(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key,
-                                           keys::kStartupDefault_PrefsWP_DelayedChange, file);
-  WriteIni(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key, std::string(), file);
+  // Read and cleared under one hold of the lock: a request that a second
+  // instance records at this moment is either taken now or left for next time.
+  // A file that cannot be written is still read.
+  const auto taken = platform::ExchangePrivateProfileString(
+      keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key, std::string(), file);
+  const std::string delayed =
+      taken ? *taken
+            : GetIniString(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key,
+                           keys::kStartupDefault_PrefsWP_DelayedChange, file);
   if (delayed == keys::kDelayedWallPaper) ChangeWallpaper(windows, true);
   else if (delayed == keys::kDelayedCalendar) ChangeWallpaper(windows, false);
   return StartOutcome::End;

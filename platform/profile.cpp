@@ -520,6 +520,34 @@ bool WritePrivateProfileString(const std::string& section,
       0666);
 }
 
+std::optional<std::string> ExchangePrivateProfileString(const std::string& section,
+                                                        const std::string& key,
+                                                        const std::string& value,
+                                                        const std::string& file) {
+  const std::string sectionName(Trim(section));
+  const std::string keyName(Trim(key));
+  if (keyName.empty() || HasLineBreakOrNul(section) || HasLineBreakOrNul(key) ||
+      HasLineBreakOrNul(value) || keyName.find('=') != std::string::npos ||
+      keyName.front() == '[' || keyName.front() == ';') {
+    return std::nullopt;
+  }
+  std::string previous;
+  const bool written = EditProfile(
+      file,
+      [&](std::string& contents, bool) {
+        if (const auto found = FindValue(contents, sectionName, keyName)) {
+          previous = std::string(StripQuotes(*found));
+        }
+        Document doc(contents);
+        SetEntry(doc, sectionName, keyName, value);
+        contents = doc.Text();
+        return true;
+      },
+      0666);
+  if (!written) return std::nullopt;
+  return previous;
+}
+
 bool CreatePrivateProfileIfMissing(const std::string& file, const std::string& contents,
                                    mode_t newFileMode) {
   EditProfile(

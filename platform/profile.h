@@ -65,6 +65,15 @@ bool WritePrivateProfileString(const std::string& section,
                                const std::optional<std::string>& value,
                                const std::string& file);
 
+// Writes value under key and returns the value it replaced (empty when there
+// was none), both under one hold of the file's lock, so a one-slot mailbox that
+// another program fills can be read and cleared without losing a message.
+// nullopt when the file cannot be written (nothing was read then).
+std::optional<std::string> ExchangePrivateProfileString(const std::string& section,
+                                                        const std::string& key,
+                                                        const std::string& value,
+                                                        const std::string& file);
+
 // Creates file with contents (mode newFileMode, less the umask) unless it exists,
 // under the same lock as the writes, so nothing another process wrote meanwhile
 // is replaced. True when the file exists afterwards.

@@ -14,6 +14,7 @@
 #include "tests/support/testenv.h"
 
 namespace fs = std::filesystem;
+using orvane::platform::ExchangePrivateProfileString;
 using orvane::platform::GetPrivateProfileInt;
 using orvane::platform::GetPrivateProfileString;
 using orvane::platform::WritePrivateProfileString;
@@ -245,6 +246,20 @@ TEST_F(ProfileTest, RewriteKeepsModeAndSymbolicLinkAndLeavesNoTemporaryFile) {
 
 // Two processes write different keys of one file at the same time; afterwards
 // every key is there.
+TEST_F(ProfileTest, ExchangeReturnsWhatItReplaces) {
+  const std::string file = Ini("[PrefsWP]\r\nDelayedChange = \"WallPaper\"\r\n");
+  EXPECT_EQ(ExchangePrivateProfileString("prefswp", "delayedchange", "", file), "WallPaper");
+  EXPECT_EQ(Read("PrefsWP", "DelayedChange", file), "");
+  EXPECT_EQ(ExchangePrivateProfileString("PrefsWP", "DelayedChange", "Calendar", file), "");
+  EXPECT_EQ(ExchangePrivateProfileString("New", "key", "x", file), "");
+  EXPECT_EQ(Read("New", "key", file), "x");
+
+  fs::permissions(file, fs::perms::owner_read);
+  const std::string before = ReadFile(file);
+  EXPECT_EQ(ExchangePrivateProfileString("PrefsWP", "DelayedChange", "", file), std::nullopt);
+  EXPECT_EQ(ReadFile(file), before);
+}
+
 TEST_F(ProfileTest, ConcurrentWritersLoseNothing) {
   const std::string file = (dir_ / "shared.ini").string();
   constexpr int kKeys = 150;
