@@ -96,6 +96,7 @@ void TransitionClass::AddSourcePic(im::DeviceContext srcDC, int width, int heigh
 }
 
 bool TransitionClass::Transition() {
+  stepArea_.clear();
   switch (transType_) {
     case kNoTransition:
       Copy(0, 0, width_, height_);
@@ -121,6 +122,7 @@ bool TransitionClass::Transition() {
 
 void TransitionClass::Copy(int x, int y, int width, int height) {
   im::BitBlt(destDC_, x, y, width, height, srcDC_, srcX_ + x, srcY_ + y, im::kSrcCopy);
+  stepArea_.push_back({x, y, width, height});
 }
 
 void TransitionClass::Finish() {
@@ -284,6 +286,7 @@ void TransitionClass::StepCenterPush() {
   im::BitBlt(destDC_, pushCentre_ + 1, 0, pushHalf_, height_, destDC_, pushCentre_, 0,
              im::kSrcCopy);
   im::BitBlt(destDC_, pushCentre_, 0, 1, height_, srcDC_, srcX_ + pushB_, srcY_, im::kSrcCopy);
+  stepArea_.push_back({0, 0, width_, height_});  // both halves moved
   ++pushA_;
   --pushB_;
   --pushCount_;

@@ -43,6 +43,11 @@ using RandomSource = std::function<double()>;
 // outside [0, 1) are held to the valid range.
 void ShuffleTileOrder(std::vector<int>& order, const RandomSource& random);
 
+// A rectangle of the destination, in its pixels.
+struct StepRect {
+  int x, y, width, height;
+};
+
 class TransitionClass {
  public:
   // An empty random source means a generator seeded from the clock.
@@ -76,6 +81,9 @@ class TransitionClass {
   bool Killed() const { return stopped_; }
   // Suggested pause between steps, set by each kind when it starts.
   int interval() const { return interval_; }
+  // The destination rectangles that the last Transition call drew, so the
+  // screen can show just those (unclipped; empty when it drew nothing).
+  const std::vector<StepRect>& LastStepArea() const { return stepArea_; }
 
   void SetRandomSource(RandomSource random);
 
@@ -98,6 +106,7 @@ class TransitionClass {
   imaging::DeviceContext destDC_ = 0;
   int width_ = 0;
   int height_ = 0;
+  std::vector<StepRect> stepArea_;
   int speed_ = 1;
   bool started_ = false;
   int transType_ = kNoTransition;

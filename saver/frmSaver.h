@@ -204,6 +204,7 @@ class frmSaver : public QWidget,
   // False when the show ended during the fade.
   bool FadeOut(long fadeTime);
   void FinishUnload();
+  void ShowStepArea();
   void Trace(const char* what, std::uint32_t first, std::uint32_t second);
 
   // SaverWindowCalls

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QRegion>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -239,6 +240,33 @@ TEST(TransitionClass, UnknownKindsNeverFinishAndDrawNothing) {
     EXPECT_EQ(RunToEnd(screen.transitions, 2000), -1) << "kind " << kind;
     EXPECT_TRUE(RevealedColumns(screen.destination, 0, 0).empty());
     EXPECT_EQ(screen.transitions.interval(), 0);
+  }
+}
+
+TEST(TransitionClass, StepAreaHoldsEveryPixelTheStepChanged) {
+  // The show repaints only these rectangles; a pixel changed outside them would
+  // stay stale on the screen.
+  for (int kind = kNoTransition; kind <= kCenterPush; ++kind) {
+    if (kind == 1) continue;  // "all kinds" is resolved by the caller
+    SCOPED_TRACE("kind " + std::to_string(kind));
+    Screen screen(37, 23, 50, 40, 7, 5);
+    screen.transitions.SetTransType(kind);
+    bool done = false;
+    for (int call = 0; call < 2000 && !done; ++call) {
+      const QImage before = screen.destination.image().copy();
+      done = screen.transitions.Transition();
+      const QImage after = screen.destination.image();
+      QRegion area;
+      for (const StepRect& r : screen.transitions.LastStepArea())
+        area += QRect(r.x, r.y, r.width, r.height);
+      for (int y = 0; y < after.height(); ++y) {
+        for (int x = 0; x < after.width(); ++x) {
+          if (after.pixel(x, y) == before.pixel(x, y)) continue;
+          ASSERT_TRUE(area.contains(QPoint(x, y))) << "call " << call << " at " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_TRUE(done);
   }
 }
 
