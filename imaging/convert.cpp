@@ -29,7 +29,7 @@ bool OnRows(void* context, int rowsDone, int rows) {
 // Reads and decodes the input, reporting up to `decoded`.
 std::unique_ptr<Picture> ReadInput(const std::string& path, Progress& progress, int decoded,
                                    int targetWidth = 0, int targetHeight = 0) {
-  std::vector<std::uint8_t> bytes;
+  FileBytes bytes;
   if (!ReadWholeFile(path, bytes)) return nullptr;
   if (progress.Report(decoded / 4)) return nullptr;
   auto picture = DecodePicture(bytes.data(), bytes.size(), targetWidth, targetHeight);

@@ -1,18 +1,36 @@
 #include "imaging/io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <new>
 
 #include "imaging/store.h"
 
 namespace orvane::imaging::detail {
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  bytes.clear();
+namespace {
+// Files from this size on are mapped. Our own writers replace files by rename,
+// which leaves a mapped file whole.
+constexpr std::size_t kMapFrom = 4u << 20;
+}  // namespace
+
+FileBytes::~FileBytes() { Release(); }
+
+void FileBytes::Release() {
+  if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+  owned_.reset();
+  data_ = nullptr;
+  size_ = 0;
+  mapped_ = false;
+}
+
+bool ReadWholeFile(const std::string& path, FileBytes& bytes) {
+  bytes.Release();
   // O_NONBLOCK: opening a FIFO must not wait for a writer (regular files ignore it).
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
@@ -22,20 +40,31 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
             std::uint64_t(st.st_size) <= kMaxFileBytes;
-  if (ok) {
-    bytes.resize(std::size_t(st.st_size));
+  const std::size_t size = ok ? std::size_t(st.st_size) : 0;
+  if (ok && size >= kMapFrom) {
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map != MAP_FAILED) {
+      bytes.data_ = static_cast<const std::uint8_t*>(map);
+      bytes.size_ = size;
+      bytes.mapped_ = true;
+    }
+  }
+  if (ok && !bytes.mapped_) {
+    bytes.owned_.reset(new (std::nothrow) std::uint8_t[size > 0 ? size : 1]);
+    ok = bytes.owned_ != nullptr;
     std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    while (ok && done < size) {
+      const ssize_t n = ::read(fd, bytes.owned_.get() + done, size - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       done += std::size_t(n);
     }
-    bytes.resize(done);  // a file that shrank meanwhile is read as it is now
+    bytes.data_ = bytes.owned_.get();
+    bytes.size_ = done;  // a file that shrank meanwhile is read as it is now
   }
   ::close(fd);
   if (!ok) {
-    bytes.clear();
+    bytes.Release();
     SetLastError(kInvalidPicture);
   }
   return ok;

@@ -3,6 +3,7 @@
 // output files that appear only when complete (temporary name, then rename).
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,30 @@ namespace orvane::imaging::detail {
 // Largest input file read (a 20000 x 20000 24-bit bitmap and a little more).
 constexpr std::uint64_t kMaxFileBytes = 1280ull * 1024 * 1024;
 
+// A file's bytes: large files are mapped rather than copied (a full-size
+// bitmap is tens of megabytes, and copying it into fresh memory costs more than
+// decoding it), small ones are read.
+class FileBytes {
+ public:
+  FileBytes() = default;
+  ~FileBytes();
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+  const std::uint8_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  friend bool ReadWholeFile(const std::string& path, FileBytes& bytes);
+  void Release();
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool mapped_ = false;
+  std::unique_ptr<std::uint8_t[]> owned_;
+};
+
 // Reads the whole file. On failure sets LastError (kFileNotFound when it does
 // not exist, kInvalidPicture when it cannot be read or is too large).
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+bool ReadWholeFile(const std::string& path, FileBytes& bytes);
 
 // Writes to a temporary file beside the target; Commit() renames it over the
 // target. Without a successful Commit() the temporary file is removed, so a

@@ -20,7 +20,7 @@ std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t siz
 
 std::unique_ptr<Picture> LoadPictureFile(const std::string& path, int targetWidth,
                                          int targetHeight) {
-  std::vector<std::uint8_t> bytes;
+  FileBytes bytes;
   if (!ReadWholeFile(path, bytes)) return nullptr;
   return DecodePicture(bytes.data(), bytes.size(), targetWidth, targetHeight);
 }
