@@ -53,6 +53,7 @@ bool Decompress(const std::string& jpegFile, const std::string& bitmapFile, int 
     return false;
   }
   if (progress.Finish() || !out.Commit()) return false;
+  RememberWrittenPicture(bitmapFile, std::move(picture));
   SetLastError(kNoError);
   return true;
 }

@@ -1,5 +1,8 @@
 #include "imaging/picture_file.h"
 
+#include <sys/stat.h>
+
+#include <optional>
 #include <vector>
 
 #include "imaging/bmp.h"
@@ -18,8 +21,51 @@ std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t siz
   return nullptr;
 }
 
+namespace {
+
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec changed{};
+  bool operator==(const FileIdentity& o) const {
+    return device == o.device && inode == o.inode && size == o.size &&
+           changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+  }
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_ctim};
+}
+
+struct WrittenPicture {
+  FileIdentity identity;
+  std::unique_ptr<Picture> picture;
+};
+std::optional<WrittenPicture> lastWritten;
+
+}  // namespace
+
+void RememberWrittenPicture(const std::string& path, std::unique_ptr<Picture> picture) {
+  lastWritten.reset();
+  const auto identity = IdentityOf(path);
+  if (identity && picture) lastWritten = WrittenPicture{*identity, std::move(picture)};
+}
+
 std::unique_ptr<Picture> LoadPictureFile(const std::string& path, int targetWidth,
                                          int targetHeight) {
+  if (lastWritten) {
+    std::optional<WrittenPicture> written = std::move(lastWritten);
+    lastWritten.reset();
+    if (IdentityOf(path) == written->identity) {
+      written->picture->isWorkBuffer = false;
+      written->picture->colourKey.reset();
+      written->picture->stretchMode = kBlackOnWhite;
+      return std::move(written->picture);
+    }
+  }
   FileBytes bytes;
   if (!ReadWholeFile(path, bytes)) return nullptr;
   return DecodePicture(bytes.data(), bytes.size(), targetWidth, targetHeight);

@@ -16,4 +16,11 @@ std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t siz
 std::unique_ptr<Picture> LoadPictureFile(const std::string& path, int targetWidth = 0,
                                          int targetHeight = 0);
 
+// Keeps the picture that was just written as the bitmap file `path`, for one
+// load of that same file: slide preparation decodes a JPEG to a temporary bitmap
+// and loads it straight back, and reading tens of megabytes back costs a third
+// of the whole preparation. The file's identity (device, inode, size, change
+// time) is checked on the load, so a file changed since is read as usual.
+void RememberWrittenPicture(const std::string& path, std::unique_ptr<Picture> picture);
+
 }  // namespace orvane::imaging::detail

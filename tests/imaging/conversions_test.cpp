@@ -83,6 +83,26 @@ TEST_F(Conversions, JpegRoundTripStaysClose) {
   EXPECT_EQ(Compare(direct, back).worst, 0);
 }
 
+TEST_F(Conversions, BitmapJustDecompressedLoadsAsTheFileSays) {
+  // The picture kept from the decompression must be exactly what the file
+  // holds, and a file changed since must be read afresh.
+  MakeFiles(96, 64);
+  ASSERT_TRUE(DoDecompress(Path("photo.jpg"), Path("Temp.bmp")));
+  fs::copy_file(Path("Temp.bmp"), Path("copy.bmp"));
+  const Handle kept = LoadBitMap(Path("Temp.bmp"));
+  const Handle read = LoadBitMap(Path("copy.bmp"));
+  ASSERT_GE(kept, 0);
+  ASSERT_GE(read, 0);
+  EXPECT_EQ(WorkBuffImage(kept), WorkBuffImage(read));
+  EXPECT_EQ(Compare(kept, read).worst, 0);
+
+  ASSERT_TRUE(DoDecompress(Path("photo.jpg"), Path("Temp.bmp")));
+  ASSERT_TRUE(SaveBitmap(Path("Temp.bmp"), photo_));  // replaced since
+  const Handle replaced = LoadBitMap(Path("Temp.bmp"));
+  ASSERT_GE(replaced, 0);
+  EXPECT_EQ(Compare(replaced, photo_).worst, 0);
+}
+
 TEST_F(Conversions, ScaledDecodeUsesSmallestCoveringDctScale) {
   MakeFiles(803, 601);
   const struct {
