@@ -77,6 +77,10 @@ bool StartMixer() {
   Mixer& mixer = TheMixer();
   if (mixer.started) return mixer.open;
   mixer.started = true;
+  // SDL would otherwise catch SIGINT and SIGTERM and turn them into quit events
+  // of an SDL event loop that this program never runs: the process could no
+  // longer be ended by a signal.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     qWarning("No audio device, sounds are off: %s", SDL_GetError());
     return false;

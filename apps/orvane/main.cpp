@@ -16,6 +16,7 @@
 #include "core/windows.h"
 #include "platform/cursor.h"
 #include "platform/events.h"
+#include "platform/password.h"
 #include "saver/frmSaver.h"
 
 namespace {
@@ -26,7 +27,8 @@ using namespace orvane::core;
 // one line to the file named by ORVANE_PLACEHOLDER_LOG (when set); nothing
 // appears on screen, and the modeless dialog simply returns so the process ends.
 // ORVANE_PLACEHOLDER_SAVER=1 puts a recording stand-in in place of the real
-// slide show too (and of the catalogue refresh before it), for the start-up tests.
+// slide show too (and of the catalogue refresh before it and the password
+// change dialog of "/a"), for the start-up tests.
 void Record(const std::string& line) {
   const char* log = std::getenv("ORVANE_PLACEHOLDER_LOG");
   if (!log || !*log) return;
@@ -89,7 +91,10 @@ class ProgramWindows : public WindowFactory {
     return *saver_;
   }
   ProgressWindow& frmPleaseWait() override { return pleaseWait_; }
-  void PwdChangePassword(const std::string& provider) override { Record("PwdChangePassword " + provider); }
+  void PwdChangePassword(const std::string& provider) override {
+    Record("PwdChangePassword " + provider);
+    if (!placeholderSaver_) orvane::platform::PwdChangePassword(provider);
+  }
   void RefreshCatalogue() override {
     Record("RefreshCatalogue");
     if (placeholderSaver_) return;

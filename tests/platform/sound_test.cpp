@@ -5,6 +5,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -125,6 +129,26 @@ TEST(SdlSoundPlayer, StopAndANewFileRaiseNoEndEvent) {
 
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
   EXPECT_EQ(ends, 0);
+}
+
+TEST(SdlSoundPlayer, ASignalStillEndsTheProgramWhileASoundPlays) {
+  // The sound library must not take over SIGTERM: a show that a session or a
+  // user ends by a signal has to go.
+  ASSERT_TRUE(SoundDeviceAvailable());
+  const auto longWav = MakeWav("long", 5000);
+  auto player = CreateSdlSoundPlayer();
+  player->SetFileName(longWav.string());
+  player->Play();
+  ASSERT_EQ(player->PlayState(), mpPlaying);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    raise(SIGTERM);
+    _exit(0);  // reached only when the signal was swallowed
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
 }
 
 TEST(SdlSoundPlayer, AnotherPlayerTakesTheSoundOver) {
