@@ -224,9 +224,12 @@ void frmSaver::ExecuteTrans() {
       while (MaskedSince(t1, t2) < kStepInterval) {
         platform::DoEvents();
         if (core::QuitSaver) return;
-        // Sleep out the rest of the step at once: waking every millisecond
-        // to pump events costs more than the step itself.
-        platform::Sleep(std::max<std::uint32_t>(1, kStepInterval - MaskedSince(t1, t2)));
+        // Sleep out the rest of the step at once (waking every millisecond to
+        // pump events costs more than the step itself), measured after the
+        // events ran: the previous step's repaint happens in there.
+        t2 = platform::GetTickCount() & kTickMask;
+        const std::uint32_t since = MaskedSince(t1, t2);
+        if (since < kStepInterval) platform::Sleep(kStepInterval - since);
         t2 = platform::GetTickCount() & kTickMask;
       }
       t1 = t2;
