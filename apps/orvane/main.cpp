@@ -17,6 +17,7 @@
 #include "platform/cursor.h"
 #include "platform/events.h"
 #include "platform/password.h"
+#include "platform/saverlink.h"
 #include "saver/frmSaver.h"
 
 namespace {
@@ -119,6 +120,7 @@ class ProgramWindows : public WindowFactory {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);  // takes Qt's own options out of argv
   QApplication::setApplicationName("Orvane");
+  orvane::platform::EnsureSaverLink(QCoreApplication::applicationFilePath().toStdString());
 
   // The system reads one command-line text; the arguments are joined back with
   // single blanks.

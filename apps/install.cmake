@@ -1,0 +1,56 @@
+# Installing the programs like any desktop program: binaries in bin/, desktop
+# entries in share/applications/, icons in the hicolor theme, and a Debian
+# package of the same install through CPack (`cpack -G DEB` in the build folder).
+include(GNUInstallDirs)
+
+set(_orvane_desktop ${CMAKE_CURRENT_LIST_DIR}/desktop)
+
+foreach(_program orvane tobrin pellam)
+  if(TARGET ${_program})
+    install(TARGETS ${_program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${_orvane_desktop}/icons/${_program}.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  endif()
+endforeach()
+
+install(FILES ${_orvane_desktop}/orvane-settings.desktop ${_orvane_desktop}/orvane-slideshow.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+if(TARGET tobrin)
+  install(FILES ${_orvane_desktop}/tobrin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endif()
+
+# Debian wants its copyright file and a compressed changelog in the package's
+# doc folder; gzip -n keeps the archive free of time stamps.
+install(FILES ${_orvane_desktop}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvane)
+set(_changelog ${CMAKE_BINARY_DIR}/changelog.Debian.gz)
+add_custom_command(OUTPUT ${_changelog}
+  COMMAND gzip -9nc ${_orvane_desktop}/changelog.Debian > ${_changelog}
+  DEPENDS ${_orvane_desktop}/changelog.Debian VERBATIM)
+add_custom_target(orvane_debian_changelog ALL DEPENDS ${_changelog})
+install(FILES ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvane)
+
+set(CPACK_PACKAGE_NAME orvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Orvane developers <orvane@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "photographic screen saver, wallpaper changer and set installer")
+# The summary is the package's synopsis; the text below becomes its long description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Orvane shows image sets as a full-screen slide show with transitions,
+panning, titles, an information panel, a month calendar and set sounds.
+Its settings dialog chooses the sets and images and builds a desktop
+wallpaper from them. Tobrin sits in the tray and changes the wallpaper on
+a schedule; Pellam installs image-set libraries (.ilb files).")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Shared libraries are found by dpkg-shlibdeps; what the programs start or load
+# by name is listed here: Qt's X11 platform plugin, the fonts the windows draw
+# with, xss-lock and xset for the idle start of the saver.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "qt6-qpa-plugins, fonts-liberation, fonts-wqy-microhei, xss-lock, x11-xserver-utils")
+set(CPACK_GENERATOR DEB)
+include(CPack)
