@@ -47,14 +47,13 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
   if (!in) return std::nullopt;
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<std::string> lines;
+  // Lines end in CRLF, LF or CR alone, as the profile reader takes them.
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
+    std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return lines;
 }
@@ -113,9 +112,14 @@ ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std:
   const auto images = SectionLines(*lines, setName);
   if (!images) return ImportResult::NoSection;
 
-  for (const auto& [key, value] : *images) WriteIni(setName, key, value, catalogue);
-  WriteIni("SetDescriptions", setName, setFolder, catalogue);
-  return ImportResult::Added;
+  // One write for the whole set: the set entry goes in with its images or not
+  // at all, and a large set costs one rewrite of the catalogue, not one per image.
+  setFolder.erase(0, setFolder.find_first_not_of(' '));
+  setFolder.erase(setFolder.find_last_not_of(' ') + 1);
+  IniBatch batch(catalogue);
+  for (const auto& [key, value] : *images) batch.Write(setName, key, value);
+  batch.Write("SetDescriptions", setName, setFolder);
+  return batch.Commit() ? ImportResult::Added : ImportResult::NotWritten;
 }
 
 }  // namespace orvane::core

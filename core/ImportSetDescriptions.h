@@ -11,6 +11,7 @@ enum class ImportResult {
   NoSetName,     // images.ini is missing or declares no set name: nothing written
   BadSetName,    // the name cannot be stored as its own section: nothing written
   NoSection,     // images.ini has no section for the set: nothing written
+  NotWritten,    // the catalogue cannot be written: nothing written
 };
 
 // settingsFolder & "Orvane.ini" is the catalogue; rootFolder & setFolder the set
@@ -23,8 +24,9 @@ enum class ImportResult {
 // images.ini section "[<name>]" is copied to the catalogue's section of that
 // name (up to the next section header; lines without "=" and ";" comments are
 // passed over, a key given twice keeps its first value), and then
-// [SetDescriptions] <name> = setFolder is written. The set entry comes last so
-// that an import cut short leaves the set unknown and the next one starts over.
+// [SetDescriptions] <name> = setFolder is written, all in one replace of the
+// catalogue, so an import cut short leaves the set unknown and the next one
+// starts over.
 ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std::string& rootFolder,
                                    std::string& setFolder);
 

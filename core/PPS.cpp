@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "platform/profile.h"
 
@@ -53,6 +54,25 @@ bool WriteIni(const std::string& section, const std::string& key, const std::str
               const std::string& file) {
   std::string copy = value;
   return WriteIni(section, key, copy, file);
+}
+
+void IniBatch::Write(const std::string& section, const std::string& key, std::string value) {
+  TrimSpaces(value);
+  edits_.push_back({section, key, std::move(value)});
+}
+
+void IniBatch::DeleteKey(const std::string& section, const std::string& key) {
+  edits_.push_back({section, key, std::nullopt});
+}
+
+void IniBatch::DeleteSection(const std::string& section) {
+  edits_.push_back({section, std::nullopt, std::nullopt});
+}
+
+bool IniBatch::Commit() {
+  const bool written = platform::WritePrivateProfileBatch(edits_, file_);
+  edits_.clear();
+  return written;
 }
 
 }  // namespace orvane::core

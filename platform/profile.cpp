@@ -10,11 +10,16 @@
 #include <cerrno>
 #include <climits>
 #include <filesystem>
+#include <cstdint>
+#include <ctime>
 #include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
 #include <random>
 #include <string_view>
 #include <type_traits>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/folders.h"
@@ -101,8 +106,8 @@ std::string_view WithoutBom(std::string_view contents) {
   return contents;
 }
 
-// Calls visit(line, terminator) for every line; CRLF and LF both end a line.
-// A visitor that returns false stops the walk.
+// Calls visit(line, terminator) for every line; CRLF, LF and CR alone end a
+// line. A visitor that returns false stops the walk.
 template <typename Visit>
 void ForEachLine(std::string_view contents, Visit visit) {
   auto call = [&](std::string_view line, std::string_view terminator) {
@@ -115,15 +120,16 @@ void ForEachLine(std::string_view contents, Visit visit) {
   };
   size_t start = 0;
   while (start < contents.size()) {
-    const size_t newline = contents.find('\n', start);
-    if (newline == std::string_view::npos) {
+    const size_t end = contents.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
       call(contents.substr(start), std::string_view());
       return;
     }
-    size_t end = newline;
-    if (end > start && contents[end - 1] == '\r') --end;
-    if (!call(contents.substr(start, end - start), contents.substr(end, newline + 1 - end))) return;
-    start = newline + 1;
+    const size_t next =
+        contents[end] == '\r' && end + 1 < contents.size() && contents[end + 1] == '\n' ? end + 2
+                                                                                      : end + 1;
+    if (!call(contents.substr(start, end - start), contents.substr(end, next - end))) return;
+    start = next;
   }
 }
 
@@ -168,32 +174,6 @@ std::optional<std::string_view> FindValue(std::string_view contents, std::string
   return found;
 }
 
-// Key names of a section (sectionFilter set) or the section names, each once,
-// in file order, in the spelling of their first occurrence.
-std::vector<std::string_view> ListNames(std::string_view contents,
-                                        const std::string* sectionFilter) {
-  std::vector<std::string_view> names;
-  std::unordered_set<std::string> seen;
-  bool inSection = false;
-  ForEachLine(WithoutBom(contents), [&](std::string_view line, std::string_view) {
-    const ParsedLine parsed = ParseLine(line);
-    std::string_view name;
-    if (parsed.kind == ParsedLine::kSection) {
-      if (sectionFilter) {
-        inSection = EqualNoCase(parsed.name, *sectionFilter);
-        return;
-      }
-      name = parsed.name;
-    } else if (parsed.kind == ParsedLine::kEntry && sectionFilter && inSection) {
-      name = parsed.name;
-    } else {
-      return;
-    }
-    if (seen.insert(Folded(name)).second) names.push_back(name);
-  });
-  return names;
-}
-
 ProfileString CopyText(std::string_view text, long size) {
   ProfileString result;
   if (size <= 0) return result;
@@ -231,86 +211,154 @@ ProfileString CopyDefault(const std::string& defaultValue, long size) {
 struct Line {
   std::string text;
   std::string terminator;
+  bool deleted = false;
 };
 
-struct Document {
-  std::string bom;
-  std::vector<Line> lines;
-
+// A file as a list of blocks: the lines before the first section header, then
+// each header with the lines up to the next one. Keys are found through an
+// index built once per section, so a batch of many edits costs one pass over
+// the file rather than one per edit.
+class Document {
+ public:
   explicit Document(std::string_view contents) {
     if (contents.substr(0, kBom.size()) == kBom) {
-      bom = kBom;
+      bom_ = kBom;
       contents.remove_prefix(kBom.size());
     }
+    blocks_.emplace_back();  // lines before any section
     ForEachLine(contents, [&](std::string_view text, std::string_view terminator) {
-      lines.push_back({std::string(text), std::string(terminator)});
+      const ParsedLine parsed = ParseLine(text);
+      if (parsed.kind == ParsedLine::kSection) {
+        blocks_.emplace_back();
+        blocks_.back().named = true;
+        blocks_.back().folded = Folded(parsed.name);
+        sections_[blocks_.back().folded].blocks.push_back(blocks_.size() - 1);
+      }
+      blocks_.back().lines.push_back({std::string(text), std::string(terminator)});
     });
   }
 
   std::string Text() const {
-    std::string out = bom;
-    for (const Line& line : lines) {
+    std::string out = bom_;
+    const Line* pending = nullptr;  // the last line written, whose terminator waits
+    auto put = [&](const Line& line) {
+      if (line.deleted) return;
+      if (pending) out += pending->terminator.empty() ? std::string(kCrLf) : pending->terminator;
       out += line.text;
-      out += line.terminator;
+      pending = &line;
+    };
+    for (const Block& block : blocks_) {
+      if (block.deleted) continue;
+      for (size_t i = 0; i < block.lines.size(); ++i) {
+        put(block.lines[i]);
+        if (!block.added.empty() && i == block.insertAfter) {
+          for (const Line& line : block.added) put(line);
+        }
+      }
     }
+    if (pending) out += pending->terminator;
     return out;
   }
 
-  // Inserts a line before position; the line before it is given a terminator.
-  void Insert(size_t position, std::string text) {
-    if (position > 0 && lines[position - 1].terminator.empty()) {
-      lines[position - 1].terminator = kCrLf;
+  // Sets the first entry of key in section (every occurrence of the section
+  // searched in file order), keeping the spelling of its key; a new key goes
+  // after the last entry of the section's first occurrence, a new section at
+  // the end of the file.
+  void SetEntry(const std::string& section, const std::string& key, const std::string& value) {
+    Section& index = Indexed(section);
+    const auto found = index.keys.find(Folded(key));
+    if (found != index.keys.end() && !found->second.empty()) {
+      Line& line = At(found->second.front());
+      line.text = std::string(ParseLine(line.text).name) + "=" + value;
+      return;
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position),
-                 Line{std::move(text), std::string(kCrLf)});
-  }
-};
-
-void SetEntry(Document& doc, const std::string& section, const std::string& key,
-              const std::string& value) {
-  std::optional<size_t> firstHeader;
-  std::optional<size_t> lastEntryOfFirst;
-  bool inSection = false;
-  bool inFirst = false;
-  for (size_t i = 0; i < doc.lines.size(); ++i) {
-    const ParsedLine parsed = ParseLine(doc.lines[i].text);
-    if (parsed.kind == ParsedLine::kSection) {
-      inSection = EqualNoCase(parsed.name, section);
-      inFirst = inSection && !firstHeader;
-      if (inFirst) firstHeader = i;
-    } else if (parsed.kind == ParsedLine::kEntry && inSection) {
-      if (EqualNoCase(parsed.name, key)) {
-        doc.lines[i].text = std::string(parsed.name) + "=" + value;
-        return;
+    if (index.blocks.empty()) {
+      blocks_.emplace_back();
+      Block& block = blocks_.back();
+      block.named = true;
+      block.folded = Folded(section);
+      block.lines.push_back({"[" + section + "]", std::string(kCrLf)});
+      index.blocks.push_back(blocks_.size() - 1);
+    }
+    const size_t blockIndex = index.blocks.front();
+    Block& block = blocks_[blockIndex];
+    if (block.added.empty()) {
+      // After the last entry that is still there, or after the header.
+      block.insertAfter = 0;
+      for (size_t i = block.lines.size(); i-- > 1;) {
+        if (!block.lines[i].deleted && ParseLine(block.lines[i].text).kind == ParsedLine::kEntry) {
+          block.insertAfter = i;
+          break;
+        }
       }
-      if (inFirst) lastEntryOfFirst = i;
     }
+    block.added.push_back({key + "=" + value, std::string(kCrLf)});
+    index.keys[Folded(key)].push_back({blockIndex, true, block.added.size() - 1});
   }
-  if (firstHeader) {
-    doc.Insert(lastEntryOfFirst.value_or(*firstHeader) + 1, key + "=" + value);
-    return;
+
+  // Deletes every entry of key in section.
+  void DeleteEntries(const std::string& section, const std::string& key) {
+    Section& index = Indexed(section);
+    const auto found = index.keys.find(Folded(key));
+    if (found == index.keys.end()) return;
+    for (const EntryRef& ref : found->second) At(ref).deleted = true;
+    found->second.clear();
   }
-  doc.Insert(doc.lines.size(), "[" + section + "]");
-  doc.Insert(doc.lines.size(), key + "=" + value);
-}
 
-void DeleteEntries(Document& doc, const std::string& section, const std::string& key) {
-  bool inSection = false;
-  std::erase_if(doc.lines, [&](const Line& line) {
-    const ParsedLine parsed = ParseLine(line.text);
-    if (parsed.kind == ParsedLine::kSection) inSection = EqualNoCase(parsed.name, section);
-    return parsed.kind == ParsedLine::kEntry && inSection && EqualNoCase(parsed.name, key);
-  });
-}
+  // Deletes every occurrence of section with all its lines.
+  void DeleteSection(const std::string& section) {
+    const auto found = sections_.find(Folded(section));
+    if (found == sections_.end()) return;
+    for (size_t blockIndex : found->second.blocks) blocks_[blockIndex].deleted = true;
+    sections_.erase(found);
+  }
 
-void DeleteSection(Document& doc, const std::string& section) {
-  bool inSection = false;
-  std::erase_if(doc.lines, [&](const Line& line) {
-    const ParsedLine parsed = ParseLine(line.text);
-    if (parsed.kind == ParsedLine::kSection) inSection = EqualNoCase(parsed.name, section);
-    return inSection;
-  });
-}
+ private:
+  struct Block {
+    bool named = false;
+    bool deleted = false;
+    std::string folded;
+    std::vector<Line> lines;  // the header first, in a named block
+    size_t insertAfter = 0;   // new entries follow this line
+    std::vector<Line> added;
+  };
+  struct EntryRef {
+    size_t block;
+    bool added;
+    size_t line;
+  };
+  struct Section {
+    std::vector<size_t> blocks;
+    bool indexed = false;
+    std::unordered_map<std::string, std::vector<EntryRef>> keys;  // folded key, file order
+  };
+
+  Line& At(const EntryRef& ref) {
+    Block& block = blocks_[ref.block];
+    return ref.added ? block.added[ref.line] : block.lines[ref.line];
+  }
+
+  Section& Indexed(const std::string& section) {
+    Section& index = sections_[Folded(section)];
+    if (index.indexed) return index;
+    index.indexed = true;
+    for (size_t blockIndex : index.blocks) {
+      const Block& block = blocks_[blockIndex];
+      for (size_t i = 1; i < block.lines.size(); ++i) {
+        if (block.lines[i].deleted) continue;
+        const ParsedLine parsed = ParseLine(block.lines[i].text);
+        if (parsed.kind == ParsedLine::kEntry) {
+          index.keys[Folded(parsed.name)].push_back({blockIndex, false, i});
+        }
+      }
+    }
+    return index;
+  }
+
+  std::string bom_;
+  std::vector<Block> blocks_;
+  std::unordered_map<std::string, Section> sections_;  // by folded name
+};
 
 bool HasLineBreakOrNul(std::string_view text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
@@ -433,8 +481,210 @@ bool EditProfile(const std::string& file,
   return ReplaceFile(path, updated, existed ? &info : nullptr, newFileMode);
 }
 
-long ClampToLong32(long long value) {
-  return static_cast<long>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+// --- reading through a parsed copy ----------------------------------------
+
+// A file parsed once: its section names and, per section, its key names in
+// file order and the first value of every key.
+struct ParsedProfile {
+  struct Section {
+    std::vector<std::string_view> keyNames;
+    std::unordered_map<std::string, std::string_view> values;  // by folded key
+  };
+  std::string contents;
+  std::vector<std::string_view> sectionNames;
+  std::unordered_map<std::string, Section> sections;  // by folded name
+
+  explicit ParsedProfile(std::string text) : contents(std::move(text)) {
+    Section* current = nullptr;
+    ForEachLine(WithoutBom(contents), [&](std::string_view line, std::string_view) {
+      const ParsedLine parsed = ParseLine(line);
+      if (parsed.kind == ParsedLine::kSection) {
+        auto [it, added] = sections.try_emplace(Folded(parsed.name));
+        if (added) sectionNames.push_back(parsed.name);
+        current = &it->second;
+      } else if (parsed.kind == ParsedLine::kEntry && current) {
+        if (current->values.try_emplace(Folded(parsed.name), parsed.value).second) {
+          current->keyNames.push_back(parsed.name);
+        }
+      }
+    });
+  }
+  ParsedProfile(const ParsedProfile&) = delete;
+  ParsedProfile& operator=(const ParsedProfile&) = delete;
+
+  const Section* Find(std::string_view section) const {
+    const auto it = sections.find(Folded(section));
+    return it == sections.end() ? nullptr : &it->second;
+  }
+};
+
+// What tells one version of a file from another: a rename puts another inode
+// in its place, a rewrite in place changes its modification and change times.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+
+  explicit FileIdentity(const struct stat& info)
+      : device(info.st_dev),
+        inode(info.st_ino),
+        size(info.st_size),
+        modified(info.st_mtim),
+        changed(info.st_ctim) {}
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec &&
+           modified.tv_nsec == other.modified.tv_nsec &&
+           changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+  }
+};
+
+long long Nanoseconds(const timespec& time) {
+  return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
+}
+
+// File times advance in clock ticks (up to 10 ms), so a second rewrite of a
+// file within the tick of the first, at the same size, looks like the first.
+// A copy is trusted only when the file's change time (set by every write, and
+// unlike the modification time not settable by programs) lies well before the
+// read; a fresher file is read again next time.
+constexpr long long kTimestampSlackNs = 50'000'000;
+
+// Parsed copies of the files read lately, checked against the file's identity
+// on every read so a change by any process is seen at once.
+class ProfileCache {
+ public:
+  std::shared_ptr<const ParsedProfile> Read(const std::string& path) {
+    if (path.empty()) return Empty();
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Empty();
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        if (it->path != path) continue;
+        if (it->trusted && it->identity == FileIdentity(info)) {
+          entries_.splice(entries_.begin(), entries_, it);  // most recent first
+          return it->parsed;
+        }
+        entries_.erase(it);
+        break;
+      }
+    }
+
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    // O_NONBLOCK so that a FIFO put in the file's place cannot hang the reader.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Empty();
+    struct stat before {};
+    if (fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+      close(fd);
+      return Empty();
+    }
+    std::string contents = ReadAll(fd, before);
+    struct stat after {};
+    const bool unchanged = fstat(fd, &after) == 0 && FileIdentity(after) == FileIdentity(before);
+    close(fd);
+    auto parsed = std::make_shared<const ParsedProfile>(std::move(contents));
+    if (unchanged) {
+      std::lock_guard<std::mutex> hold(mutex_);
+      std::erase_if(entries_, [&](const Entry& entry) { return entry.path == path; });
+      const bool trusted = Nanoseconds(now) - Nanoseconds(before.st_ctim) > kTimestampSlackNs;
+      entries_.push_front({path, FileIdentity(before), trusted, parsed});
+      if (entries_.size() > kEntries) entries_.pop_back();
+    }
+    return parsed;
+  }
+
+ private:
+  static constexpr size_t kEntries = 16;
+  struct Entry {
+    std::string path;
+    FileIdentity identity;
+    bool trusted;
+    std::shared_ptr<const ParsedProfile> parsed;
+  };
+
+  static std::shared_ptr<const ParsedProfile> Empty() {
+    static const auto empty = std::make_shared<const ParsedProfile>(std::string());
+    return empty;
+  }
+
+  static std::string ReadAll(int fd, const struct stat& info) {
+    std::string contents;
+    contents.resize(std::min(static_cast<size_t>(info.st_size), kMaxFileBytes));
+    size_t done = 0;
+    while (done < contents.size()) {
+      const ssize_t n = read(fd, contents.data() + done, contents.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    contents.resize(done);
+    return contents;
+  }
+
+  std::mutex mutex_;
+  std::list<Entry> entries_;
+};
+
+ProfileCache& Cache() {
+  static ProfileCache* cache = new ProfileCache;  // never destroyed: read from exit handlers too
+  return *cache;
+}
+
+// --- edits -----------------------------------------------------------------
+
+// An edit with its names trimmed; nullopt when it cannot be stored as one line.
+std::optional<ProfileEdit> Checked(const ProfileEdit& edit) {
+  if (HasLineBreakOrNul(edit.section)) return std::nullopt;
+  ProfileEdit checked{std::string(Trim(edit.section)), std::nullopt, std::nullopt};
+  if (edit.key) {
+    std::string keyName(Trim(*edit.key));
+    if (keyName.empty() || HasLineBreakOrNul(*edit.key) ||
+        keyName.find('=') != std::string::npos || keyName.front() == '[' ||
+        keyName.front() == ';') {
+      return std::nullopt;
+    }
+    checked.key = std::move(keyName);
+    if (edit.value) {
+      if (HasLineBreakOrNul(*edit.value)) return std::nullopt;
+      checked.value = *edit.value;
+    }
+  }
+  return checked;
+}
+
+void Apply(Document& doc, const ProfileEdit& edit) {
+  if (!edit.key) {
+    doc.DeleteSection(edit.section);
+  } else if (!edit.value) {
+    doc.DeleteEntries(edit.section, *edit.key);
+  } else {
+    doc.SetEntry(edit.section, *edit.key, *edit.value);
+  }
+}
+
+// The leading decimal number after blanks and one sign, wrapping modulo 2^32
+// as the system's reader does; 0 when there are no digits.
+long ParseProfileInt(std::string_view digits) {
+  while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) {
+    digits.remove_prefix(1);
+  }
+  bool negative = false;
+  if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
+    negative = digits.front() == '-';
+    digits.remove_prefix(1);
+  }
+  uint32_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') break;
+    value = value * 10u + static_cast<uint32_t>(c - '0');
+  }
+  if (negative) value = 0u - value;
+  return static_cast<long>(static_cast<int32_t>(value));
 }
 
 }  // namespace
@@ -452,68 +702,47 @@ ProfileString GetPrivateProfileString(const std::optional<std::string>& section,
                                       const std::string& defaultValue, long size,
                                       const std::string& file) {
   if (size <= 0) return {};
-  const std::string contents = ReadProfileFile(ProfilePath(file)).value_or(std::string());
+  const auto parsed = Cache().Read(ProfilePath(file));
 
-  if (!section) return CopyList(ListNames(contents, nullptr), size);
+  if (!section) return CopyList(parsed->sectionNames, size);
+  const ParsedProfile::Section* found = parsed->Find(*section);
   if (!key) {
-    const auto names = ListNames(contents, &*section);
-    if (names.empty()) return CopyDefault(defaultValue, size);
-    return CopyList(names, size);
+    if (!found || found->keyNames.empty()) return CopyDefault(defaultValue, size);
+    return CopyList(found->keyNames, size);
   }
-  if (key->empty()) return CopyDefault(defaultValue, size);
-  const auto value = FindValue(contents, *section, *key);
-  if (!value) return CopyDefault(defaultValue, size);
-  return CopyText(StripQuotes(*value), size);
+  if (key->empty() || !found) return CopyDefault(defaultValue, size);
+  const auto value = found->values.find(Folded(*key));
+  if (value == found->values.end()) return CopyDefault(defaultValue, size);
+  return CopyText(StripQuotes(value->second), size);
 }
 
 long GetPrivateProfileInt(const std::string& section, const std::string& key, long defaultValue,
                           const std::string& file) {
   const ProfileString text = GetPrivateProfileString(section, key, "", LONG_MAX, file);
   if (text.count == 0) return defaultValue;
-  std::string_view digits = text.text;
-  while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) {
-    digits.remove_prefix(1);
-  }
-  bool negative = false;
-  if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
-    negative = digits.front() == '-';
-    digits.remove_prefix(1);
-  }
-  long long value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') break;
-    value = std::min<long long>(value * 10 + (c - '0'), LLONG_MAX / 20);
-  }
-  return ClampToLong32(negative ? -value : value);
+  return ParseProfileInt(text.text);
 }
 
 bool WritePrivateProfileString(const std::string& section,
                                const std::optional<std::string>& key,
                                const std::optional<std::string>& value,
                                const std::string& file) {
-  const std::string sectionName(Trim(section));
-  if (HasLineBreakOrNul(section)) return false;
-  std::string keyName;
-  if (key) {
-    keyName = std::string(Trim(*key));
-    if (keyName.empty() || HasLineBreakOrNul(*key) || keyName.find('=') != std::string::npos ||
-        keyName.front() == '[' || keyName.front() == ';') {
-      return false;
-    }
-  }
-  if (value && HasLineBreakOrNul(*value)) return false;
+  return WritePrivateProfileBatch({ProfileEdit{section, key, value}}, file);
+}
 
+bool WritePrivateProfileBatch(const std::vector<ProfileEdit>& edits, const std::string& file) {
+  std::vector<ProfileEdit> checked;
+  checked.reserve(edits.size());
+  for (const ProfileEdit& edit : edits) {
+    auto one = Checked(edit);
+    if (!one) return false;
+    checked.push_back(std::move(*one));
+  }
   return EditProfile(
       file,
       [&](std::string& contents, bool) {
         Document doc(contents);
-        if (!key) {
-          DeleteSection(doc, sectionName);
-        } else if (!value) {
-          DeleteEntries(doc, sectionName, keyName);
-        } else {
-          SetEntry(doc, sectionName, keyName, *value);
-        }
+        for (const ProfileEdit& edit : checked) Apply(doc, edit);
         contents = doc.Text();
         return true;
       },
@@ -524,22 +753,17 @@ std::optional<std::string> ExchangePrivateProfileString(const std::string& secti
                                                         const std::string& key,
                                                         const std::string& value,
                                                         const std::string& file) {
-  const std::string sectionName(Trim(section));
-  const std::string keyName(Trim(key));
-  if (keyName.empty() || HasLineBreakOrNul(section) || HasLineBreakOrNul(key) ||
-      HasLineBreakOrNul(value) || keyName.find('=') != std::string::npos ||
-      keyName.front() == '[' || keyName.front() == ';') {
-    return std::nullopt;
-  }
+  const auto edit = Checked(ProfileEdit{section, key, value});
+  if (!edit) return std::nullopt;
   std::string previous;
   const bool written = EditProfile(
       file,
       [&](std::string& contents, bool) {
-        if (const auto found = FindValue(contents, sectionName, keyName)) {
+        if (const auto found = FindValue(contents, edit->section, *edit->key)) {
           previous = std::string(StripQuotes(*found));
         }
         Document doc(contents);
-        SetEntry(doc, sectionName, keyName, value);
+        Apply(doc, *edit);
         contents = doc.Text();
         return true;
       },

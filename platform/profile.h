@@ -3,7 +3,7 @@
 // case-insensitive sections and keys, first match wins, blanks trimmed and one
 // pair of surrounding quotes removed on read, the default when missing, key-list
 // and section-list modes with NUL separators, an integer reader that stops at the
-// first non-digit, CRLF written and CRLF or LF read. A bare file name (no folder)
+// first non-digit, CRLF written and CRLF, LF or CR alone read. A bare file name (no folder)
 // is looked up in the Windows folder; a file that does not exist as written is
 // looked up without regard to case (ResolveCaseInsensitive). Writes are
 // read-modify-write under an advisory lock on a sidecar file ("<file>.lock") and
@@ -22,11 +22,17 @@
 // - Names compare without regard to case in ASCII and windows-1252.
 // - Only the first 16 MiB of a file are read; larger files are never rewritten.
 //
+// Reads go through a parsed copy of the file kept in memory and checked against
+// the file's identity (device, inode, size, modification and change times) on
+// every call, so repeated reads of an unchanged file cost one stat and a change
+// made by any process is seen by the next read.
+//
 // Values are bytes in the file's code page; nothing here converts them.
 #include <sys/types.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orvane::platform {
 
@@ -48,7 +54,8 @@ ProfileString GetPrivateProfileString(const std::optional<std::string>& section,
 
 // GetPrivateProfileIntA: the leading decimal digits (after blanks and one sign),
 // the default when the key is missing or its value empty, 0 when the value has no
-// leading digits. Values beyond the 32-bit range are clamped to it.
+// leading digits. The number wraps modulo 2^32 as the system's reader does
+// ("4294967297" reads 1, "4294967295" reads -1).
 long GetPrivateProfileInt(const std::string& section, const std::string& key,
                           long defaultValue, const std::string& file);
 
@@ -64,6 +71,25 @@ bool WritePrivateProfileString(const std::string& section,
                                const std::optional<std::string>& key,
                                const std::optional<std::string>& value,
                                const std::string& file);
+
+// One edit of a batch, with the meaning of the WritePrivateProfileString
+// arguments: key nullopt deletes the section, value nullopt deletes the key,
+// else key = value is written.
+struct ProfileEdit {
+  std::string section;
+  std::optional<std::string> key;
+  std::optional<std::string> value;
+};
+
+// Batch write: applies every edit, in order, to one file as one change - one
+// hold of the lock, one read, the edits in memory, one atomic replace - with the
+// result a series of WritePrivateProfileString calls would have. Use it wherever
+// many keys are written at once (a set import, a whole catalogue, a dialog's
+// settings): a series of single writes reads and rewrites the whole file per key.
+// All or nothing: false, with the file left as it was, when the file cannot be
+// written or any edit could not be stored (see WritePrivateProfileString).
+// An empty batch writes nothing and returns true when the file could be written.
+bool WritePrivateProfileBatch(const std::vector<ProfileEdit>& edits, const std::string& file);
 
 // Writes value under key and returns the value it replaced (empty when there
 // was none), both under one hold of the file's lock, so a one-slot mailbox that

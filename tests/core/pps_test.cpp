@@ -8,6 +8,7 @@
 
 using orvane::core::GetIniInt;
 using orvane::core::GetIniString;
+using orvane::core::IniBatch;
 using orvane::core::WriteIni;
 using orvane::test::ReadFile;
 using orvane::test::WriteFile;
@@ -69,6 +70,26 @@ TEST_F(PpsTest, WriteIniTrimsTheCallersValue) {
   EXPECT_TRUE(WriteIni("S", "Random", std::string(" 1 "), file_));
   EXPECT_EQ(GetIniInt("s", "random", 0, file_), 1);
   EXPECT_FALSE(WriteIni("S", "k", "1", (orvane::test::TempRoot() / "no/such/t.ini").string()));
+}
+
+TEST_F(PpsTest, IniBatchWritesAsWriteIniWouldInOneChange) {
+  WriteFile(file_, "[S]\r\nold=1\r\ngone=1\r\n[Drop]\r\nx=1\r\n");
+  IniBatch batch(file_);
+  batch.Write("S", "old", "  2 ");
+  batch.Write("S", "new", "   ");
+  batch.DeleteKey("S", "gone");
+  batch.DeleteSection("Drop");
+  batch.Write("T", "k", "v");
+  EXPECT_EQ(batch.size(), 5u);
+  EXPECT_TRUE(batch.Commit());
+  EXPECT_EQ(batch.size(), 0u);
+  EXPECT_EQ(ReadFile(file_), "[S]\r\nold=2\r\nnew=\r\n[T]\r\nk=v\r\n");
+
+  // A key that cannot be stored refuses the whole batch.
+  batch.Write("S", "old", "3");
+  batch.Write("S", "bad=key", "3");
+  EXPECT_FALSE(batch.Commit());
+  EXPECT_EQ(GetIniInt("S", "old", 0, file_), 2);
 }
 
 }  // namespace

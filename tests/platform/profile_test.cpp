@@ -1,13 +1,16 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/folders.h"
@@ -17,6 +20,8 @@ namespace fs = std::filesystem;
 using orvane::platform::ExchangePrivateProfileString;
 using orvane::platform::GetPrivateProfileInt;
 using orvane::platform::GetPrivateProfileString;
+using orvane::platform::ProfileEdit;
+using orvane::platform::WritePrivateProfileBatch;
 using orvane::platform::WritePrivateProfileString;
 using orvane::test::ReadFile;
 using orvane::test::WriteFile;
@@ -50,6 +55,8 @@ TEST_F(ProfileTest, ReadsValuesAsTheSystemDoes) {
   const std::vector<ReadCase> cases = {
       {"trimmed", "[S]\r\n  a  =  x y \t\r\n", "S", "a", "x y"},
       {"LF only", "[S]\na=1\n", "S", "a", "1"},
+      {"CR alone", "[T]\rb=0\r[S]\rx=0\ra=1\r", "S", "a", "1"},
+      {"line ends mixed", "[T]\r\nb=0\n[S]\ra=1\r\n", "S", "a", "1"},
       {"no final newline", "[S]\na=1", "S", "a", "1"},
       {"case-insensitive", "[PrefsSS]\r\nRandom=0\r\n", "prefsss", "RANDOM", "0"},
       {"windows-1252 letters fold", "[Caf\xC9]\nk=1\n", "caf\xE9", "K", "1"},
@@ -111,12 +118,17 @@ TEST_F(ProfileTest, ListsKeysAndSections) {
 TEST_F(ProfileTest, IntegerReaderStopsAtTheFirstNonDigit) {
   const std::string file = Ini(
       "[S]\nplain=42\nlead=  7x\nneg=-5\nplus=+3\nword=x1\nempty=\nhuge=99999999999\n"
-      "small=-99999999999\nhex=0x10\nquoted=\"12\"\n");
+      "small=-99999999999\nhex=0x10\nquoted=\"12\"\nover=4294967297\nall=4294967295\n"
+      "top=2147483647\nhalf=2147483648\nnegover=-4294967297\n");
+  // Beyond the 32-bit range the number wraps modulo 2^32 as the system's reader does.
   const std::vector<std::pair<const char*, long>> cases = {
-      {"plain", 42},   {"lead", 7},           {"neg", -5},
-      {"plus", 3},     {"word", 0},           {"empty", 9},
-      {"missing", 9},  {"huge", INT32_MAX},   {"small", INT32_MIN},
-      {"hex", 0},      {"quoted", 12},
+      {"plain", 42},   {"lead", 7},    {"neg", -5},
+      {"plus", 3},     {"word", 0},    {"empty", 9},
+      {"missing", 9},  {"hex", 0},     {"quoted", 12},
+      {"over", 1},     {"all", -1},    {"top", INT32_MAX},
+      {"half", INT32_MIN}, {"negover", -1},
+      {"huge", 1215752191},  // 99999999999 - 23 * 2^32
+      {"small", -1215752191},
   };
   for (const auto& [key, expected] : cases) {
     EXPECT_EQ(GetPrivateProfileInt("S", key, 9, file), expected) << key;
@@ -186,6 +198,8 @@ TEST_F(ProfileTest, WritesChangeOnlyTheirLine) {
       {"byte-order mark kept", "\xEF\xBB\xBF[S]\na=1\n", "a", "2", "\xEF\xBB\xBF[S]\na=2\n"},
       {"binary bytes kept", std::string("\x01\x00\n[S]\na=1\n", 11), "a", "2",
        std::string("\x01\x00\n[S]\na=2\n", 11)},
+      {"CR-alone lines kept", "[S]\ra=1\rb=2\r", "b", "3", "[S]\ra=1\rb=3\r"},
+      {"new key among CR-alone lines", "[S]\ra=1\r[T]\r", "c", "3", "[S]\ra=1\rc=3\r\n[T]\r"},
   };
   for (const auto& c : cases) {
     const std::string file = Ini(c.before);
@@ -334,6 +348,142 @@ TEST_F(ProfileTest, CreateIfMissingNeverReplacesAFile) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_TRUE(orvane::platform::CreatePrivateProfileIfMissing(file, "[B]\r\n"));
   EXPECT_EQ(ReadFile(file), "[A]\r\n");
+}
+
+// A batch leaves the file exactly as the same edits written one by one would.
+TEST_F(ProfileTest, BatchWritesWhatTheSingleWritesWould) {
+  const std::vector<ProfileEdit> edits = {
+      {"S", "a", "new"},           {"S", "c", "3"},          {"T", "z", std::nullopt},
+      {"New", "k", "1"},           {"s", "D", "4"},          {"U", std::nullopt, std::nullopt},
+      {"U", "again", "1"},         {"S", "C", "replaced"},   {"New", "k", std::nullopt},
+      {"New", "l", "2"},           {"V", "gone", "1"},       {"V", std::nullopt, std::nullopt},
+      {"S", "b", std::nullopt},    {"S", "e", "5"},          {"w", " spaced ", "  v  "},
+  };
+  const std::vector<std::pair<const char*, std::string>> files = {
+      {"missing", ""},
+      {"plain", "; head\r\n[S]\r\na=1\r\nb=2\r\n\r\n[T]\r\nz=9\r\n[U]\r\nu=1\r\n"},
+      {"repeated sections, no final line end",
+       "\xEF\xBB\xBF[S]\na=1\n;c\n[T]\nz=1\n[s]\nb=2\nz=3\n[U]\nu=1"},
+      {"CR alone", "[S]\ra=1\rb=2\r[U]\r"},
+  };
+  for (const auto& [name, contents] : files) {
+    const std::string single = Ini(contents, "single.ini");
+    const std::string batch = Ini(contents, "batch.ini");
+    if (contents.empty()) {
+      fs::remove(single);
+      fs::remove(batch);
+    }
+    for (const ProfileEdit& edit : edits) {
+      ASSERT_TRUE(WritePrivateProfileString(edit.section, edit.key, edit.value, single)) << name;
+    }
+    ASSERT_TRUE(WritePrivateProfileBatch(edits, batch)) << name;
+    EXPECT_EQ(ReadFile(batch), ReadFile(single)) << name;
+  }
+}
+
+TEST_F(ProfileTest, BatchIsStoredWholeOrNotAtAll) {
+  const std::string before = "[S]\na=1\n";
+  const std::string file = Ini(before);
+  EXPECT_FALSE(WritePrivateProfileBatch({{"S", "a", "2"}, {"S", "b", "x\ny"}}, file));
+  EXPECT_FALSE(WritePrivateProfileBatch({{"S", "a", "2"}, {"S", "", "1"}}, file));
+  EXPECT_EQ(ReadFile(file), before);
+  fs::permissions(file, fs::perms::owner_read);
+  EXPECT_FALSE(WritePrivateProfileBatch({{"S", "a", "2"}}, file));
+  EXPECT_EQ(ReadFile(file), before);
+  EXPECT_TRUE(WritePrivateProfileBatch({}, (dir_ / "none.ini").string()));
+  EXPECT_FALSE(fs::exists(dir_ / "none.ini"));
+}
+
+// Two processes write batches and single keys into one file at once; every key
+// of both is there afterwards.
+TEST_F(ProfileTest, ConcurrentBatchesLoseNothing) {
+  const std::string file = (dir_ / "shared.ini").string();
+  constexpr int kRounds = 40;
+  constexpr int kPerBatch = 25;
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  const int writer = pid == 0 ? 1 : 0;
+  bool ok = true;
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<ProfileEdit> batch;
+    for (int i = 0; i < kPerBatch; ++i) {
+      batch.push_back({"W" + std::to_string(writer), std::to_string(round * kPerBatch + i), "1"});
+    }
+    ok = WritePrivateProfileBatch(batch, file) && ok;
+    ok = WritePrivateProfileString("Single", std::to_string(writer * 1000 + round), "1", file) &&
+         ok;
+  }
+  if (pid == 0) _exit(ok ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  int missing = 0;
+  for (int w = 0; w < 2; ++w) {
+    for (int key = 0; key < kRounds * kPerBatch; ++key) {
+      if (GetPrivateProfileInt("W" + std::to_string(w), std::to_string(key), 0, file) != 1) {
+        ++missing;
+      }
+    }
+    for (int round = 0; round < kRounds; ++round) {
+      if (GetPrivateProfileInt("Single", std::to_string(w * 1000 + round), 0, file) != 1) {
+        ++missing;
+      }
+    }
+  }
+  EXPECT_EQ(missing, 0);
+}
+
+// Reads keep a parsed copy of the file; whatever changes the file - another
+// process, a rename over it, a rewrite in place at the same size within one
+// clock tick, even with its modification time put back - the next read sees it.
+TEST_F(ProfileTest, ReadsNeverGoStale) {
+  const std::string file = Ini("[S]\na=1\n");
+  auto age = [&](long seconds) {
+    struct timespec times[2] = {{time(nullptr) - seconds, 0}, {time(nullptr) - seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    // Past the file time's tick, so the next read keeps a trusted copy.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  };
+  age(100);  // an old file is kept as a trusted parsed copy
+  ASSERT_EQ(Read("S", "a", file), "1");
+  ASSERT_EQ(Read("S", "a", file), "1");
+
+  // Another process writes through the profile layer.
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) _exit(WritePrivateProfileString("S", "a", "2", file) ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Read("S", "a", file), "2");
+
+  // Rewritten in place, same size, modification time put back.
+  age(100);
+  EXPECT_EQ(Read("S", "a", file), "2");
+  struct stat before {};
+  ASSERT_EQ(stat(file.c_str(), &before), 0);
+  WriteFile(file, "[S]\na=3\n");
+  struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  EXPECT_EQ(Read("S", "a", file), "3");
+
+  // Rewritten in place over and over at the same size, as fast as it goes.
+  for (int i = 0; i < 200; ++i) {
+    const std::string value = std::to_string(i % 10);
+    WriteFile(file, "[S]\na=" + value + "\n");
+    ASSERT_EQ(Read("S", "a", file), value) << i;
+  }
+
+  // Replaced by a rename from another program, and removed.
+  age(100);
+  EXPECT_EQ(Read("S", "a", file), "9");
+  const fs::path other = dir_ / "other.ini";
+  WriteFile(other, "[S]\na=7\n");
+  fs::rename(other, file);
+  EXPECT_EQ(Read("S", "a", file), "7");
+  fs::remove(file);
+  EXPECT_EQ(Read("S", "a", file), "<def>");
 }
 
 }  // namespace
