@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/folders.h"
+#include "platform/idle_start.h"
 #include "platform/profile.h"
 
 namespace orvane::platform {
@@ -100,6 +101,10 @@ std::string DesktopSettingsFile() { return MachineStateFolder() + "desktop.ini";
 
 void SetDesktopCommandRunner(DesktopCommandRunner runner) { Runner() = std::move(runner); }
 
+std::optional<std::string> RunDesktopTool(const std::string& program, const std::vector<std::string>& args) {
+  return RunTool(program, args);
+}
+
 bool SetDesktopWallpaper(const std::string& path) {
   const bool recorded = WriteValue("Wallpaper", path);
   ApplyToLiveDesktop(path);
@@ -110,10 +115,18 @@ std::string GetDesktopWallpaper() {
   return GetPrivateProfileString(std::string(kSection), std::string("Wallpaper"), "", 4096, DesktopSettingsFile()).text;
 }
 
-bool SetScreenSaveActive(bool active) { return WriteValue("ScreenSaveActive", active ? "1" : "0"); }
+bool SetScreenSaveActive(bool active) {
+  const bool recorded = WriteValue("ScreenSaveActive", active ? "1" : "0");
+  ApplyIdleStart(active, GetScreenSaveTimeOut());
+  return recorded;
+}
 bool GetScreenSaveActive() { return ReadInt("ScreenSaveActive", 0) != 0; }
 
-bool SetScreenSaveTimeOut(int seconds) { return WriteValue("ScreenSaveTimeOut", std::to_string(seconds)); }
+bool SetScreenSaveTimeOut(int seconds) {
+  const bool recorded = WriteValue("ScreenSaveTimeOut", std::to_string(seconds));
+  ApplyIdleStart(GetScreenSaveActive(), seconds);
+  return recorded;
+}
 int GetScreenSaveTimeOut() { return static_cast<int>(ReadInt("ScreenSaveTimeOut", 600)); }
 
 bool SetScreenSaverRunning(bool running) { return WriteValue("ScreenSaverRunning", running ? "1" : "0"); }

@@ -4,7 +4,8 @@
 // screen-saver-running state. They are recorded in "desktop.ini" [Desktop] in
 // the machine-state folder through the profile API. A new wallpaper is also
 // applied to the live desktop (GNOME through gsettings, Xfce through
-// xfconf-query) unless ORVANE_DESKTOP=record.
+// xfconf-query), and the screen-saver flag and time-out to the X session
+// (idle_start.h), unless ORVANE_DESKTOP=record.
 #include <functional>
 #include <optional>
 #include <string>
@@ -50,5 +51,7 @@ using DesktopCommandRunner =
     std::function<std::optional<std::string>(const std::string& program, const std::vector<std::string>& args)>;
 // An empty function restores the built-in runner (QProcess, a few seconds at most).
 void SetDesktopCommandRunner(DesktopCommandRunner runner);
+// Runs a desktop tool through the runner above.
+std::optional<std::string> RunDesktopTool(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace orvane::platform

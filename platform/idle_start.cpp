@@ -1,0 +1,182 @@
+#include "platform/idle_start.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/desktop.h"
+#include "platform/profile.h"
+
+namespace orvane::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kWatcher = "xss-lock";
+
+DetachedStarter& Starter() {
+  static DetachedStarter starter;
+  return starter;
+}
+
+bool StartDetached(const std::string& program, const std::vector<std::string>& args) {
+  if (Starter()) return Starter()(program, args);
+  const QString exe = QStandardPaths::findExecutable(QString::fromStdString(program));
+  if (exe.isEmpty()) return false;
+  QStringList list;
+  for (const auto& a : args) list << QString::fromStdString(a);
+  return QProcess::startDetached(exe, list);
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// The saver program the system starts after the idle time.
+std::string SaverProgram() {
+  return GetPrivateProfileString(std::string("boot"), std::string("SCRNSAVE.EXE"), "", 4096, "system.ini").text;
+}
+
+std::string ReadWhole(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> SplitNul(const std::string& text) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(text);
+  while (std::getline(in, part, '\0')) parts.push_back(part);
+  return parts;
+}
+
+// The idle watchers of this user on this display that start a saver file
+// (".scr") with "/s": the ones this code or the autostart entry started.
+struct Watcher {
+  pid_t pid;
+  std::string saverProgram;
+};
+std::vector<Watcher> SessionWatchers(const std::string& display) {
+  std::vector<Watcher> found;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    struct stat info {};
+    if (stat(entry.path().c_str(), &info) != 0 || info.st_uid != getuid()) continue;
+    const auto argv = SplitNul(ReadWhole(entry.path() / "cmdline"));
+    if (argv.size() < 4 || fs::path(argv[0]).filename() != kWatcher) continue;
+    const std::string& program = argv[argv.size() - 2];
+    std::string extension = fs::path(program).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (argv.back() != "/s" || argv[argv.size() - 3] != "--" || extension != ".scr") continue;
+    bool sameDisplay = false;
+    for (const auto& variable : SplitNul(ReadWhole(entry.path() / "environ")))
+      sameDisplay = sameDisplay || variable == "DISPLAY=" + display;
+    if (sameDisplay) found.push_back({static_cast<pid_t>(std::stol(name)), program});
+  }
+  return found;
+}
+
+// One argument of an Exec line: quoted when it holds a reserved character, with
+// the escapes the quoting and the string value each need.
+std::string ExecArgument(const std::string& argument) {
+  const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
+  std::string text = argument;
+  if (argument.empty() || argument.find_first_of(reserved) != std::string::npos) {
+    text = "\"";
+    for (char c : argument) {
+      if (c == '"' || c == '`' || c == '$' || c == '\\') text += '\\';
+      text += c;
+    }
+    text += '"';
+  }
+  std::string escaped;
+  for (char c : text) {
+    if (c == '\\') escaped += "\\\\";
+    else if (c == '%') escaped += "%%";
+    else escaped += c;
+  }
+  return escaped;
+}
+
+std::string ShellWord(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool WriteAtomically(const fs::path& file, const std::string& text) {
+  std::error_code ec;
+  fs::create_directories(file.parent_path(), ec);
+  const fs::path temporary = file.string() + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush()) return false;
+  }
+  fs::rename(temporary, file, ec);
+  return !ec;
+}
+
+}  // namespace
+
+std::string IdleStartAutostartFile() {
+  std::string config = Env("XDG_CONFIG_HOME");
+  if (config.empty()) config = Env("HOME") + "/.config";
+  if (config.back() != '/') config += '/';
+  return config + "autostart/orvane-idle-start.desktop";
+}
+
+std::string IdleStartAutostartEntry(const std::string& saverProgram, int timeoutSeconds) {
+  const std::string script = "xset s " + std::to_string(timeoutSeconds > 0 ? timeoutSeconds : 0) +
+                             "; exec xss-lock -- " + ShellWord(saverProgram) + " /s";
+  return "[Desktop Entry]\n"
+         "Type=Application\n"
+         "Name=Orvane idle start\n"
+         "Comment=Starts the Orvane screen saver when the session has been idle\n"
+         "Exec=sh -c " + ExecArgument(script) + "\n"
+         "TryExec=xss-lock\n"
+         "NoDisplay=true\n"
+         "X-GNOME-Autostart-enabled=true\n";
+}
+
+void ApplyIdleStart(bool active, int timeoutSeconds) {
+  if (Env("ORVANE_DESKTOP") == "record") return;
+  const std::string display = Env("DISPLAY");
+  if (display.empty()) return;  // no X server: recorded only
+  const std::string program = SaverProgram();
+  std::error_code ec;
+  const auto watchers = SessionWatchers(display);
+  if (!active || program.empty()) {
+    RunDesktopTool("xset", {"s", "off"});
+    fs::remove(IdleStartAutostartFile(), ec);
+    for (const Watcher& watcher : watchers) kill(watcher.pid, SIGTERM);
+    return;
+  }
+  RunDesktopTool("xset", {"s", timeoutSeconds > 0 ? std::to_string(timeoutSeconds) : "off"});
+  WriteAtomically(IdleStartAutostartFile(), IdleStartAutostartEntry(program, timeoutSeconds));
+  bool running = false;
+  for (const Watcher& watcher : watchers) {
+    if (watcher.saverProgram == program) running = true;
+    else kill(watcher.pid, SIGTERM);  // it starts a saver file no longer named
+  }
+  if (!running) StartDetached(kWatcher, {"--", program, "/s"});
+}
+
+void SetDetachedStarter(DetachedStarter starter) { Starter() = std::move(starter); }
+
+}  // namespace orvane::platform
