@@ -12,6 +12,7 @@
 // reason in LastError() (53 file not found, 481 picture that cannot be read,
 // as the run time numbers them).
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QImage;
@@ -80,6 +81,13 @@ void DestroyWorkBuff(Handle buffer);
 // target size, JPEGs are DCT-scaled as LoadBitMapScaled does. -1 on failure,
 // with LastError set as for LoadBitMap.
 Handle LoadWorkBuff(const std::string& file, int targetWidth = 0, int targetHeight = 0);
+// Asked with a picture's own size, before it is decoded, for the size it is
+// wanted at (0 x 0: its own size).
+using TargetForSize = std::function<void(int width, int height, int& targetWidth,
+                                         int& targetHeight)>;
+// As LoadWorkBuff, with the target chosen by `target` from the picture's own
+// size, which the caller thus learns even when a JPEG is decoded smaller.
+Handle LoadWorkBuffFor(const std::string& file, const TargetForSize& target);
 DeviceContext GetWorkBuffHDC(Handle buffer);  // 0 when the handle is no buffer
 
 // Copies the whole bitmap (or buffer) into the buffer at (x, y), clipped.

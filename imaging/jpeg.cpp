@@ -79,6 +79,14 @@ int DctScaleDenominator(int width, int height, int targetWidth, int targetHeight
 
 std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                     int targetWidth, int targetHeight) {
+  return DecodeJpeg(data, size, [&](int, int, int& w, int& h) {
+    w = targetWidth;
+    h = targetHeight;
+  });
+}
+
+std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
+                                    const TargetForSize& target) {
   // Without its end marker the file was cut short: refuse it before decoding
   // (the decoder would only warn, and fill the missing part with grey).
   if (!LooksLikeJpeg(data, size) || size > 0xFFFFFFFFu || !HasEndOfImage(data, size))
@@ -90,6 +98,8 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                           &subsampling, &colourspace) != 0)
     return Fail();
   if (width <= 0 || height <= 0) return Fail();
+  int targetWidth = 0, targetHeight = 0;
+  if (target) target(width, height, targetWidth, targetHeight);
   // The size cap holds for the decoded picture: a very large file still loads
   // when DCT scaling brings it under the cap.
   const int denominator = DctScaleDenominator(width, height, targetWidth, targetHeight);

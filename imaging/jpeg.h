@@ -2,6 +2,7 @@
 // JPEG decoding and encoding through the TurboJPEG API.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,9 @@ int DctScaleDenominator(int width, int height, int targetWidth, int targetHeight
 // with kInvalidPicture.
 std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                     int targetWidth = 0, int targetHeight = 0);
+// As above, the target asked of `target` once the picture's own size is known.
+std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
+                                    const TargetForSize& target);
 
 // Encodes a picture (4:2:0, the given quality); false on failure.
 bool EncodeJpeg(const Picture& picture, int quality, std::vector<std::uint8_t>& out);

@@ -21,6 +21,21 @@ std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t siz
   return nullptr;
 }
 
+std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t size,
+                                       const TargetForSize& target) {
+  if (LooksLikeJpeg(data, size)) return DecodeJpeg(data, size, target);
+  if (!LooksLikeBmp(data, size)) {
+    SetLastError(kInvalidPicture);
+    return nullptr;
+  }
+  auto picture = DecodeBmp(data, size);
+  if (picture && target) {
+    int ignoredWidth = 0, ignoredHeight = 0;
+    target(picture->width, picture->height, ignoredWidth, ignoredHeight);
+  }
+  return picture;
+}
+
 namespace {
 
 struct FileIdentity {
@@ -71,6 +86,12 @@ std::unique_ptr<Picture> LoadPictureFile(const std::string& path, int targetWidt
   return DecodePicture(bytes.data(), bytes.size(), targetWidth, targetHeight);
 }
 
+std::unique_ptr<Picture> LoadPictureFile(const std::string& path, const TargetForSize& target) {
+  FileBytes bytes;
+  if (!ReadWholeFile(path, bytes)) return nullptr;
+  return DecodePicture(bytes.data(), bytes.size(), target);
+}
+
 }  // namespace detail
 
 using namespace detail;
@@ -100,6 +121,14 @@ Handle LoadBitMapScaled(const std::string& file, int targetWidth, int targetHeig
 
 Handle LoadWorkBuff(const std::string& file, int targetWidth, int targetHeight) {
   auto picture = LoadPictureFile(file, targetWidth, targetHeight);
+  if (!picture) return kNoHandle;
+  picture->isWorkBuffer = true;
+  SetLastError(kNoError);
+  return Insert(std::move(picture));
+}
+
+Handle LoadWorkBuffFor(const std::string& file, const TargetForSize& target) {
+  auto picture = LoadPictureFile(file, target);
   if (!picture) return kNoHandle;
   picture->isWorkBuffer = true;
   SetLastError(kNoError);

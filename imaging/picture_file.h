@@ -15,6 +15,11 @@ std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t siz
                                        int targetWidth = 0, int targetHeight = 0);
 std::unique_ptr<Picture> LoadPictureFile(const std::string& path, int targetWidth = 0,
                                          int targetHeight = 0);
+// As above, the target asked of `target` with the picture's own size (bitmaps
+// load at their own size whatever it answers).
+std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t size,
+                                       const TargetForSize& target);
+std::unique_ptr<Picture> LoadPictureFile(const std::string& path, const TargetForSize& target);
 
 // Keeps the picture that was just written as the bitmap file `path`, for one
 // load of that same file: slide preparation decodes a JPEG to a temporary bitmap

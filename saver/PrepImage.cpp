@@ -10,13 +10,13 @@
 #include <utility>
 
 #include "core/CompanyIni.h"
+#include "core/FitRect.h"
 #include "core/Globals.h"
 #include "core/ImageDescription.h"
 #include "core/PPS.h"
 #include "core/Progress.h"
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
-#include "core/WorkBuff.h"
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
 #include "platform/events.h"
@@ -88,19 +88,91 @@ class Buffer {
   im::Handle handle_ = im::kNoHandle;
 };
 
-// Loads the picture file into a new work buffer as the work buffers load files:
-// a name holding ".jpg" is decoded to the temporary "Temp.bmp" of the settings
-// folder first, which is deleted again. The bitmap is read straight into the
-// buffer, without a second full-size copy.
-Buffer LoadSource(const std::string& file, const std::string& tempFolder) {
-  if (file.find(".jpg") == std::string::npos) return Buffer(im::LoadWorkBuff(file));
-  core::WorkBuff names;
-  names.SetTempFolder(tempFolder);
-  const std::string temp = names.TempBitmapPath();
-  Buffer loaded;
-  if (im::DoDecompress(file, temp)) loaded = Buffer(im::LoadWorkBuff(temp));
-  RemoveQuietly(temp);
-  return loaded;
+// How a picture of a given size becomes the slide: the slide buffer's size,
+// the part of the picture used (a panorama shown still is cut to the screen's
+// shape) and where that part goes in the slide buffer.
+struct SlideLayout {
+  long SlideWidth = 0, SlideHeight = 0;
+  bool Cut = false;  // only the cut-out below is used
+  long CutX = 0, CutY = 0, CutWidth = 0, CutHeight = 0;
+  core::FitRect Into;  // where the (cut) picture lands in the slide buffer
+  int PanStartX = 0, PanStartY = 0;
+};
+
+SlideLayout LayOut(long pictureW, long pictureH, long dispW, long dispH,
+                   const std::string& panDirection, int panOrigin, bool panOn, bool stretch) {
+  SlideLayout layout;
+  layout.SlideWidth = dispW;
+  layout.SlideHeight = dispH;
+  long usedW = pictureW, usedH = pictureH;
+  const bool vertical = core::IsVerticalPanorama(panDirection);
+  const bool horizontal = core::IsHorizontalPanorama(panDirection);
+  if ((vertical || horizontal) && panOn) {
+    if (!stretch) {
+      layout.SlideWidth = pictureW;
+      layout.SlideHeight = pictureH;
+    } else if (vertical) {
+      layout.SlideHeight = Whole(double(pictureH) * (double(dispW) / double(pictureW)));
+    } else {
+      layout.SlideWidth = Whole(double(pictureW) * (double(dispH) / double(pictureH)));
+    }
+    if (StartsWith(panDirection, "Bottom"))
+      layout.PanStartY = int(std::max(0L, layout.SlideHeight - dispH));
+    if (StartsWith(panDirection, "Right"))
+      layout.PanStartX = int(std::max(0L, layout.SlideWidth - dispW));
+    // The strip is the slide: the whole picture goes over all of it.
+    layout.Into = {0, 0, layout.SlideWidth, layout.SlideHeight};
+    return layout;
+  }
+  if (vertical || horizontal) {
+    // Shown still: a piece of the screen's shape, PanoramicOrigin pixels in,
+    // as much of it as the picture has.
+    layout.Cut = true;
+    layout.CutWidth = pictureW;
+    layout.CutHeight = pictureH;
+    if (vertical) {
+      layout.CutY = panOrigin;
+      layout.CutHeight = Whole(double(pictureW) * (double(dispH) / double(dispW)));
+      if (panOrigin >= 0 && panOrigin < pictureH)
+        layout.CutHeight = std::min(layout.CutHeight, pictureH - panOrigin);
+    } else {
+      layout.CutX = panOrigin;
+      layout.CutWidth = Whole(double(pictureH) * (double(dispW) / double(dispH)));
+      if (panOrigin >= 0 && panOrigin < pictureW)
+        layout.CutWidth = std::min(layout.CutWidth, pictureW - panOrigin);
+    }
+    usedW = layout.CutWidth;
+    usedH = layout.CutHeight;
+  }
+  if (stretch) {
+    layout.Into = core::FitKeepingProportions(usedW, usedH, dispW, dispH);
+  } else {
+    layout.Into = {Whole(double(dispW - usedW) / 2.0), Whole(double(dispH - usedH) / 2.0), usedW,
+                   usedH};
+  }
+  return layout;
+}
+
+// Loads the picture file straight into a work buffer: nothing reads a
+// temporary bitmap of it, so none is written. When the picture is shrunk to
+// half its size or less both ways, a JPEG is decoded DCT-scaled to the
+// smallest size that still covers the part of the slide it fills. fullW and
+// fullH receive the picture's own size.
+Buffer LoadSource(const std::string& file, long dispW, long dispH, const std::string& panDirection,
+                  int panOrigin, bool panOn, bool stretch, long& fullW, long& fullH) {
+  fullW = fullH = 0;
+  return Buffer(im::LoadWorkBuffFor(file, [&](int width, int height, int& targetW, int& targetH) {
+    fullW = width;
+    fullH = height;
+    if (!stretch) return;
+    const SlideLayout layout =
+        LayOut(width, height, dispW, dispH, panDirection, panOrigin, panOn, stretch);
+    if (layout.Cut) return;  // cut in the picture's own pixels
+    if (layout.Into.Width * 2 <= width && layout.Into.Height * 2 <= height) {
+      targetW = int(layout.Into.Width);
+      targetH = int(layout.Into.Height);
+    }
+  }));
 }
 
 // A picture the library could not read: the number the report shows.
@@ -260,7 +332,9 @@ void frmSaver::PrepImage() {
     ChooseLayer(Overlay, sources);
 
     // Load the picture; one that cannot be read is reported and skipped.
-    Buffer source = LoadSource(imagePath, SettingsFolder);
+    long fullW = 0, fullH = 0;
+    Buffer source = LoadSource(imagePath, dispW, dispH, PanDirection, panOrigin, PanOn, Stretch,
+                               fullW, fullH);
     if (core::QuitSaver) return;
     if (!source.Valid() || source.Width() <= 0 || source.Height() <= 0) {
       core::ErrorFile = imagePath;
@@ -269,62 +343,43 @@ void frmSaver::PrepImage() {
       continue;
     }
 
-    int panStartX = 0;
-    int panStartY = 0;
-    long srcW = source.Width();
-    long srcH = source.Height();
+    const SlideLayout layout =
+        LayOut(fullW, fullH, dispW, dispH, PanDirection, panOrigin, PanOn, Stretch);
+    const int panStartX = layout.PanStartX;
+    const int panStartY = layout.PanStartY;
+    long srcW = fullW;
+    long srcH = fullH;
     ImageWidth = int(srcW);
     ImageHeight = int(srcH);
-    long slideW = dispW;
-    long slideH = dispH;
+    const long slideW = layout.SlideWidth;
+    const long slideH = layout.SlideHeight;
+    if (core::IsPanoramicDirection(PanDirection) && !PanOn) PanDirection.clear();
 
-    const bool vertical = core::IsVerticalPanorama(PanDirection);
-    const bool horizontal = core::IsHorizontalPanorama(PanDirection);
-    if (vertical || horizontal) {
-      if (PanOn) {
-        if (!Stretch) {
-          slideW = srcW;
-          slideH = srcH;
-        } else if (vertical) {
-          slideW = dispW;
-          slideH = Whole(double(srcH) * (double(dispW) / double(srcW)));
-        } else {
-          slideW = Whole(double(srcW) * (double(dispH) / double(srcH)));
-          slideH = dispH;
-        }
-        if (StartsWith(PanDirection, "Bottom")) panStartY = int(std::max(0L, slideH - dispH));
-        if (StartsWith(PanDirection, "Right")) panStartX = int(std::max(0L, slideW - dispW));
-      } else {
-        // Shown still: a piece of the screen's shape, PanoramicOrigin pixels in.
-        long cutW = srcW, cutH = srcH;
-        int fromX = 0, fromY = 0;
-        if (vertical) {
-          cutH = Whole(double(srcW) * (double(dispH) / double(dispW)));
-          fromY = panOrigin;
-        } else {
-          cutW = Whole(double(srcH) * (double(dispW) / double(dispH)));
-          fromX = panOrigin;
-        }
-        Buffer cut;
-        if (!cut.Create(cutW, cutH)) {
-          core::ErrorFile = imagePath;
-          core::ErrorLocation = "PrepImage:3";
-          core::ReportLoadPictureError(im::kOutOfMemory);
-          continue;
-        }
-        im::BitBlt(cut.hDC(), 0, 0, int(cutW), int(cutH), source.hDC(), fromX, fromY);
-        source = std::move(cut);
-        srcW = cutW;
-        srcH = cutH;
-        ImageWidth = int(cutW);
-        ImageHeight = int(cutH);
-        PanDirection.clear();
+    if (layout.Cut) {
+      Buffer cut;
+      if (!cut.Create(layout.CutWidth, layout.CutHeight)) {
+        core::ErrorFile = imagePath;
+        core::ErrorLocation = "PrepImage:3";
+        core::ReportLoadPictureError(im::kOutOfMemory);
+        continue;
       }
+      im::BitBlt(cut.hDC(), 0, 0, int(layout.CutWidth), int(layout.CutHeight), source.hDC(),
+                 int(layout.CutX), int(layout.CutY));
+      source = std::move(cut);
+      srcW = layout.CutWidth;
+      srcH = layout.CutHeight;
+      ImageWidth = int(srcW);
+      ImageHeight = int(srcH);
     }
 
-    // Fill the slide buffer from the picture: the same size is taken as it is.
+    // Fill the slide buffer from the picture: the same size is taken as it is;
+    // one the size of its place is copied, any other stretched into its place.
+    // The source buffer may be a DCT-scaled decode of the picture.
+    const core::FitRect& into = layout.Into;
+    const long bufferW = source.Width();
+    const long bufferH = source.Height();
     Buffer slide;
-    if (slideW == srcW && slideH == srcH) {
+    if (slideW == bufferW && slideH == bufferH && into.Width == slideW && into.Height == slideH) {
       slide = std::move(source);
       core::ProgressTotal -= kStepsOfStretch;
       core::UpdateSaverMeter();
@@ -335,23 +390,22 @@ void frmSaver::PrepImage() {
         core::ReportLoadPictureError(im::kOutOfMemory);
         continue;
       }
-      if (Stretch) {
-        im::SetStretchBltMode(slide.hDC(), im::kHalftone);
-        im::StretchBlt(slide.hDC(), 0, 0, int(slideW), int(slideH), source.hDC(), 0, 0, int(srcW),
-                       int(srcH));
-      } else {
-        const int x = int(Whole(double(slideW - srcW) / 2.0));
-        const int y = int(Whole(double(slideH - srcH) / 2.0));
-        im::BitBlt(slide.hDC(), x, y, int(srcW), int(srcH), source.hDC(), 0, 0);
+      if (into.Width == bufferW && into.Height == bufferH) {
+        im::BitBlt(slide.hDC(), int(into.X), int(into.Y), int(bufferW), int(bufferH), source.hDC(),
+                   0, 0);
         core::ProgressTotal -= kStepsOfStretch;
         core::UpdateSaverMeter();
+      } else {
+        im::SetStretchBltMode(slide.hDC(), im::kHalftone);
+        im::StretchBlt(slide.hDC(), int(into.X), int(into.Y), int(into.Width), int(into.Height),
+                       source.hDC(), 0, 0, int(bufferW), int(bufferH));
       }
       source.Reset();
     }
     if (core::QuitSaver) return;
 
     std::string location = "PrepImage:2";
-    if (Stretch && (slideW > srcW || slideH > srcH)) {
+    if (Stretch && (into.Width > srcW || into.Height > srcH)) {
       im::SetFilterParameters(1, 1, 0, 0);
       im::FilterBitmap(slide.hBMP());
       if (core::QuitSaver) return;

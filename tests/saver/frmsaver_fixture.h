@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QSize>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -110,7 +111,7 @@ class SaverTest : public ::testing::Test {
   // shows it (the show only runs in a visible window).
   frmSaver& Window() {
     if (!window_) {
-      window_ = std::make_unique<frmSaver>(QRect(0, 0, kScreenW, kScreenH));
+      window_ = std::make_unique<frmSaver>(QRect(QPoint(0, 0), screenSize_));
       window_->Load();
       window_->tmrTrans.SetEnabled(false);
       window_->show();
@@ -131,6 +132,7 @@ class SaverTest : public ::testing::Test {
 
   fs::path root_;
   std::string settingsFolder_;
+  QSize screenSize_{kScreenW, kScreenH};  // of the windows made from here on
   platform::ManualTickClock clock_{1000};
   platform::RecordingSoundFactory sounds_;
   std::vector<platform::MessageBoxCall> boxes_;

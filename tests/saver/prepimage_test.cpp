@@ -3,8 +3,11 @@
 // and the pictures and lists that cannot be shown.
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <cstdlib>
 #include <fstream>
+
+#include "imaging/gdi.h"
 
 #include "core/ImageDescription.h"
 #include "tests/saver/frmsaver_fixture.h"
@@ -77,6 +80,140 @@ TEST_F(PrepImageTest, FitsCentresStripsAndCutsOut) {
     EXPECT_TRUE(fs::exists(settingsFolder_ + "ssprep.bmp"));
     EXPECT_FALSE(fs::exists(settingsFolder_ + "ssj.bmp"));
   }
+}
+
+// Writes the picture as a 24-bit bitmap, or as a JPEG for a ".jpg" name.
+void WriteImage(const fs::path& file, const QImage& picture) {
+  fs::create_directories(file.parent_path());
+  const imaging::Handle buffer = imaging::CreateWorkBuff(picture.width(), picture.height(), 0, 0);
+  QImage surface = imaging::WorkBuffImage(buffer);
+  QPainter(&surface).drawImage(0, 0, picture);
+  const std::string bmp = file.extension() == ".jpg" ? file.string() + ".tmp.bmp" : file.string();
+  ASSERT_TRUE(imaging::SaveBitmap(bmp, buffer));
+  imaging::DestroyWorkBuff(buffer);
+  if (file.extension() == ".jpg") {
+    ASSERT_TRUE(imaging::DoCompress(bmp, file.string()));
+    fs::remove(bmp);
+  }
+}
+
+// A white disc filling the height of a grey picture.
+QImage Disc(int width, int height) {
+  QImage picture(width, height, QImage::Format_RGB32);
+  picture.fill(QColor(100, 100, 100));
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(Qt::white);
+  const int d = height * 4 / 5;
+  painter.drawEllipse(QRect((width - d) / 2, (height - d) / 2, d, d));
+  return picture;
+}
+
+// The extent of the pixels brighter than mid-grey: left, top, right, bottom.
+QRect BrightArea(const QImage& image) {
+  int left = image.width(), top = image.height(), right = -1, bottom = -1;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGreen(image.pixel(x, y)) > 180) {
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+  return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+bool IsBlack(QRgb pixel) { return (pixel & 0xFFFFFF) == 0; }
+
+TEST_F(PrepImageTest, FittedPictureKeepsItsProportionsCentredOnBlack) {
+  // A 4:3 picture on a 16:9 screen: 240 x 180 in the middle of 320 x 180,
+  // from a bitmap at twice that and from a JPEG large enough to be decoded
+  // DCT-scaled.
+  screenSize_ = QSize(320, 180);
+  for (const char* name : {"disc.bmp", "disc.jpg"}) {
+    SCOPED_TRACE(name);
+    const bool jpeg = std::string(name).ends_with(".jpg");
+    SeaSet({name});
+    WriteImage(SetFile(name), jpeg ? Disc(1600, 1200) : Disc(480, 360));
+    frmSaver& w = NewRun();
+    w.PrepImage();
+    const QImage slide = Prepared();
+    ASSERT_EQ(slide.size(), QSize(320, 180));
+    EXPECT_EQ(w.ImageWidth, jpeg ? 1600 : 480);
+    // The disc stays round: 144 pixels across both ways.
+    const QRect disc = BrightArea(slide);
+    EXPECT_NEAR(disc.width(), 144, 2);
+    EXPECT_NEAR(disc.height(), 144, 2);
+    EXPECT_NEAR(disc.center().x(), 160, 1);
+    EXPECT_NEAR(disc.center().y(), 90, 1);
+    // Black bars of 40 columns either side, the picture's grey between them.
+    for (int y : {0, 90, 179}) {
+      EXPECT_TRUE(IsBlack(slide.pixel(0, y)));
+      EXPECT_TRUE(IsBlack(slide.pixel(38, y)));
+      EXPECT_TRUE(IsBlack(slide.pixel(281, y)));
+      EXPECT_TRUE(IsBlack(slide.pixel(319, y)));
+      EXPECT_NEAR(qGreen(slide.pixel(42, y)), 100, 3);
+      EXPECT_NEAR(qGreen(slide.pixel(277, y)), 100, 3);
+    }
+  }
+}
+
+TEST_F(PrepImageTest, PictureWithinTwoPercentOfTheScreenIsStretchedOverIt) {
+  SeaSet({"pic.bmp"});
+  WritePicture(SetFile("pic.bmp"), 326, 240, qRgb(10, 200, 30));  // 1.9 % wider than the screen
+  Window().PrepImage();
+  const QImage slide = Prepared();
+  for (QPoint corner : {QPoint(0, 2), QPoint(319, 2), QPoint(0, 239), QPoint(319, 239)})
+    EXPECT_EQ(slide.pixel(corner) & 0xFFFFFF, qRgb(10, 200, 30) & 0xFFFFFF);
+}
+
+TEST_F(PrepImageTest, PanoramaCutOutRunningPastItsEndIsFittedKeepingProportions) {
+  // 40 rows are left below PanoramicOrigin 560: a 160 x 40 cut-out, shown
+  // 320 x 80 in the middle of the screen.
+  SeaSet({"pic.bmp"});
+  WritePicture(SetFile("pic.bmp"), 160, 600, qRgb(10, 200, 30));
+  SetText("pic.bmp.nfo", "[Panoramic]\r\nPanDirection=TopToBottom\r\nPanoramicOrigin=560\r\n");
+  Setting("Panoramic", "enable", "0");
+  frmSaver& w = Window();
+  w.PrepImage();
+  const QImage slide = Prepared();
+  EXPECT_EQ(w.ImageWidth, 160);
+  EXPECT_EQ(w.ImageHeight, 40);
+  EXPECT_TRUE(IsBlack(slide.pixel(160, 78)));
+  EXPECT_EQ(slide.pixel(160, 81) & 0xFFFFFF, qRgb(10, 200, 30) & 0xFFFFFF);
+  EXPECT_EQ(slide.pixel(160, 158) & 0xFFFFFF, qRgb(10, 200, 30) & 0xFFFFFF);
+  EXPECT_TRUE(IsBlack(slide.pixel(160, 161)));
+}
+
+TEST_F(PrepImageTest, DctScaledSlideMatchesTheFullDecodeWithinRounding) {
+  // A smooth photograph-like JPEG at five times the slide: the fast path
+  // decodes it at a quarter and stretches that; the reference stretches the
+  // full decode.
+  screenSize_ = QSize(320, 180);
+  QImage picture(1600, 1200, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      picture.setPixel(x, y, qRgb(x * 255 / 1600, y * 255 / 1200, (x + y) * 255 / 2800));
+  SeaSet({"photo.jpg"});
+  WriteImage(SetFile("photo.jpg"), picture);
+  Window().PrepImage();
+  const QImage slide = Prepared();
+
+  const imaging::Handle full = imaging::LoadWorkBuff(SetFile("photo.jpg").string());
+  const imaging::Handle reference = imaging::CreateWorkBuff(320, 180, 0, 0);
+  imaging::SetStretchBltMode(imaging::GetWorkBuffHDC(reference), imaging::kHalftone);
+  imaging::StretchBlt(imaging::GetWorkBuffHDC(reference), 40, 0, 240, 180,
+                      imaging::GetWorkBuffHDC(full), 0, 0, 1600, 1200);
+  const QImage expected = imaging::WorkBuffImage(reference);
+  int worst = 0;
+  for (int y = 2; y < 180; ++y)  // the top edge is blackened for the transition
+    for (int x = 0; x < 320; ++x) {
+      const QRgb a = slide.pixel(x, y), b = expected.pixel(x, y);
+      worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                        std::abs(qBlue(a) - qBlue(b))});
+    }
+  EXPECT_LE(worst, 2);
+  imaging::DestroyWorkBuff(full);
+  imaging::DestroyWorkBuff(reference);
 }
 
 TEST_F(PrepImageTest, CentredPictureHasBlackAroundIt) {
