@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
@@ -19,6 +18,7 @@
 #include "platform/password.h"
 #include "platform/saverlink.h"
 #include "saver/frmSaver.h"
+#include "settings/frmKestrin.h"
 
 namespace {
 
@@ -27,9 +27,9 @@ using namespace orvane::core;
 // Stand-ins for the windows that are not built yet. Each call is appended as
 // one line to the file named by ORVANE_PLACEHOLDER_LOG (when set); nothing
 // appears on screen, and the modeless dialog simply returns so the process ends.
-// ORVANE_PLACEHOLDER_SAVER=1 puts a recording stand-in in place of the real
-// slide show too (and of the catalogue refresh before it and the password
-// change dialog of "/a"), for the start-up tests.
+// ORVANE_PLACEHOLDER_SAVER=1 puts recording stand-ins in place of the real
+// settings dialog and slide show (and of the catalogue refresh before the show
+// and the password change dialog of "/a"), for the start-up tests.
 void Record(const std::string& line) {
   const char* log = std::getenv("ORVANE_PLACEHOLDER_LOG");
   if (!log || !*log) return;
@@ -84,7 +84,12 @@ bool PlaceholderSaverWanted() {
 
 class ProgramWindows : public WindowFactory {
  public:
-  SettingsDialogWindow& frmKestrin() override { return kestrin_; }
+  SettingsDialogWindow& frmKestrin() override {
+    if (placeholderSaver_) return kestrinPlaceholder_;
+    // Made when first asked for, after the application object exists.
+    if (!kestrin_) kestrin_ = std::make_unique<orvane::settings::frmKestrin>(&pleaseWait_);
+    return *kestrin_;
+  }
   SlideShowWindow& frmSaver() override {
     if (placeholderSaver_) return placeholder_;
     // Made when first asked for, so it reads DebugMode and the screen then.
@@ -96,23 +101,18 @@ class ProgramWindows : public WindowFactory {
     Record("PwdChangePassword " + provider);
     if (!placeholderSaver_) orvane::platform::PwdChangePassword(provider);
   }
-  void RefreshCatalogue() override {
-    Record("RefreshCatalogue");
-    if (placeholderSaver_) return;
-    const CatalogueRefresh refresh = orvane::core::RefreshCatalogue();
-    if (refresh.status == CatalogueStatus::NoImageSets) {
-      ShowNoImageSetsMessage(refresh.programPath);
-      orvane::platform::End(0);
-    }
-  }
-  bool ModelessWindowOpen() override { return false; }
+  // The settings dialog's load has brought the catalogue up to date (and ended
+  // the program when no image set was found).
+  void RefreshCatalogue() override { Record("RefreshCatalogue"); }
+  bool ModelessWindowOpen() override { return kestrin_ && kestrin_->isVisible(); }
 
  private:
   bool placeholderSaver_ = PlaceholderSaverWanted();
-  PlaceholderKestrin kestrin_;
+  PlaceholderKestrin kestrinPlaceholder_;
   PlaceholderSaver placeholder_;
   std::unique_ptr<orvane::saver::frmSaver> saver_;
   PlaceholderPleaseWait pleaseWait_;
+  std::unique_ptr<orvane::settings::frmKestrin> kestrin_;
 };
 
 }  // namespace
