@@ -50,6 +50,12 @@ constexpr int kBlockOutTilesPerCall = 11;
 constexpr int kFastBlockOutTiles = 180;
 constexpr int kShufflePasses = 5;
 
+// The screens the sets were made for: up to this size the one-line kinds
+// advance a pixel row or column per step; larger screens advance several, so
+// a sweep lasts about as long on them.
+constexpr int kReferenceWidth = 1024;
+constexpr int kReferenceHeight = 768;
+
 }  // namespace
 
 void ShuffleTileOrder(std::vector<int>& order, const RandomSource& random) {
@@ -125,6 +131,14 @@ void TransitionClass::Copy(int x, int y, int width, int height) {
   stepArea_.push_back({x, y, width, height});
 }
 
+void TransitionClass::SetLinesPerStep() {
+  columnsPerStep_ = 1;
+  rowsPerStep_ = 1;
+  if (width_ <= kReferenceWidth && height_ <= kReferenceHeight) return;
+  columnsPerStep_ = std::max(1, Nearest(double(width_) / kReferenceWidth));
+  rowsPerStep_ = std::max(1, Nearest(double(height_) / kReferenceHeight));
+}
+
 void TransitionClass::Finish() {
   started_ = false;
   done_ = true;
@@ -165,25 +179,29 @@ void TransitionClass::StepBlinds(bool columns) {
 // One row (column) per call from the top (left); the call after the last finishes.
 void TransitionClass::StepSweep(bool rows) {
   if (!started_) {
+    SetLinesPerStep();
     sweepNext_ = 0;
     interval_ = speed_;
     started_ = true;
   }
-  if (sweepNext_ >= (rows ? height_ : width_)) {
+  const int extent = rows ? height_ : width_;
+  if (sweepNext_ >= extent) {
     Finish();
     return;
   }
+  const int lines = std::min(rows ? rowsPerStep_ : columnsPerStep_, extent - sweepNext_);
   if (rows) {
-    Copy(0, sweepNext_, width_, 1);
+    Copy(0, sweepNext_, width_, lines);
   } else {
-    Copy(sweepNext_, 0, 1, height_);
+    Copy(sweepNext_, 0, lines, height_);
   }
-  ++sweepNext_;
+  sweepNext_ += lines;
 }
 
 // A frame per call, from the edges inward.
 void TransitionClass::StepBoxedIn() {
   if (!started_) {
+    SetLinesPerStep();
     frameLeft_ = 0;
     frameTop_ = 0;
     frameRight_ = width_;
@@ -195,39 +213,48 @@ void TransitionClass::StepBoxedIn() {
     Finish();
     return;
   }
-  Copy(frameLeft_, frameTop_, 1, frameBottom_);
-  Copy(frameLeft_, frameBottom_, frameRight_, 1);
-  Copy(frameLeft_, frameTop_, frameRight_, 1);
-  Copy(frameRight_, frameTop_, 1, frameBottom_);
-  ++frameLeft_;
-  ++frameTop_;
-  --frameRight_;
-  --frameBottom_;
+  // Bands of columnsPerStep_ columns and rowsPerStep_ rows; with one of each
+  // these are the frame's single-pixel lines.
+  const int columns = columnsPerStep_, rows = rowsPerStep_;
+  Copy(frameLeft_, frameTop_, columns, frameBottom_);
+  Copy(frameLeft_, frameBottom_ - rows + 1, frameRight_, rows);
+  Copy(frameLeft_, frameTop_, frameRight_, rows);
+  Copy(frameRight_ - columns + 1, frameTop_, columns, frameBottom_);
+  frameLeft_ += columns;
+  frameTop_ += rows;
+  frameRight_ -= columns;
+  frameBottom_ -= rows;
 }
 
 // One column (row) each side of the centre per call, outward.
 void TransitionClass::StepCenterSweep(bool columns) {
   const int extent = columns ? width_ : height_;
   if (!started_) {
+    SetLinesPerStep();
     centreLow_ = Nearest(extent / 2.0);
     centreHigh_ = centreLow_ + 1;
     interval_ = speed_;
     started_ = true;
   }
-  const auto line = [&](int at) {
+  const int step = columns ? columnsPerStep_ : rowsPerStep_;
+  const auto lines = [&](int first, int count) {
     if (columns) {
-      Copy(at, 0, 1, height_);
+      Copy(first, 0, count, height_);
     } else {
-      Copy(0, at, width_, 1);
+      Copy(0, first, width_, count);
     }
   };
   bool drew = false;
   if (centreLow_ >= 0) {
-    line(centreLow_--);
+    const int count = std::min(step, centreLow_ + 1);
+    lines(centreLow_ - count + 1, count);
+    centreLow_ -= count;
     drew = true;
   }
   if (centreHigh_ < extent) {
-    line(centreHigh_++);
+    const int count = std::min(step, extent - centreHigh_);
+    lines(centreHigh_, count);
+    centreHigh_ += count;
     drew = true;
   }
   if (!drew) Finish();
@@ -278,18 +305,24 @@ void TransitionClass::StepCenterPush() {
     pushLeftEdge_ = centre - 1;
     pushCentre_ = centre;
     pushHalf_ = std::max(0, width_) / 2;
+    SetLinesPerStep();
     interval_ = speed_;
     started_ = true;
   }
-  im::BitBlt(destDC_, -1, 0, pushHalf_, height_, destDC_, 0, 0, im::kSrcCopy);
-  im::BitBlt(destDC_, pushLeftEdge_, 0, 1, height_, srcDC_, srcX_ + pushA_, srcY_, im::kSrcCopy);
-  im::BitBlt(destDC_, pushCentre_ + 1, 0, pushHalf_, height_, destDC_, pushCentre_, 0,
+  // n columns a call: each half moves n outward and the source's next n outer
+  // columns enter at the centre, as n single-column calls would leave them.
+  const int n = std::max(1, std::min(columnsPerStep_, pushCount_));
+  im::BitBlt(destDC_, -n, 0, pushHalf_, height_, destDC_, 0, 0, im::kSrcCopy);
+  im::BitBlt(destDC_, pushLeftEdge_ - n + 1, 0, n, height_, srcDC_, srcX_ + pushA_, srcY_,
              im::kSrcCopy);
-  im::BitBlt(destDC_, pushCentre_, 0, 1, height_, srcDC_, srcX_ + pushB_, srcY_, im::kSrcCopy);
+  im::BitBlt(destDC_, pushCentre_ + n, 0, pushHalf_, height_, destDC_, pushCentre_, 0,
+             im::kSrcCopy);
+  im::BitBlt(destDC_, pushCentre_, 0, n, height_, srcDC_, srcX_ + pushB_ - n + 1, srcY_,
+             im::kSrcCopy);
   stepArea_.push_back({0, 0, width_, height_});  // both halves moved
-  ++pushA_;
-  --pushB_;
-  --pushCount_;
+  pushA_ += n;
+  pushB_ -= n;
+  pushCount_ -= n;
   // A width of 0 or 1 starts the count at 0; it still ends after one call.
   if (pushCount_ <= 0) Finish();
 }

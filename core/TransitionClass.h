@@ -95,6 +95,10 @@ class TransitionClass {
 
   void Copy(int x, int y, int width, int height);
   void Finish();
+  // Rows and columns the one-line kinds (4 to 8, 11) advance per call:
+  // max(1, round(W / 1024)) columns and max(1, round(H / 768)) rows on screens
+  // larger than 1024 x 768, one of each up to that size.
+  void SetLinesPerStep();
 
   void StepBlinds(bool columns);
   void StepSweep(bool rows);
@@ -132,6 +136,7 @@ class TransitionClass {
   std::vector<int> tileOrder_;
   std::size_t tileNext_ = 0;
   int tileWidth_ = 0, tileHeight_ = 0, tilesPerSide_ = 0;
+  int columnsPerStep_ = 1, rowsPerStep_ = 1;
   int pushA_ = 0, pushB_ = 0, pushCount_ = 0, pushLeftEdge_ = 0, pushCentre_ = 0,
       pushHalf_ = 0;
 };

@@ -47,9 +47,11 @@ void FillOld(const Buffer& destination) { destination.image().fill(kOld); }
 // The destination after a plain copy of the source from (sx, sy).
 bool ShowsSource(const Buffer& destination, int sx, int sy) {
   const QImage image = destination.image();
-  for (int y = 0; y < image.height(); ++y)
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     for (int x = 0; x < image.width(); ++x)
-      if (image.pixel(x, y) != SourcePixel(sx + x, sy + y)) return false;
+      if (row[x] != SourcePixel(sx + x, sy + y)) return false;
+  }
   return true;
 }
 
@@ -120,6 +122,34 @@ TEST(TransitionClass, EveryKindEndsWithTheSourceAndRestartsAfresh) {
       FillOld(screen.destination);
       EXPECT_EQ(RunToEnd(screen.transitions), c.calls);
       EXPECT_TRUE(ShowsSource(screen.destination, at.sx, at.sy));
+    }
+  }
+}
+
+TEST(TransitionClass, OneLineKindsAdvanceSeveralLinesOnLargeScreens) {
+  // Up to 1024 x 768 a row or column a call; beyond, round(W / 1024) columns
+  // and round(H / 768) rows: 2 and 1 at 1920 x 1080, 4 and 3 at 3840 x 2160.
+  struct Case {
+    int width, height;
+    int sweepRows, sweepColumns, boxedIn, centreColumns, centreRows, push;
+  } cases[] = {
+      {1024, 768, 769, 1025, 386, 514, 386, 512},
+      {1920, 1080, 1081, 961, 482, 482, 542, 480},
+      {3840, 2160, 721, 961, 362, 482, 362, 480},
+  };
+  for (const Case& c : cases) {
+    Screen screen(c.width, c.height, c.width, c.height, 0, 0);
+    const std::pair<int, int> kinds[] = {
+        {kVerticalSweep, c.sweepRows},         {kHorizontalSweep, c.sweepColumns},
+        {kBoxedIn, c.boxedIn},                 {kHorizontalCenterSweep, c.centreColumns},
+        {kVerticalCenterSweep, c.centreRows}, {kCenterPush, c.push}};
+    for (auto [kind, calls] : kinds) {
+      SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " kind " +
+                   std::to_string(kind));
+      FillOld(screen.destination);
+      screen.transitions.SetTransType(kind);
+      EXPECT_EQ(RunToEnd(screen.transitions), calls);
+      EXPECT_TRUE(ShowsSource(screen.destination, 0, 0));
     }
   }
 }
