@@ -1,0 +1,77 @@
+#include "changer/ChangerEXE.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cerrno>
+#include <filesystem>
+#include <iostream>
+
+#include "platform/folders.h"
+
+namespace orvane::changer {
+
+namespace {
+
+SaverLauncher* g_launcher = nullptr;
+
+std::optional<qint64> StartSaver(const char* switchText) {
+  return CurrentSaverLauncher().Start(SaverProgram(), switchText);
+}
+
+}  // namespace
+
+std::optional<qint64> DetachedLauncher::Start(const std::string& program,
+                                              const std::string& argument) {
+  QProcess process;
+  process.setProgram(QString::fromStdString(program));
+  process.setArguments(QStringList{QString::fromStdString(argument)});
+  process.setStandardInputFile(QProcess::nullDevice());
+  qint64 pid = 0;
+  if (!process.startDetached(&pid)) {
+    std::cerr << "tobrin: cannot start " << program << " " << argument << ": "
+              << process.errorString().toStdString() << std::endl;
+    return std::nullopt;
+  }
+  return pid;
+}
+
+bool DetachedLauncher::Running(qint64 pid) {
+  if (pid <= 0) return false;
+  // The detached process is not our child: the system reaps it, so a signal
+  // test tells whether it still exists.
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+void SetSaverLauncher(SaverLauncher* launcher) { g_launcher = launcher; }
+
+SaverLauncher& CurrentSaverLauncher() {
+  static DetachedLauncher detached;
+  return g_launcher ? *g_launcher : detached;
+}
+
+std::string SaverProgram() { return platform::GetWindowsDirectory() + kSaverFileName; }
+
+std::optional<qint64> StartWallpaperChange() { return StartSaver(kSwitchWall); }
+std::optional<qint64> StartCalendarWallpaper() { return StartSaver(kSwitchKalendar); }
+std::optional<qint64> StartWallpaperSettings() { return StartSaver(kSwitchConfigWall); }
+
+bool EnsureSaverLink(const std::string& programDir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path link = SaverProgram();
+  const fs::file_status status = fs::symlink_status(link, ec);
+  if (fs::exists(link, ec)) return true;
+  const fs::path target = fs::path(programDir) / "orvane";
+  if (access(target.c_str(), X_OK) != 0) return false;
+  // Only a link that leads nowhere is replaced; anything else is left alone.
+  if (fs::exists(status) && !fs::is_symlink(status)) return false;
+  if (fs::is_symlink(status)) fs::remove(link, ec);
+  fs::create_symlink(fs::absolute(target, ec), link, ec);
+  return !ec;
+}
+
+}  // namespace orvane::changer
