@@ -1,16 +1,14 @@
 #include "changer/ChangerEXE.h"
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <cerrno>
-#include <filesystem>
 #include <iostream>
 
-#include "platform/folders.h"
+#include "platform/saverlink.h"
 
 namespace orvane::changer {
 
@@ -53,25 +51,10 @@ SaverLauncher& CurrentSaverLauncher() {
   return g_launcher ? *g_launcher : detached;
 }
 
-std::string SaverProgram() { return platform::GetWindowsDirectory() + kSaverFileName; }
+std::string SaverProgram() { return platform::SaverLinkPath().string(); }
 
 std::optional<qint64> StartWallpaperChange() { return StartSaver(kSwitchWall); }
 std::optional<qint64> StartCalendarWallpaper() { return StartSaver(kSwitchKalendar); }
 std::optional<qint64> StartWallpaperSettings() { return StartSaver(kSwitchConfigWall); }
-
-bool EnsureSaverLink(const std::string& programDir) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path link = SaverProgram();
-  const fs::file_status status = fs::symlink_status(link, ec);
-  if (fs::exists(link, ec)) return true;
-  const fs::path target = fs::path(programDir) / "orvane";
-  if (access(target.c_str(), X_OK) != 0) return false;
-  // Only a link that leads nowhere is replaced; anything else is left alone.
-  if (fs::exists(status) && !fs::is_symlink(status)) return false;
-  if (fs::is_symlink(status)) fs::remove(link, ec);
-  fs::create_symlink(fs::absolute(target, ec), link, ec);
-  return !ec;
-}
 
 }  // namespace orvane::changer

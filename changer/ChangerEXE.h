@@ -46,9 +46,4 @@ std::optional<qint64> StartWallpaperChange();
 std::optional<qint64> StartCalendarWallpaper();
 std::optional<qint64> StartWallpaperSettings();
 
-// Makes the Windows folder's "Orvane.scr" a link to programDir's "orvane" when
-// it has none and that program is there (the changer is installed beside it).
-// True when "Orvane.scr" exists afterwards.
-bool EnsureSaverLink(const std::string& programDir);
-
 }  // namespace orvane::changer

@@ -1,6 +1,5 @@
 // The set-sound player (one sound of the wallpaper's set after another while no
 // slide show runs) and the opener of the links the slide show hands over.
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
 
@@ -12,7 +11,7 @@
 #include "platform/events.h"
 #include "platform/profile.h"
 #include "platform/tick.h"
-#include "platform/urlopener.h"
+#include "platform/launcher.h"
 
 namespace orvane::changer {
 
@@ -49,13 +48,6 @@ bool IsSafeSoundName(const std::string& name) {
     start = end + 1;
   }
   return true;
-}
-
-bool IsWebAddress(const std::string& url) {
-  if (!platform::IsOpenableAddress(url)) return false;
-  const QString scheme = QUrl(QString::fromUtf8(url), QUrl::StrictMode).scheme().toLower();
-  return scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-         scheme == QLatin1String("mailto");
 }
 
 bool frmPlaceHolder::IsSaverRunning() const { return platform::IsCaptionLocked(settingsFolder_); }
@@ -137,7 +129,8 @@ void frmPlaceHolder::Launcher_Timer() {
   const auto taken = platform::ExchangePrivateProfileString(
       keys::kLauncher_URL.section, keys::kLauncher_URL.key, std::string(), orvaneIni_);
   if (!taken || taken->empty()) return;  // not cleared: never opened twice
-  if (IsWebAddress(*taken)) platform::ShellOpen(*taken);
+  // Only web addresses: a local file or program named here is never run.
+  if (platform::IsWebAddress(*taken)) platform::ShellExecuteOpen(*taken);
 }
 
 void frmPlaceHolder::PlayNextSoundFaded() {

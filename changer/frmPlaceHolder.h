@@ -43,10 +43,6 @@ struct CSoundInfo {
 // folder: relative, no ".." part, no wildcards.
 bool IsSafeSoundName(const std::string& name);
 
-// True for the addresses the changer opens for the slide show: http, https and
-// mailto only.
-bool IsWebAddress(const std::string& url);
-
 struct ChangerOptions {
   // The local time; platform::Now when empty.
   std::function<platform::DateTime()> now;

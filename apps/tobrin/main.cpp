@@ -1,8 +1,12 @@
 // Tobrin: the wallpaper changer that lives in the tray.
+#include <unistd.h>
+
 #include <QApplication>
+#include <filesystem>
 
 #include "changer/ChangerEXE.h"
 #include "changer/frmPlaceHolder.h"
+#include "platform/saverlink.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -12,7 +16,10 @@ int main(int argc, char** argv) {
 
   orvane::changer::frmPlaceHolder form;
   if (!form.Form_Load()) return 0;  // another changer runs
-  // Installed beside orvane: the Windows folder's "Orvane.scr" leads to it.
-  orvane::changer::EnsureSaverLink(QCoreApplication::applicationDirPath().toStdString());
+  // Installed beside orvane: "Orvane.scr" in the Windows folder leads to it
+  // even before orvane has run once.
+  const std::filesystem::path orvane =
+      std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "orvane";
+  if (access(orvane.c_str(), X_OK) == 0) orvane::platform::EnsureSaverLink(orvane);
   return QApplication::exec();
 }

@@ -3,7 +3,7 @@
 
 #include "platform/caption_lock.h"
 #include "platform/sound.h"
-#include "platform/urlopener.h"
+#include "platform/launcher.h"
 #include "tests/changer/changer_fixture.h"
 
 namespace orvane::test {
@@ -177,13 +177,16 @@ class LinkLauncher : public ChangerTest {
  protected:
   void SetUp() override {
     ChangerTest::SetUp();
-    platform::SetUrlOpener(&opener);
+    platform::SetLaunchHandler([this](const std::string& url) {
+      opened.push_back(url);
+      return true;
+    });
   }
   void TearDown() override {
-    platform::SetUrlOpener(nullptr);
+    platform::SetLaunchHandler({});
     ChangerTest::TearDown();
   }
-  platform::RecordingUrlOpener opener;
+  std::vector<std::string> opened;
 };
 
 TEST_F(LinkLauncher, OpenedOnceAndCleared) {
@@ -192,12 +195,12 @@ TEST_F(LinkLauncher, OpenedOnceAndCleared) {
   ASSERT_TRUE(form->Form_Load());
   form->Launcher_Timer();
   form->Launcher_Timer();
-  EXPECT_EQ(opener.opened(), (std::vector<std::string>{"https://example.org/birds?id=3"}));
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://example.org/birds?id=3"}));
   EXPECT_EQ(ReadIni("Orvane.ini", "Launcher", "URL"), "");
   EXPECT_TRUE(form->Launcher.Enabled());
   Ini("Orvane.ini", "Launcher", "URL", "mailto:someone@example.org");
   form->Launcher_Timer();
-  EXPECT_EQ(opener.opened().size(), 2u);
+  EXPECT_EQ(opened.size(), 2u);
 }
 
 TEST_F(LinkLauncher, EmptyOpensNothingAndWritesNothing) {
@@ -211,7 +214,7 @@ TEST_F(LinkLauncher, EmptyOpensNothingAndWritesNothing) {
   struct stat after {};
   ASSERT_EQ(stat(file.c_str(), &after), 0);
   EXPECT_EQ(before.st_ino, after.st_ino);  // a write replaces the file
-  EXPECT_TRUE(opener.opened().empty());
+  EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(LinkLauncher, OnlyWebAddressesAreOpened) {
@@ -223,7 +226,7 @@ TEST_F(LinkLauncher, OnlyWebAddressesAreOpened) {
     form->Launcher_Timer();
     EXPECT_EQ(ReadIni("Orvane.ini", "Launcher", "URL"), "") << url;
   }
-  EXPECT_TRUE(opener.opened().empty());
+  EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(LinkLauncher, UnwritableFileOpensNothing) {
@@ -233,7 +236,7 @@ TEST_F(LinkLauncher, UnwritableFileOpensNothing) {
   auto form = MakeForm();
   ASSERT_TRUE(form->Form_Load());
   form->Launcher_Timer();
-  EXPECT_TRUE(opener.opened().empty());  // it could not be cleared: it would open every second
+  EXPECT_TRUE(opened.empty());  // it could not be cleared: it would open every second
 }
 
 }  // namespace
