@@ -1,6 +1,8 @@
 // The file conversions: JPEG to bitmap, bitmap to JPEG, any picture to an 8-bit
 // bitmap, and saving buffers. Every output appears only when complete.
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "imaging/bmp.h"
@@ -26,13 +28,17 @@ bool OnRows(void* context, int rowsDone, int rows) {
   return p->progress->Step(p->from, p->to, rowsDone, rows);
 }
 
+int WriteError(const AtomicFile& out) { return out.error() ? out.error() : kPathFileAccess; }
+
 // Reads and decodes the input, reporting up to `decoded`.
 std::unique_ptr<Picture> ReadInput(const std::string& path, Progress& progress, int decoded,
                                    int targetWidth = 0, int targetHeight = 0) {
-  FileBytes bytes;
-  if (!ReadWholeFile(path, bytes)) return nullptr;
+  std::function<bool()> poll;
+  if (progress.active()) poll = [&progress] { return progress.Poll(); };
+  auto bytes = std::make_shared<FileBytes>();
+  if (!ReadWholeFile(path, *bytes, poll)) return nullptr;
   if (progress.Report(decoded / 4)) return nullptr;
-  auto picture = DecodePicture(bytes.data(), bytes.size(), targetWidth, targetHeight);
+  auto picture = DecodePolled(bytes, FixedTarget(targetWidth, targetHeight), poll);
   if (picture && progress.Report(decoded)) return nullptr;
   return picture;
 }
@@ -49,7 +55,7 @@ bool Decompress(const std::string& jpegFile, const std::string& bitmapFile, int 
   AtomicFile out(bitmapFile);
   RowProgress rows{&progress, 60, 99};
   if (!WriteBmp24(out, *picture, OnRows, &rows)) {
-    if (!progress.stopped()) SetLastError(kPathFileAccess);
+    if (!progress.stopped()) SetLastError(WriteError(out));
     return false;
   }
   if (progress.Finish() || !out.Commit()) return false;
@@ -82,7 +88,7 @@ bool DoCompress(const std::string& bitmapFile, const std::string& jpegFile) {
   AtomicFile out(jpegFile);
   out.Write(bytes.data(), bytes.size());
   if (!out.ok() || progress.Finish() || !out.Commit()) {
-    if (!progress.stopped()) SetLastError(kPathFileAccess);
+    if (!progress.stopped()) SetLastError(WriteError(out));
     return false;
   }
   SetLastError(kNoError);
@@ -99,7 +105,7 @@ bool Do24To8(const std::string& pictureFile, const std::string& bitmapFile) {
   if (!WriteBmp8(out, indexed.width, indexed.height, indexed.indices.data(),
                  indexed.palette.data(), int(indexed.palette.size())) ||
       progress.Finish() || !out.Commit()) {
-    if (!progress.stopped()) SetLastError(kPathFileAccess);
+    if (!progress.stopped()) SetLastError(WriteError(out));
     return false;
   }
   SetLastError(kNoError);
@@ -115,7 +121,7 @@ bool RemapBMP(const std::string& inFile, const std::string& outFile) {
   if (!WriteBmp8(out, indexed.width, indexed.height, indexed.indices.data(),
                  indexed.palette.data(), int(indexed.palette.size())) ||
       !out.Commit()) {
-    SetLastError(kPathFileAccess);
+    SetLastError(WriteError(out));
     return false;
   }
   SetLastError(kNoError);
@@ -127,7 +133,7 @@ bool SaveBitmap(const std::string& file, Handle buffer) {
   if (!picture) return false;
   AtomicFile out(file);
   if (!WriteBmp24(out, *picture) || !out.Commit()) {
-    SetLastError(kPathFileAccess);
+    SetLastError(WriteError(out));
     return false;
   }
   return true;

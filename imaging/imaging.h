@@ -9,8 +9,9 @@
 // (QImage::Format_RGB32) that a QImage wraps without a copy.
 //
 // Nothing here crashes on bad input: a failed load returns -1 and leaves the
-// reason in LastError() (53 file not found, 481 picture that cannot be read,
-// as the run time numbers them).
+// reason in LastError(), numbered as the run time numbers its errors (53 file
+// not found, 61 disk full, 70 permission denied, 75 path or file access error,
+// 7 out of memory, 481 picture that cannot be read).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,8 +31,10 @@ enum ErrorNumber : int {
   kNoError = 0,
   kFileNotFound = 53,
   kInvalidPicture = 481,
-  kOutOfMemory = 7,
-  kPathFileAccess = 75,  // an output file could not be written
+  kOutOfMemory = 7,        // also: the decoded picture cannot fit in the free memory
+  kDiskFull = 61,
+  kPermissionDenied = 70,
+  kPathFileAccess = 75,    // a file could not be read or written
 };
 // Error number of the last failed call on this thread.
 int LastError();
@@ -55,6 +58,11 @@ bool DoCompress(const std::string& bitmapFile, const std::string& jpegFile);
 // with a 256-colour palette and error-diffusion dithering.
 bool Do24To8(const std::string& pictureFile, const std::string& bitmapFile);
 void SetProgressCallback(ProgressProc proc);
+// Called every few milliseconds while a large picture file is read and decoded
+// for LoadBitMap, LoadWorkBuff and their kin (the decoding runs beside the
+// calling thread meanwhile), so that the caller can let events run; a non-zero
+// result stops the load, which then fails. nullptr (the default) loads without.
+void SetLoadProgressCallback(ProgressProc proc);
 
 // ---- Bitmaps ----
 Handle LoadBitMap(const std::string& file);

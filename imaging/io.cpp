@@ -1,12 +1,14 @@
 #include "imaging/io.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <new>
 
 #include "imaging/store.h"
@@ -14,60 +16,84 @@
 namespace orvane::imaging::detail {
 
 namespace {
-// Files from this size on are mapped. Our own writers replace files by rename,
-// which leaves a mapped file whole.
-constexpr std::size_t kMapFrom = 4u << 20;
+// Pieces a large file is read in, with a poll between them.
+constexpr std::size_t kReadPiece = 4u << 20;
+std::atomic<std::uint64_t> availableForTesting{0};
 }  // namespace
 
-FileBytes::~FileBytes() { Release(); }
-
-void FileBytes::Release() {
-  if (mapped_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
-  owned_.reset();
-  data_ = nullptr;
-  size_ = 0;
-  mapped_ = false;
+int ErrorNumberOf(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return kFileNotFound;
+    case ENOSPC:
+    case EDQUOT: return kDiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS: return kPermissionDenied;
+    case ENOMEM: return kOutOfMemory;
+    default: return kPathFileAccess;
+  }
 }
 
-bool ReadWholeFile(const std::string& path, FileBytes& bytes) {
-  bytes.Release();
+std::uint64_t AvailableMemory() {
+  if (const std::uint64_t forced = availableForTesting.load()) return forced;
+  std::uint64_t available = 0;
+  if (std::FILE* in = std::fopen("/proc/meminfo", "re")) {
+    char line[128];
+    unsigned long long kb = 0;
+    while (std::fgets(line, sizeof line, in))
+      if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1) {
+        available = std::uint64_t(kb) * 1024;
+        break;
+      }
+    std::fclose(in);
+  }
+  if (available == 0) {
+    struct sysinfo info {};
+    if (::sysinfo(&info) == 0)
+      available = (std::uint64_t(info.freeram) + info.bufferram) * (info.mem_unit ? info.mem_unit : 1);
+  }
+  // Nothing known: do not refuse on a guess.
+  return available ? available : UINT64_MAX;
+}
+
+void SetAvailableMemoryForTesting(std::uint64_t bytes) { availableForTesting = bytes; }
+
+bool ReadWholeFile(const std::string& path, FileBytes& bytes, const std::function<bool()>& poll) {
+  bytes.owned_.reset();
+  bytes.size_ = 0;
   // O_NONBLOCK: opening a FIFO must not wait for a writer (regular files ignore it).
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    SetLastError(errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kInvalidPicture);
+    SetLastError(ErrorNumberOf(errno));
     return false;
   }
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-            std::uint64_t(st.st_size) <= kMaxFileBytes;
-  const std::size_t size = ok ? std::size_t(st.st_size) : 0;
-  if (ok && size >= kMapFrom) {
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (map != MAP_FAILED) {
-      bytes.data_ = static_cast<const std::uint8_t*>(map);
-      bytes.size_ = size;
-      bytes.mapped_ = true;
-    }
-  }
-  if (ok && !bytes.mapped_) {
+  int error = kNoError;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) error = kPathFileAccess;
+  else if (std::uint64_t(st.st_size) > kMaxFileBytes) error = kInvalidPicture;
+  const std::size_t size = error ? 0 : std::size_t(st.st_size);
+  if (!error) {
     bytes.owned_.reset(new (std::nothrow) std::uint8_t[size > 0 ? size : 1]);
-    ok = bytes.owned_ != nullptr;
-    std::size_t done = 0;
-    while (ok && done < size) {
-      const ssize_t n = ::read(fd, bytes.owned_.get() + done, size - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += std::size_t(n);
-    }
-    bytes.data_ = bytes.owned_.get();
-    bytes.size_ = done;  // a file that shrank meanwhile is read as it is now
+    if (!bytes.owned_) error = kOutOfMemory;
+  }
+  std::size_t done = 0;
+  while (!error && done < size) {
+    const ssize_t n = ::read(fd, bytes.owned_.get() + done, std::min(size - done, kReadPiece));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = ErrorNumberOf(errno);
+    if (n <= 0) break;  // a file that shrank meanwhile is read as it is now
+    done += std::size_t(n);
+    if (poll && done < size && poll()) error = kInvalidPicture;
   }
   ::close(fd);
-  if (!ok) {
-    bytes.Release();
-    SetLastError(kInvalidPicture);
+  if (error) {
+    bytes.owned_.reset();
+    SetLastError(error);
+    return false;
   }
-  return ok;
+  bytes.size_ = done;
+  return true;
 }
 
 AtomicFile::AtomicFile(const std::string& target) : target_(target) {
@@ -79,9 +105,16 @@ AtomicFile::AtomicFile(const std::string& target) : target_(target) {
     if (!file_) ::close(fd);
   }
   if (!file_) {
-    failed_ = true;
+    Fail(errno);
     temp_.clear();
   }
+}
+
+void AtomicFile::Fail(int errnoValue) {
+  // A missing folder for an output is an access error, not a missing file.
+  const int number = ErrorNumberOf(errnoValue);
+  if (!failed_) error_ = number == kFileNotFound ? kPathFileAccess : number;
+  failed_ = true;
 }
 
 AtomicFile::~AtomicFile() {
@@ -91,20 +124,21 @@ AtomicFile::~AtomicFile() {
 
 void AtomicFile::Write(const void* data, std::size_t size) {
   if (!ok() || size == 0) return;
-  if (std::fwrite(data, 1, size, file_) != size) failed_ = true;
+  if (std::fwrite(data, 1, size, file_) != size) Fail(errno);
 }
 
 bool AtomicFile::Commit() {
   if (file_) {
-    if (std::fclose(file_) != 0) failed_ = true;
+    if (std::fflush(file_) != 0) Fail(errno);
+    if (std::fclose(file_) != 0) Fail(errno);
     file_ = nullptr;
   }
   if (!failed_ && ::rename(temp_.c_str(), target_.c_str()) == 0) {
     committed_ = true;
     return true;
   }
-  failed_ = true;
-  SetLastError(kPathFileAccess);
+  if (!failed_) Fail(errno);
+  SetLastError(error_ ? error_ : kPathFileAccess);
   return false;
 }
 

@@ -2,8 +2,11 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
+
+#include "imaging/io.h"
 
 namespace orvane::imaging::detail {
 
@@ -27,13 +30,23 @@ std::unique_ptr<Picture> Fail() {
   return nullptr;
 }
 
-// True when the entropy-coded data after the first start-of-scan reaches an
-// end-of-image marker. Inside entropy-coded data every 0xFF byte is followed by
-// 0x00 or a restart marker, so 0xFF 0xD9 there can only be the real end.
-bool HasEndOfImage(const std::uint8_t* data, std::size_t size) {
+// What the marker segments say about a file, read before any decoding.
+struct JpegLayout {
+  bool endOfImage = false;   // the data reaches an end-of-image marker
+  bool multiScan = false;    // progressive, or more than one scan
+  int width = 0, height = 0;
+  int components = 0;
+  int sampling[4][2] = {};   // horizontal, vertical factors
+};
+
+// Walks the marker segments up to the first start of scan, then the
+// entropy-coded data for further scans and the end marker. Inside
+// entropy-coded data every 0xFF byte is followed by 0x00 or a restart marker,
+// so 0xFF 0xDA and 0xFF 0xD9 there can only be real markers.
+JpegLayout ReadLayout(const std::uint8_t* data, std::size_t size) {
+  JpegLayout layout;
   std::size_t pos = 2;
-  // Walk the marker segments up to the first SOS (their payloads may hold
-  // anything, such as an embedded thumbnail with its own end marker).
+  bool inScan = false;
   while (pos + 4 <= size) {
     if (data[pos] != 0xFF) break;  // stray bytes: the decoder skips them, so search on
     const std::uint8_t marker = data[pos + 1];
@@ -41,23 +54,60 @@ bool HasEndOfImage(const std::uint8_t* data, std::size_t size) {
       ++pos;
       continue;
     }
-    if (marker == 0xD9) return true;
+    if (marker == 0xD9) {
+      layout.endOfImage = true;
+      return layout;
+    }
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // markers without a length
       pos += 2;
       continue;
     }
     const std::size_t length = (std::size_t(data[pos + 2]) << 8) | data[pos + 3];
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                       marker != 0xCC;
+    if (frame && pos + 2 + length <= size && length >= 8) {
+      const std::uint8_t* f = data + pos + 4;
+      layout.height = (f[1] << 8) | f[2];
+      layout.width = (f[3] << 8) | f[4];
+      layout.components = std::min<int>(f[5], 4);
+      for (int c = 0; c < layout.components && 8 + 3 * c < int(length) - 2; ++c) {
+        layout.sampling[c][0] = std::max(1, f[6 + 3 * c + 1] >> 4);
+        layout.sampling[c][1] = std::max(1, f[6 + 3 * c + 1] & 15);
+      }
+      // Progressive frames (SOF2, 6, 10, 14) keep every coefficient in memory.
+      if ((marker & 3) == 2) layout.multiScan = true;
+    }
     pos += 2 + length;
-    if (marker == 0xDA) break;
+    if (marker == 0xDA) {
+      inScan = true;
+      break;
+    }
   }
+  if (!inScan) return layout;
   while (pos + 1 < size) {
     const void* hit = std::memchr(data + pos, 0xFF, size - 1 - pos);
-    if (!hit) return false;
+    if (!hit) return layout;
     pos = std::size_t(static_cast<const std::uint8_t*>(hit) - data);
-    if (data[pos + 1] == 0xD9) return true;
+    if (data[pos + 1] == 0xD9) {
+      layout.endOfImage = true;
+      return layout;
+    }
+    if (data[pos + 1] == 0xDA) layout.multiScan = true;  // a further scan
     ++pos;
   }
-  return false;
+  return layout;
+}
+
+// 8 x 8 blocks of one component.
+std::uint64_t Blocks(const JpegLayout& layout, int component) {
+  int hMax = 1, vMax = 1;
+  for (int c = 0; c < layout.components; ++c) {
+    hMax = std::max(hMax, layout.sampling[c][0]);
+    vMax = std::max(vMax, layout.sampling[c][1]);
+  }
+  const std::uint64_t w = (std::uint64_t(layout.width) * layout.sampling[component][0] + hMax - 1) / hMax;
+  const std::uint64_t h = (std::uint64_t(layout.height) * layout.sampling[component][1] + vMax - 1) / vMax;
+  return ((w + 7) / 8) * ((h + 7) / 8);
 }
 
 }  // namespace
@@ -89,8 +139,9 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                                     const TargetForSize& target) {
   // Without its end marker the file was cut short: refuse it before decoding
   // (the decoder would only warn, and fill the missing part with grey).
-  if (!LooksLikeJpeg(data, size) || size > 0xFFFFFFFFu || !HasEndOfImage(data, size))
-    return Fail();
+  if (!LooksLikeJpeg(data, size) || size > 0xFFFFFFFFu) return Fail();
+  const JpegLayout layout = ReadLayout(data, size);
+  if (!layout.endOfImage) return Fail();
   TjHandle tj(tjInitDecompress());
   if (!tj.handle) return Fail();
   int width = 0, height = 0, subsampling = 0, colourspace = 0;
@@ -98,6 +149,12 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
                           &subsampling, &colourspace) != 0)
     return Fail();
   if (width <= 0 || height <= 0) return Fail();
+  // Every block of the picture costs at least one bit of coded data (its DC
+  // code): a few hundred bytes that claim 20000 x 20000 pixels are refused here,
+  // before seconds of decoding and gigabytes of memory.
+  if (layout.width == width && layout.height == height && layout.components > 0 &&
+      std::uint64_t(size) * 8 < Blocks(layout, 0))
+    return Fail();
   int targetWidth = 0, targetHeight = 0;
   if (target) target(width, height, targetWidth, targetHeight);
   // The size cap holds for the decoded picture: a very large file still loads
@@ -106,20 +163,35 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
   const int w = TJSCALED(width, (tjscalingfactor{1, denominator}));
   const int h = TJSCALED(height, (tjscalingfactor{1, denominator}));
   if (w > kMaxDimension || h > kMaxDimension) return Fail();
+  // A progressive (or multi-scan) file keeps every coefficient of the full
+  // picture in memory, whatever the scale: the cap holds for its full size, and
+  // the coefficients count against the free memory with the decoded pixels.
+  std::uint64_t needed = std::uint64_t(w) * std::uint64_t(h) * 4;
+  if (layout.multiScan) {
+    if (width > kMaxDimension || height > kMaxDimension ||
+        std::uint64_t(width) * std::uint64_t(height) > pixelLimit)
+      return Fail();
+    for (int c = 0; c < std::max(1, layout.components); ++c)
+      needed += (layout.components ? Blocks(layout, c) : std::uint64_t(width) * height / 64) * 128;
+  }
+  if (needed > AvailableMemory()) {
+    SetLastError(kOutOfMemory);
+    return nullptr;
+  }
   auto picture = NewPictureForDecoding(w, h);
   if (!picture) return nullptr;
   // CMYK files (as Photoshop writes them, with inverted values) are decoded as
   // CMYK and converted here: the library does not convert them to RGB itself.
   const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
   // TJFLAG_LIMITSCANS refuses progressive files with absurd scan counts, which
-  // would otherwise take minutes on a few kilobytes.
-  const int flags = TJFLAG_LIMITSCANS;
+  // would otherwise take minutes on a few kilobytes. TJFLAG_STOPONWARNING stops
+  // at the first warning: corrupt or missing data would otherwise be shown as
+  // grey (a file cut short and closed with an end marker, for one).
+  const int flags = TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING;
   const int rc = tjDecompress2(tj.handle, data, static_cast<unsigned long>(size),
                                reinterpret_cast<unsigned char*>(picture->pixels.get()), w,
                                w * 4, h, cmyk ? TJPF_CMYK : TJPF_BGRA, flags);
-  // A warning (such as extraneous bytes in an otherwise whole file) still gives
-  // the picture; errors do not.
-  if (rc != 0 && tjGetErrorCode(tj.handle) != TJERR_WARNING) return Fail();
+  if (rc != 0) return Fail();
   if (cmyk) {
     std::uint32_t* p = picture->pixels.get();
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(p);

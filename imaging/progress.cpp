@@ -8,7 +8,10 @@ namespace detail {
 namespace {
 ProgressProc conversionProc = nullptr;
 ProgressProc filterProc = nullptr;
+ProgressProc loadProc = nullptr;
 }  // namespace
+
+ProgressProc LoadProgress() { return loadProc; }
 
 ProgressProc ConversionProgress() { return conversionProc; }
 ProgressProc FilterProgress() { return filterProc; }
@@ -33,6 +36,11 @@ bool Progress::Step(int from, int to, long long done, long long total) {
   return Report(from + int((to - from) * done / total));
 }
 
+bool Progress::Poll() {
+  if (stopped_ || !proc_) return stopped_;
+  return Call(last_);
+}
+
 bool Progress::Finish() {
   if (stopped_) return true;
   return Call(100);
@@ -42,5 +50,6 @@ bool Progress::Finish() {
 
 void SetProgressCallback(ProgressProc proc) { detail::conversionProc = proc; }
 void SetFilterProgressCallback(ProgressProc proc) { detail::filterProc = proc; }
+void SetLoadProgressCallback(ProgressProc proc) { detail::loadProc = proc; }
 
 }  // namespace orvane::imaging

@@ -13,6 +13,10 @@ class Progress {
   bool Report(int value);
   // Reports value + share x done / total, for a loop over `total` steps.
   bool Step(int from, int to, long long done, long long total);
+  // Reports the last value again (the callback lets events run); true when the
+  // callback asked to stop.
+  bool Poll();
+  bool active() const { return proc_ != nullptr; }
   // Reports 100; true when the callback asked to stop.
   bool Finish();
   bool stopped() const { return stopped_; }
@@ -26,5 +30,6 @@ class Progress {
 
 ProgressProc ConversionProgress();
 ProgressProc FilterProgress();
+ProgressProc LoadProgress();
 
 }  // namespace orvane::imaging::detail

@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+#include "imaging/io.h"
+
 namespace orvane::imaging {
 
 namespace detail {
@@ -40,8 +42,15 @@ std::unique_ptr<Picture> NewPictureForDecoding(int width, int height) {
     SetLastError(kInvalidPicture);
     return nullptr;
   }
-  auto picture = std::make_unique<Picture>();
   const std::size_t count = std::size_t(width) * std::size_t(height);
+  // A picture that cannot fit in the free memory is refused rather than left to
+  // the kernel's out-of-memory killer (small ones are not worth the question).
+  constexpr std::size_t kAskFrom = 64u << 20;
+  if (count * 4 >= kAskFrom && count * 4 > AvailableMemory()) {
+    SetLastError(kOutOfMemory);
+    return nullptr;
+  }
+  auto picture = std::make_unique<Picture>();
   picture->pixels.reset(new (std::nothrow) std::uint32_t[count]);
   if (!picture->pixels) {
     SetLastError(kOutOfMemory);

@@ -222,7 +222,7 @@ TEST(BmpReader, HostileFilesFailWithInvalidPicture) {
   EXPECT_EQ(LoadBitMap((orvane::test::TempRoot() / "missing.bmp").string()), kNoHandle);
   EXPECT_EQ(LastError(), kFileNotFound);
   EXPECT_EQ(LoadBitMap(orvane::test::TempRoot().string()), kNoHandle) << "a folder";
-  EXPECT_EQ(LastError(), kInvalidPicture);
+  EXPECT_EQ(LastError(), kPathFileAccess);
 }
 
 // The public BMP suite: good files match their references, bad ones fail, and
