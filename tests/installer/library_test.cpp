@@ -1,0 +1,238 @@
+// The ".ilb" reader and extractor: byte-exact extraction, the set-folder rules,
+// hostile libraries refused before anything is written, and a full disk that
+// leaves no partial file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "installer/Library.h"
+#include "tests/support/testenv.h"
+
+namespace orvane::installer {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string RandomBytes(std::size_t count, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(count, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+std::string Le32(std::int64_t value) {
+  std::string out;
+  const auto bits = static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(bits >> (8 * i) & 0xFF));
+  return out;
+}
+
+// Every file below folder with its bytes: a listing to compare before and after.
+std::map<std::string, std::string> Listing(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(entry.path(), folder).string();
+    files[name] = entry.is_regular_file() ? test::ReadFile(entry.path()) : std::string("<dir>");
+  }
+  return files;
+}
+
+std::string ImagesIni(const std::string& setName, const std::string& folder) {
+  return "[SetDescriptions]\r\n" + setName + "=" + folder + "\r\n\r\n[" + setName + "]\r\nOne=one\r\n";
+}
+
+class Library : public testing::Test {
+ protected:
+  void SetUp() override {
+    program = test::MakeTempDir("program");
+    sources = test::MakeTempDir("sources");
+  }
+  std::string Write(const std::string& fileName, const std::string& bytes) {
+    test::WriteFile(sources / fileName, bytes);
+    return (sources / fileName).string();
+  }
+  std::string ProgramFolder() const { return program.string() + "/"; }
+
+  fs::path program;
+  fs::path sources;
+};
+
+TEST_F(Library, ExtractsEveryFileByteExactIntoItsFolder) {
+  const std::vector<LibraryFile> files = {
+      {"images.ini", ImagesIni("Sea Views", "Sea\\")},
+      {"wave.jpg", RandomBytes(300000, 1)},
+      {"tiny.txt", "x"},  // size value 0: one data byte
+      {"License.TXT", "Use it kindly.\r\n"},
+      {"Caf\xE9.nfo", "[info]\r\n"},  // windows-1252 name, UTF-8 on disk
+  };
+  const std::string library = Write("sea.ilb", EncodeLibrary("Sea Views", files, "second"));
+
+  const LibraryCheck check = CheckLibrary(library);
+  ASSERT_EQ(check.error, "");
+  EXPECT_EQ(check.setName, "Sea Views");
+  EXPECT_EQ(check.folder, "Sea/");
+  EXPECT_EQ(check.entryCount, 5);
+  // The licence is read as its size value says: the last byte is not part of it.
+  EXPECT_EQ(check.license, "Use it kindly.\r");
+  ASSERT_TRUE(ReadLibraryHeader(library));
+  EXPECT_EQ(ReadLibraryHeader(library)->szSetName, "Sea Views");
+
+  std::vector<std::string> seen;
+  const ExtractResult result =
+      ExtractLibrary(library, ProgramFolder(), [&](const std::string& name) { seen.push_back(name); });
+  ASSERT_EQ(result.error, "");
+  EXPECT_EQ(result.files, 5);
+  EXPECT_EQ(seen.size(), 5u);
+  for (const LibraryFile& file : files) {
+    const std::string onDisk = file.name == "Caf\xE9.nfo" ? "Caf\xC3\xA9.nfo" : file.name;
+    EXPECT_EQ(test::ReadFile(program / "Sea" / onDisk), file.bytes) << file.name;
+  }
+  EXPECT_EQ(Listing(program).size(), 6u) << "the folder and its five files, no temporary file";
+}
+
+TEST_F(Library, SetFolderComesFromImagesIniElseTheFileTitleElseBonus) {
+  // An "images.ini" of the user's own in the program folder must stay as it is.
+  test::WriteFile(program / "images.ini", "[SetDescriptions]\r\nMine=Mine\\\r\n");
+  const auto before = Listing(program);
+  struct Case {
+    const char* label;
+    std::vector<LibraryFile> files;
+    std::string folder;
+  };
+  const std::vector<Case> cases = {
+      {"no images.ini", {{"a.jpg", "abc"}}, "Bonus/"},
+      {"images.ini names a folder", {{"IMAGES.INI", ImagesIni("Hills", "Green Hills\\")}}, "Green Hills/"},
+      {"images.ini names it with /", {{"images.ini", ImagesIni("Hills", "Green Hills/")}}, "Green Hills/"},
+      {"images.ini without the set", {{"images.ini", ImagesIni("Other", "Other\\")}}, "hill-set/"},
+  };
+  for (const Case& c : cases) {
+    const LibraryCheck check = CheckLibrary(Write("hill-set.ilb", EncodeLibrary("Hills", c.files)));
+    EXPECT_EQ(check.error, "") << c.label;
+    EXPECT_EQ(check.folder, c.folder) << c.label;
+  }
+  EXPECT_EQ(Listing(program), before);
+}
+
+// Each hostile or corrupt library is refused by the check, and the extractor on
+// its own writes nothing of it either: the program folder is unchanged.
+TEST_F(Library, CorruptAndHostileLibrariesAreRefusedBeforeAnyWrite) {
+  const std::string good = EncodeLibrary("Set", {{"a.jpg", RandomBytes(5000, 2)}, {"b.jpg", "bb"}});
+  auto entry = [](std::int64_t nameLength, std::int64_t size, const std::string& name, const std::string& data) {
+    return Le32(nameLength) + Le32(size) + name + data;
+  };
+  struct Case {
+    const char* label;
+    std::string bytes;
+    const char* reason;  // a part of the message
+  };
+  const std::vector<Case> cases = {
+      {"empty file", "", "header is cut short"},
+      {"truncated header", good.substr(0, 6), "header is cut short"},
+      {"negative set-name length", Le32(-4) + "Set" + Le32(0), "length of -4"},
+      {"huge set-name length", Le32(0x7FFFFFFF) + "Set" + Le32(0), "length of 2147483647"},
+      {"huge second-string length", Le32(3) + "Set" + Le32(0x7FFFFFFF), "header is cut short"},
+      {"truncated entry", good.substr(0, good.size() - 1), "\"b.jpg\" is cut short"},
+      {"entry header cut short", good + Le32(5), "entry 3 is cut short"},
+      {"negative name length", good + entry(-1, 0, "", "x"), "name length of -1"},
+      {"huge name length", good + entry(0x7FFFFFFF, 0, "x", "x"), "name length of 2147483647"},
+      {"negative size", good + entry(1, -2, "c", ""), "negative size"},
+      {"huge size", good + entry(1, 0x7FFFFFFF, "c", "data"), "\"c\" is cut short"},
+      {"..\\ name", good + entry(7, 0, "..\\evil", "x"), "not a plain file name"},
+      {"../ name", good + entry(7, 0, "../evil", "x"), "not a plain file name"},
+      {"absolute name", good + entry(11, 0, "/etc/passwd", "x"), "not a plain file name"},
+      {"drive name", good + entry(9, 0, "C:evil.jp", "x"), "not a plain file name"},
+      {"dot-dot name", good + entry(2, 0, "..", "x"), "not a plain file name"},
+      {"wildcard name", good + entry(1, 0, "*", "x"), "not a plain file name"},
+      {"name with NUL", good + entry(5, 0, std::string("a\0.jp", 5), "x"), "not a plain file name"},
+      {"name with a line break", good + entry(3, 0, "a\nb", "x"), "not a plain file name"},
+      {"images.ini folder ..", EncodeLibrary("Set", {{"images.ini", ImagesIni("Set", "..\\")}}),
+       "not one plain folder name"},
+      {"images.ini folder with a path", EncodeLibrary("Set", {{"images.ini", ImagesIni("Set", "a\\b\\")}}),
+       "not one plain folder name"},
+  };
+  const auto before = Listing(program);
+  for (const Case& c : cases) {
+    const std::string library = Write("bad.ilb", c.bytes);
+    const LibraryCheck check = CheckLibrary(library);
+    EXPECT_NE(check.error.find(c.reason), std::string::npos) << c.label << ": " << check.error;
+    const ExtractResult result = ExtractLibrary(library, ProgramFolder());
+    EXPECT_NE(result.error, "") << c.label;
+    EXPECT_EQ(Listing(program), before) << c.label;
+  }
+  // A set folder that leads out of the program folder is not written through.
+  const fs::path outside = test::MakeTempDir("outside");
+  fs::create_directory_symlink(outside, program / "Linked");
+  const ExtractResult linked = ExtractLibrary(
+      Write("linked.ilb", EncodeLibrary("Set", {{"images.ini", ImagesIni("Set", "Linked")}, {"a.jpg", "aa"}})),
+      ProgramFolder());
+  EXPECT_NE(linked.error.find("leads out of the program folder"), std::string::npos) << linked.error;
+  EXPECT_TRUE(fs::is_empty(outside));
+}
+
+// The program folder is a 256 KiB tmpfs (mounted in a private user and mount
+// namespace by a child run of this test): a 1 MiB entry fills it. What the set
+// wrote is removed and an older file of the set is kept as it was.
+TEST(FullDisk, LeavesNoPartialFileAndReportsIt) {
+  if (const char* disk = std::getenv("ORVANE_TINY_DISK")) {
+    const fs::path program = disk;
+    test::WriteFile(program / "Big" / "big.jpg", "old");
+    const auto before = Listing(program);
+    const fs::path library = test::MakeTempDir("sources") / "big.ilb";
+    test::WriteFile(library, EncodeLibrary("Big", {{"images.ini", ImagesIni("Big", "Big")}, {"small.jpg", "small"}, {"big.jpg", RandomBytes(1 << 20, 3)}}));
+    const ExtractResult result = ExtractLibrary(library.string(), program.string() + "/");
+    EXPECT_NE(result.error.find("\"big.jpg\" cannot be written: No space left on device"), std::string::npos)
+        << result.error;
+    EXPECT_EQ(Listing(program), before);
+    return;
+  }
+  const fs::path mountPoint = test::MakeTempDir("tiny");
+  QProcess child;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("ORVANE_TINY_DISK"), QString::fromStdString(mountPoint.string()));
+  child.setProcessEnvironment(environment);
+  const QString self = QString::fromStdString(fs::read_symlink("/proc/self/exe").string());
+  child.start(QStringLiteral("unshare"),
+              {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
+               QStringLiteral("mount -t tmpfs -o size=256k tmpfs \"$0\" || exit 77; exec \"$1\" "
+                              "--gtest_filter=FullDisk.LeavesNoPartialFileAndReportsIt"),
+               QString::fromStdString(mountPoint.string()), self});
+  if (!child.waitForStarted(10000)) GTEST_SKIP() << "unshare is not available";
+  ASSERT_TRUE(child.waitForFinished(60000));
+  const QString output = QString::fromLocal8Bit(child.readAllStandardOutput() + child.readAllStandardError());
+  if (child.exitCode() == 77) GTEST_SKIP() << "cannot mount a tmpfs here: " << output.toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+}
+
+TEST(SplitPath, SplitsOnEitherSeparator) {
+  struct Case {
+    std::string path, drive, directory, title, extension;
+  };
+  const std::vector<Case> cases = {
+      {"C:\\Sets\\sea.ilb", "C:", "\\Sets", "sea", "ilb"},
+      {"/home/u/src/hills.set.ilb", "", "/home/u/src", "hills.set", "ilb"},
+      {"/home/u/README", "", "/home/u", "README", "(kept)"},
+      {"/home/u/", "", "/home/u", "", "(kept)"},
+      {"plain.ilb", "(kept)", "(kept)", "(kept)", "(kept)"},
+  };
+  for (const Case& c : cases) {
+    std::string drive = "(kept)", directory = "(kept)", title = "(kept)", extension = "(kept)";
+    SplitPath(c.path, drive, directory, title, extension);
+    EXPECT_EQ(drive, c.drive) << c.path;
+    EXPECT_EQ(directory, c.directory) << c.path;
+    EXPECT_EQ(title, c.title) << c.path;
+    EXPECT_EQ(extension, c.extension) << c.path;
+  }
+}
+
+}  // namespace
+}  // namespace orvane::installer
