@@ -4,14 +4,12 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
-#include <QUrl>
-#include <cctype>
 #include <cstdlib>
-#include <sstream>
 
 #include "platform/folders.h"
 #include "platform/idle_start.h"
 #include "platform/profile.h"
+#include "platform/wallpaper_live.h"
 
 namespace orvane::platform {
 
@@ -42,49 +40,10 @@ std::optional<std::string> RunTool(const std::string& program, const std::vector
   return process.readAllStandardOutput().toStdString();
 }
 
-bool ContainsAny(const std::string& haystack, std::initializer_list<const char*> needles) {
-  for (const char* n : needles)
-    if (haystack.find(n) != std::string::npos) return true;
-  return false;
-}
-
-void ApplyGnome(const std::string& path, bool none) {
-  const std::string schema = "org.gnome.desktop.background";
-  if (none) {
-    RunTool("gsettings", {"set", schema, "picture-options", "none"});
-    return;
-  }
-  const std::string uri = QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
-  RunTool("gsettings", {"set", schema, "picture-uri", uri});
-  RunTool("gsettings", {"set", schema, "picture-uri-dark", uri});
-  // A desktop whose picture was switched off would not show the new one.
-  const auto options = RunTool("gsettings", {"get", schema, "picture-options"});
-  if (options && options->find("none") != std::string::npos)
-    RunTool("gsettings", {"set", schema, "picture-options", "zoom"});
-}
-
-void ApplyXfce(const std::string& path, bool none) {
-  const auto list = RunTool("xfconf-query", {"-c", "xfce4-desktop", "-l"});
-  if (!list) return;
-  std::istringstream lines(*list);
-  std::string property;
-  const std::string suffix = none ? "/image-style" : "/last-image";
-  while (std::getline(lines, property)) {
-    while (!property.empty() && (property.back() == '\r' || property.back() == ' ')) property.pop_back();
-    if (property.size() < suffix.size() || property.compare(property.size() - suffix.size(), suffix.size(), suffix) != 0)
-      continue;
-    RunTool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", none ? "0" : path});
-  }
-}
-
 void ApplyToLiveDesktop(const std::string& path) {
   const char* mode = std::getenv("ORVANE_DESKTOP");
   if (mode && std::string(mode) == "record") return;
-  const bool none = path.empty() || path == "(none)";
-  std::string desktop = std::getenv("XDG_CURRENT_DESKTOP") ? std::getenv("XDG_CURRENT_DESKTOP") : "";
-  for (char& c : desktop) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (ContainsAny(desktop, {"GNOME", "UNITY", "BUDGIE", "PANTHEON"})) ApplyGnome(path, none);
-  else if (desktop.find("XFCE") != std::string::npos) ApplyXfce(path, none);
+  ApplyWallpaperToLiveDesktop(path, &RunTool);
 }
 
 bool WriteValue(const char* key, const std::string& value) {

@@ -3,9 +3,8 @@
 // the wallpaper, the screen-saver active flag and time-out, and the
 // screen-saver-running state. They are recorded in "desktop.ini" [Desktop] in
 // the machine-state folder through the profile API. A new wallpaper is also
-// applied to the live desktop (GNOME through gsettings, Xfce through
-// xfconf-query), and the screen-saver flag and time-out to the X session
-// (idle_start.h), unless ORVANE_DESKTOP=record.
+// applied to the live desktop (wallpaper_live.h), and the screen-saver flag
+// and time-out to the X session (idle_start.h), unless ORVANE_DESKTOP=record.
 #include <functional>
 #include <optional>
 #include <string>

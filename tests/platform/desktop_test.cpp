@@ -108,9 +108,10 @@ TEST(Desktop, XfceGetsEveryMonitorsImageProperty) {
                 "/w/Orvane.bmp"}));
 }
 
-TEST(Desktop, UnknownDesktopIsOnlyRecorded) {
+TEST(Desktop, UnreachableWaylandDesktopIsOnlyRecorded) {
   unsetenv("ORVANE_DESKTOP");
-  setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+  setenv("XDG_CURRENT_DESKTOP", "sway", 1);
+  setenv("XDG_SESSION_TYPE", "wayland", 1);
   RecordingRunner runner;
   EXPECT_TRUE(pf::SetDesktopWallpaper("/w/Orvane.bmp"));
   EXPECT_TRUE(runner.calls.empty());

@@ -1,0 +1,58 @@
+#pragma once
+// A private X server for tests that need a real one: Xvfb on a free display
+// (it picks the number itself and reports it through -displayfd), started with
+// -noreset so the root window keeps what is set on it when the last client
+// disconnects. Stopped when the object goes.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QStandardPaths>
+#include <string>
+
+namespace orvane::test {
+
+class Xvfb {
+ public:
+  Xvfb(int width, int height, int depth = 24) {
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) return;
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    const std::string fd = std::to_string(fds[1]);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      const int devnull = open("/dev/null", O_WRONLY);
+      if (devnull >= 0) dup2(devnull, STDERR_FILENO);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-nolisten", "tcp", "-screen", "0",
+             screen.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (pid_ > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  ~Xvfb() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  Xvfb(const Xvfb&) = delete;
+  Xvfb& operator=(const Xvfb&) = delete;
+
+  bool Running() const { return !display_.empty(); }
+  // ":N", empty when the server could not be started.
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+}  // namespace orvane::test
