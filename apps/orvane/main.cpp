@@ -19,6 +19,7 @@
 #include "platform/saverlink.h"
 #include "saver/frmSaver.h"
 #include "settings/frmKestrin.h"
+#include "settings/frmPleaseWait.h"
 
 namespace {
 
@@ -70,11 +71,21 @@ class PlaceholderSaver : public SlideShowWindow {
   }
 };
 
-class PlaceholderPleaseWait : public ProgressWindow {
+// The progress window, its calls recorded for the start-up tests too.
+class RecordedPleaseWait : public ProgressWindow {
  public:
-  void Show() override { Record("frmPleaseWait.Show"); }
-  void Hide() override { Record("frmPleaseWait.Hide"); }
-  void Unload() override { Record("frmPleaseWait.Unload"); }
+  void Show() override {
+    Record("frmPleaseWait.Show");
+    orvane::settings::PleaseWait().Show();
+  }
+  void Hide() override {
+    Record("frmPleaseWait.Hide");
+    orvane::settings::PleaseWait().Hide();
+  }
+  void Unload() override {
+    Record("frmPleaseWait.Unload");
+    orvane::settings::PleaseWait().Unload();
+  }
 };
 
 bool PlaceholderSaverWanted() {
@@ -111,7 +122,7 @@ class ProgramWindows : public WindowFactory {
   PlaceholderKestrin kestrinPlaceholder_;
   PlaceholderSaver placeholder_;
   std::unique_ptr<orvane::saver::frmSaver> saver_;
-  PlaceholderPleaseWait pleaseWait_;
+  RecordedPleaseWait pleaseWait_;
   std::unique_ptr<orvane::settings::frmKestrin> kestrin_;
 };
 

@@ -1,0 +1,339 @@
+#include "settings/WallpaperBuilder.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <system_error>
+
+#include "core/FitRect.h"
+#include "core/Globals.h"
+#include "core/ImageDescription.h"
+#include "core/PPS.h"
+#include "core/Progress.h"
+#include "core/SettingsKeys.h"
+#include "core/Utils.h"
+#include "imaging/gdi.h"
+#include "imaging/imaging.h"
+#include "platform/desktop.h"
+#include "platform/folders.h"
+#include "platform/msgbox.h"
+#include "saver/frmSaver.h"
+#include "settings/WallpaperOverlays.h"
+
+namespace orvane::settings {
+
+namespace keys = core::settings;
+namespace im = orvane::imaging;
+
+namespace {
+
+constexpr int kFullColourBits = 24;
+constexpr long kStepsPerWallpaper = 400;
+constexpr long kStepsPerLowColourWallpaper = 900;
+constexpr long kStepsOfStretch = 200;
+constexpr int kKeptTopRows = 4;
+
+constexpr const char* kStepDecompressing = "Decompressing";
+constexpr const char* kStepLoading = "Loading sswpprep";
+constexpr const char* kStepWorkBuff = "Creating work buff";
+
+long Whole(double value) {
+  if (std::isnan(value)) return 0;
+  return long(std::clamp(platform::RoundHalfEven(value), -2.0e9, 2.0e9));
+}
+
+void RemoveQuietly(const std::string& file) {
+  std::error_code ignored;
+  std::filesystem::remove(file, ignored);
+}
+
+void Say(const StatusProc& status, const char* text) {
+  if (status) status(text);
+}
+
+// One work buffer, destroyed with the object.
+class Buffer {
+ public:
+  Buffer() = default;
+  explicit Buffer(im::Handle handle) : handle_(handle) {}
+  ~Buffer() { Reset(); }
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+  void Reset() {
+    if (handle_ != im::kNoHandle) im::DestroyWorkBuff(handle_);
+    handle_ = im::kNoHandle;
+  }
+  bool Valid() const { return handle_ != im::kNoHandle; }
+  im::Handle Handle() const { return handle_; }
+  im::DeviceContext hDC() const { return im::GetWorkBuffHDC(handle_); }
+  int Width() const { return im::GetGCBitmapWidth(handle_); }
+  int Height() const { return im::GetGCBitmapHeight(handle_); }
+
+ private:
+  im::Handle handle_ = im::kNoHandle;
+};
+
+std::uint16_t BigEndian16(const unsigned char* p) { return std::uint16_t((p[0] << 8) | p[1]); }
+
+// The size a JPEG file declares in its frame header, read without decoding so
+// the decode can be scaled to what the wallpaper needs. False for anything else.
+bool JpegFileSize(const std::string& file, int& width, int& height) {
+  std::ifstream in(file, std::ios::binary);
+  unsigned char head[2];
+  if (!in.read(reinterpret_cast<char*>(head), 2) || head[0] != 0xFF || head[1] != 0xD8) return false;
+  for (int segments = 0; segments < 1000; ++segments) {
+    int byte = in.get();
+    while (byte != EOF && byte != 0xFF) byte = in.get();
+    while (byte == 0xFF) byte = in.get();
+    if (byte == EOF) return false;
+    const int marker = byte;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
+    if (marker == 0xD9 || marker == 0xDA) return false;                   // no frame header before the scan
+    unsigned char length[2];
+    if (!in.read(reinterpret_cast<char*>(length), 2)) return false;
+    const int size = BigEndian16(length);
+    if (size < 2) return false;
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) {
+      unsigned char sof[5];
+      if (size < 7 || !in.read(reinterpret_cast<char*>(sof), 5)) return false;
+      height = BigEndian16(sof + 1);
+      width = BigEndian16(sof + 3);
+      return width > 0 && height > 0;
+    }
+    in.seekg(size - 2, std::ios::cur);
+    if (!in) return false;
+  }
+  return false;
+}
+
+// The picture file of an image as the slide show finds it: the catalogue name
+// as it is when it has an extension, else with ".jpg"; "\" and case resolved.
+std::string PictureFile(const std::string& imagePath) {
+  return core::OpenableSetPath(imagePath + (saver::HasExtension(imagePath) ? "" : ".jpg"));
+}
+
+WallpaperRender Failure(const char* step) {
+  WallpaperRender render;
+  render.failedStep = step;
+  return render;
+}
+
+}  // namespace
+
+CropRect ClampCrop(CropRect r, int width, int height) {
+  r.w = std::clamp(r.w, 0, std::max(width, 0));
+  r.h = std::clamp(r.h, 0, std::max(height, 0));
+  r.x = std::clamp(r.x, 0, std::max(width - r.w, 0));
+  r.y = std::clamp(r.y, 0, std::max(height - r.h, 0));
+  return r;
+}
+
+CropRect PanoramaCrop(int width, int height, const std::string& direction, long origin,
+                      int previewWidth, int previewHeight) {
+  CropRect r{0, 0, width, height};
+  if (previewWidth <= 0 || previewHeight <= 0) return r;
+  const long start = std::clamp(origin, -1000000000L, 1000000000L);
+  if (core::IsHorizontalPanorama(direction)) {
+    r.x = int(start);
+    r.w = int(Whole(double(height) * previewWidth / previewHeight));
+  } else if (core::IsVerticalPanorama(direction)) {
+    r.y = int(start);
+    r.h = int(Whole(double(width) * previewHeight / previewWidth));
+  }
+  return ClampCrop(r, width, height);
+}
+
+CropRect ZoomCrop(int width, int height, int targetWidth, int targetHeight) {
+  if (width <= 0 || height <= 0 || targetWidth <= 0 || targetHeight <= 0) return {0, 0, width, height};
+  // The screen's shape fitted into the picture is the centred piece that,
+  // scaled up, covers the screen; within the tolerance it is the whole picture.
+  const core::FitRect piece = core::FitKeepingProportions(targetWidth, targetHeight, width, height);
+  return ClampCrop({int(piece.X), int(piece.Y), int(piece.Width), int(piece.Height)}, width, height);
+}
+
+WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& status) {
+  WallpaperRender render;
+  if (!job.WallpaperOn) {
+    render.ok = true;
+    render.target = "(none)";
+    return render;
+  }
+  const std::string target = job.SettingsFolder + "Orvane.bmp";
+  const std::string prepared = job.SettingsFolder + "sswpprep.bmp";
+  const core::WallpaperDescription description = core::ReadWallpaperDescription(job.WPImagePath + ".nfo");
+
+  // Decode. The previous render's file goes first, so a picture that cannot be
+  // decoded is never replaced by the last one.
+  core::ErrorLocation = kStepDecompressing;
+  Say(status, "Loading Image.");
+  RemoveQuietly(prepared);
+  const std::string picture = PictureFile(job.WPImagePath);
+  core::ErrorFile = picture;
+  if (!core::FileExists(picture)) return Failure(kStepDecompressing);
+
+  // Where the picture's size is known before decoding, the crop and the
+  // target tell how small the decode may be (DCT scaling).
+  int fullW = 0, fullH = 0;
+  const bool sizeKnown = JpegFileSize(picture, fullW, fullH);
+  int decodeW = 0, decodeH = 0;
+  if (sizeKnown && job.Fit2Screen && job.ScreenWidth > 0 && job.ScreenHeight > 0) {
+    CropRect crop = PanoramaCrop(fullW, fullH, description.PanDirection, description.PanoramicOrigin,
+                                 job.PreviewWidth, job.PreviewHeight);
+    if (crop.w == fullW && crop.h == fullH) crop = ZoomCrop(fullW, fullH, job.ScreenWidth, job.ScreenHeight);
+    if (crop.w > 0 && crop.h > 0) {
+      decodeW = int(std::ceil(double(fullW) * job.ScreenWidth / crop.w));
+      decodeH = int(std::ceil(double(fullH) * job.ScreenHeight / crop.h));
+    }
+  }
+  if (!im::DoDecompressScaled(picture, prepared, decodeW, decodeH)) return Failure(kStepDecompressing);
+
+  core::ErrorLocation = kStepLoading;
+  core::ErrorFile = prepared;
+  Buffer source(im::LoadWorkBuff(prepared));
+  if (!source.Valid() || source.hDC() == 0) return Failure(kStepLoading);
+  const int srcW = source.Width();
+  const int srcH = source.Height();
+  if (!sizeKnown) {
+    fullW = srcW;
+    fullH = srcH;
+  }
+
+  // The crop, in the picture's own pixels, then in the decoded ones.
+  core::ErrorLocation = kStepWorkBuff;
+  CropRect crop = PanoramaCrop(fullW, fullH, description.PanDirection, description.PanoramicOrigin,
+                               job.PreviewWidth, job.PreviewHeight);
+  const bool panorama = crop.w != fullW || crop.h != fullH ||
+                        core::IsPanoramicDirection(description.PanDirection);
+  int targetW = crop.w, targetH = crop.h;
+  if (job.Fit2Screen) {
+    targetW = job.ScreenWidth;
+    targetH = job.ScreenHeight;
+    if (!panorama) crop = ZoomCrop(fullW, fullH, targetW, targetH);
+  } else {
+    core::ProgressTotal -= kStepsOfStretch;
+    core::UpdatePleaseWaitMeter();
+  }
+  const double sx = double(srcW) / fullW;
+  const double sy = double(srcH) / fullH;
+  const CropRect scaled = ClampCrop({int(Whole(crop.x * sx)), int(Whole(crop.y * sy)),
+                                     int(std::max(1L, Whole(crop.w * sx))), int(std::max(1L, Whole(crop.h * sy)))},
+                                    srcW, srcH);
+
+  if (targetW <= 0 || targetH <= 0 || targetW > im::kMaxDimension || targetH > im::kMaxDimension)
+    return Failure(kStepWorkBuff);
+  Buffer dest(im::CreateWorkBuff(targetW, targetH, 0, 0));
+  if (!dest.Valid() || dest.hDC() == 0) return Failure(kStepWorkBuff);
+  if (scaled.w == targetW && scaled.h == targetH) {
+    im::BitBlt(dest.hDC(), 0, 0, targetW, targetH, source.hDC(), scaled.x, scaled.y, im::kSrcCopy);
+  } else {
+    im::SetStretchBltMode(dest.hDC(), im::kHalftone);
+    im::StretchBlt(dest.hDC(), 0, 0, targetW, targetH, source.hDC(), scaled.x, scaled.y, scaled.w,
+                   scaled.h, im::kSrcCopy);
+  }
+  im::SetFilterParameters(1, 1, 0, 0);
+  source.Reset();
+
+  // Enlarged pictures are smoothed; the top rows are kept as they were.
+  if (targetW > fullW || targetH > fullH) {
+    Buffer strip(im::CreateWorkBuff(targetW, kKeptTopRows, 0, 0));
+    if (!strip.Valid()) return Failure(kStepWorkBuff);
+    im::BitBlt(strip.hDC(), 0, 0, targetW, kKeptTopRows, dest.hDC(), 0, 0, im::kSrcCopy);
+    Say(status, "Filtering Image.");
+    im::FilterBitmap(dest.Handle());
+    im::BitBlt(dest.hDC(), 0, 0, targetW, kKeptTopRows, strip.hDC(), 0, 0, im::kSrcCopy);
+  }
+
+  DispCalendar(dest.Handle(), targetW, targetH, job);
+  DisplayWPLayer(dest.Handle(), targetW, targetH, job);
+
+  // Every file is written under a temporary name and renamed, so the desktop
+  // never reads half a wallpaper.
+  if (job.BitsPerPixel < kFullColourBits) {
+    const std::string converted = job.SettingsFolder + "wp.jpg";
+    bool ok = im::SaveBitmap(prepared, dest.Handle());
+    dest.Reset();
+    Say(status, "Conversion to 8 bit. Pass 1");
+    ok = ok && im::DoCompress(prepared, converted);
+    Say(status, "Conversion to 8 bit. Pass 2");
+    ok = ok && im::Do24To8(converted, target);
+    RemoveQuietly(converted);
+    RemoveQuietly(prepared);
+    if (!ok) return Failure(kStepWorkBuff);
+  } else {
+    const bool ok = im::SaveBitmap(target, dest.Handle());
+    dest.Reset();
+    if (!ok) return Failure(kStepWorkBuff);
+  }
+  render.ok = true;
+  render.target = target;
+  return render;
+}
+
+void WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
+                        const platform::DateTime& now) {
+  auto write = [&file](const core::settings::IniKey& key, const std::string& value) {
+    core::WriteIni(key.section, key.key, value, file);
+  };
+  auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+  if (!k.WPAutoChange) {
+    if (k.Random) {
+      write(keys::kPrefsWP_Random, "1");
+    } else {
+      write(keys::kPrefsWP_Random, "0");
+      write(keys::kPrefsWP_CurrentSet, k.CurrentSet);
+      write(keys::kPrefsWP_CurrentImage, k.CurrentImage);
+    }
+    write(keys::kPrefsWP_Stretch, std::to_string(k.Stretch));
+    write(keys::kPrefsWP_Enable, flag(k.WallpaperOn));
+    write(keys::kPrefsWP_Change, std::to_string(k.Change));
+    write(keys::kCalendarWP_Enable, flag(k.CalendarOn));
+    write(keys::kCalendarWP_Position, std::to_string(k.CalendarPosition));
+    write(keys::kCalendarWP_Size, std::to_string(k.CalendarSize));
+    write(keys::kPrefsWP_Sound, flag(k.SoundOn));
+  } else {
+    write(keys::kPrefsWP_CurrentSet, k.CurrentSet);
+    write(keys::kPrefsWP_CurrentImage, k.CurrentImage);
+  }
+  if (imageReset) write(keys::kPrefsWP_LastChanged, platform::FormatMmmDateTime(now));
+}
+
+WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKeys& keys,
+                                      bool imageReset, const StatusProc& status) {
+  WallpaperOutcome outcome;
+  core::ProgressDone = 0;
+  core::ProgressTotal = job.BitsPerPixel < kFullColourBits ? kStepsPerLowColourWallpaper : kStepsPerWallpaper;
+  if (imageReset) {
+    const WallpaperRender render = RenderWallpaper(job, status);
+    if (!render.ok) {
+      outcome.result = WallpaperResult::Failed;
+      outcome.failedStep = render.failedStep;
+      return outcome;
+    }
+    platform::SetDesktopWallpaper(render.target);
+    outcome.result = WallpaperResult::Applied;
+  }
+  WriteWallpaperKeys(job.SettingsFile, keys, imageReset, platform::Now());
+  return outcome;
+}
+
+std::string WallpaperLogFile() { return platform::MachineStateFolder() + "orvane.log"; }
+
+void ReportWallpaperFailure(const std::string& failedStep, bool interactive) {
+  if (interactive) {
+    platform::MsgBox("An Error occured while setting the wall paper.", platform::vbOKOnly, "Error");
+    platform::MsgBox(failedStep, platform::vbOKOnly, QCoreApplication::applicationName().toStdString());
+    return;
+  }
+  std::string line = "An error occurred while setting the wallpaper (" + failedStep + ")";
+  if (!core::ErrorFile.empty()) line += ": " + core::ErrorFile;
+  std::cerr << "orvane: " << line << std::endl;
+  std::ofstream log(WallpaperLogFile(), std::ios::app);
+  log << platform::FormatMmmDateTime(platform::Now()) << " " << line << '\n';
+}
+
+}  // namespace orvane::settings

@@ -1,0 +1,312 @@
+// The wallpaper builder without the dialog: the crop and fit arithmetic, the
+// render's stages and files, the keys, and the failures that must leave
+// nothing behind.
+#include "settings/WallpaperBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Globals.h"
+#include "core/PPS.h"
+#include "imaging/gdi.h"
+#include "imaging/imaging.h"
+#include "platform/desktop.h"
+#include "platform/msgbox.h"
+#include "platform/vbruntime.h"
+#include "tests/support/testenv.h"
+
+namespace fs = std::filesystem;
+namespace im = orvane::imaging;
+namespace pf = orvane::platform;
+using namespace orvane::settings;
+
+namespace {
+
+// Writes a picture of width x height whose pixels come from colour(x, y), as a
+// bitmap (the builder recognises pictures by content, so exact pixels can be
+// probed) or, with jpeg, as a real JPEG.
+void WritePicture(const fs::path& file, int width, int height, const std::function<QRgb(int, int)>& colour,
+                  bool jpeg = false) {
+  const im::Handle h = im::CreateWorkBuff(width, height, 0, 0);
+  QImage image = im::WorkBuffImage(h);
+  for (int y = 0; y < height; ++y) {
+    QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) row[x] = colour(x, y);
+  }
+  const std::string bmp = file.string() + ".tmp.bmp";
+  ASSERT_TRUE(im::SaveBitmap(jpeg ? bmp : file.string(), h));
+  im::DestroyWorkBuff(h);
+  if (jpeg) {
+    ASSERT_TRUE(im::DoCompress(bmp, file.string()));
+    fs::remove(bmp);
+  }
+}
+
+QImage Load(const fs::path& file) {
+  const im::Handle h = im::LoadBitMap(file.string());
+  if (h == im::kNoHandle) return {};
+  QImage copy = im::WorkBuffImage(h).copy();
+  im::UnloadBitMap(h);
+  return copy;
+}
+
+int BitsOfBitmap(const fs::path& file) {
+  const std::string bytes = orvane::test::ReadFile(file);
+  return bytes.size() > 29 ? static_cast<unsigned char>(bytes[28]) : 0;
+}
+
+class Builder : public testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = orvane::test::MakeTempDir("builder");
+    fs::create_directories(root_ / "settings");
+    fs::create_directories(root_ / "Sea");
+    job.SettingsFolder = (root_ / "settings").string() + "/";
+    job.SettingsFile = job.SettingsFolder + "ScreenSaver.ini";
+    job.WPSetFolder = (root_ / "Sea").string() + "/";
+    job.WPImagePath = job.WPSetFolder + "photo";
+    job.ScreenWidth = 320;
+    job.ScreenHeight = 180;
+    keys.CurrentSet = "Sea";
+    keys.CurrentImage = "Photo";
+    pf::SetMessageBoxHandler([this](const pf::MessageBoxCall& call) {
+      boxes.push_back(call.text);
+      return 1;
+    });
+  }
+  void TearDown() override { pf::SetMessageBoxHandler({}); }
+
+  fs::path Settings(const char* name) const { return root_ / "settings" / name; }
+  std::string Key(const char* section, const char* key) const {
+    return orvane::core::GetIniString(section, key, "<none>", job.SettingsFile);
+  }
+  WallpaperRender Render() {
+    statuses.clear();
+    return RenderWallpaper(job, [this](const std::string& s) { statuses.push_back(s); });
+  }
+
+  fs::path root_;
+  WallpaperJob job;
+  WallpaperKeys keys;
+  std::vector<std::string> statuses;
+  std::vector<std::string> boxes;
+};
+
+TEST(WallpaperCrop, PanoramaZoomAndClamp) {
+  struct Case {
+    const char* name;
+    CropRect got;
+    CropRect expected;
+  };
+  const Case cases[] = {
+      {"panorama", PanoramaCrop(3000, 600, "LeftToRight", 500, 1024, 768), {500, 0, 800, 600}},
+      {"lower-case direction", PanoramaCrop(3000, 600, "lefttoright", 500, 1024, 768), {0, 0, 3000, 600}},
+      {"vertical", PanoramaCrop(600, 3000, "BottomToTop", 100, 1024, 768), {0, 100, 600, 450}},
+      {"origin past the edge", PanoramaCrop(3000, 600, "RightToLeft", 2900, 1024, 768), {2200, 0, 800, 600}},
+      {"negative origin", PanoramaCrop(3000, 600, "LeftToRight", -40, 1024, 768), {0, 0, 800, 600}},
+      {"crop wider than the picture", PanoramaCrop(500, 600, "LeftToRight", 10, 1024, 768), {0, 0, 500, 600}},
+      {"4:3 on 16:9 keeps the middle", ZoomCrop(400, 300, 320, 180), {0, 38, 400, 225}},
+      {"6000x4000 on 16:9", ZoomCrop(6000, 4000, 1920, 1080), {0, 312, 6000, 3375}},
+      {"portrait on 16:9", ZoomCrop(300, 400, 320, 180), {0, 116, 300, 169}},
+      {"wide on 4:3 keeps the centre", ZoomCrop(1000, 300, 400, 300), {300, 0, 400, 300}},
+      {"within 2 % is taken whole", ZoomCrop(400, 226, 320, 180), {0, 0, 400, 226}},
+      {"clamp", ClampCrop({-5, 90, 50, 50}, 40, 100), {0, 50, 40, 50}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.got, c.expected) << c.name;
+}
+
+TEST_F(Builder, FittedPictureCoversTheScreenAndCropsEvenly) {
+  // 4:3 with bands at top and bottom that the 16:9 screen leaves out.
+  WritePicture(root_ / "Sea/photo.jpg", 400, 300, [](int, int y) {
+    return y < 30 ? qRgb(255, 0, 0) : y >= 270 ? qRgb(0, 0, 255) : qRgb(0, 200, 0);
+  });
+  const WallpaperRender render = Render();
+  ASSERT_TRUE(render.ok) << render.failedStep;
+  EXPECT_EQ(render.target, Settings("Orvane.bmp").string());
+  const QImage out = Load(Settings("Orvane.bmp"));
+  ASSERT_EQ(out.size(), QSize(320, 180));
+  for (int x : {0, 160, 319}) {
+    EXPECT_EQ(out.pixel(x, 0), qRgb(0, 200, 0)) << x;
+    EXPECT_EQ(out.pixel(x, 179), qRgb(0, 200, 0)) << x;
+  }
+  EXPECT_EQ(statuses, std::vector<std::string>{"Loading Image."});  // shrunk: no filter pass
+  EXPECT_TRUE(fs::exists(Settings("sswpprep.bmp")));                // the decoded picture stays
+}
+
+TEST_F(Builder, PanoramaIsCutAtItsOriginThenStretchedAndSmoothedBelowTheTopRows) {
+  // The red channel tells the column, the green one the row band.
+  WritePicture(root_ / "Sea/photo.jpg", 3000, 600,
+               [](int x, int y) { return qRgb(x / 12, (y / 8) % 2 ? 255 : 0, 0); });
+  orvane::test::WriteFile(root_ / "Sea/photo.nfo", "[Panoramic]\r\nPanDirection=LeftToRight\r\nPanoramicOrigin=500\r\n");
+  job.ScreenWidth = 1024;
+  job.ScreenHeight = 768;
+  ASSERT_TRUE(Render().ok);
+  const QImage out = Load(Settings("Orvane.bmp"));
+  ASSERT_EQ(out.size(), QSize(1024, 768));
+  EXPECT_NEAR(qRed(out.pixel(0, 300)), 500 / 12, 1);
+  EXPECT_NEAR(qRed(out.pixel(1023, 300)), 1299 / 12, 1);
+  // Higher than the picture: smoothed, except the top four rows.
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Loading Image.", "Filtering Image."}));
+  const im::Handle source = im::LoadWorkBuff((root_ / "Sea/photo.jpg").string());
+  const im::Handle plain = im::CreateWorkBuff(1024, 768, 0, 0);
+  im::SetStretchBltMode(im::GetWorkBuffHDC(plain), 4);
+  im::StretchBlt(im::GetWorkBuffHDC(plain), 0, 0, 1024, 768, im::GetWorkBuffHDC(source), 500, 0, 800, 600);
+  const QImage unsmoothed = im::WorkBuffImage(plain);
+  for (int y = 0; y < 4; ++y)
+    EXPECT_EQ(out.copy(0, y, 1024, 1), unsmoothed.copy(0, y, 1024, 1)) << "row " << y;
+  EXPECT_NE(out.copy(0, 20, 1024, 20), unsmoothed.copy(0, 20, 1024, 20));
+  im::DestroyWorkBuff(plain);
+  im::DestroyWorkBuff(source);
+}
+
+TEST_F(Builder, NotFittedIsCopiedOneToOne) {
+  WritePicture(root_ / "Sea/photo.jpg", 200, 150, [](int x, int y) { return qRgb(x, y, (x * y) % 256); });
+  job.Fit2Screen = false;
+  orvane::core::ProgressTotal = 400;
+  ASSERT_TRUE(Render().ok);
+  EXPECT_EQ(Load(Settings("Orvane.bmp")), Load(root_ / "Sea/photo.jpg"));
+  EXPECT_EQ(orvane::core::ProgressTotal, 200);
+  EXPECT_EQ(statuses, std::vector<std::string>{"Loading Image."});
+}
+
+TEST_F(Builder, LowColourScreenGetsAnEightBitWallpaperAndNoTemporaryFiles) {
+  WritePicture(root_ / "Sea/photo.jpg", 160, 90, [](int x, int y) { return qRgb(x, y, 100); }, true);
+  job.BitsPerPixel = 16;
+  job.ScreenWidth = 160;
+  job.ScreenHeight = 90;
+  const WallpaperOutcome outcome = BuildAndSetWallpaper(job, keys, true, [this](const std::string& s) {
+    statuses.push_back(s);
+  });
+  ASSERT_EQ(outcome.result, WallpaperResult::Applied);
+  EXPECT_EQ(orvane::core::ProgressTotal, 900);
+  EXPECT_EQ(BitsOfBitmap(Settings("Orvane.bmp")), 8);
+  EXPECT_EQ(Load(Settings("Orvane.bmp")).size(), QSize(160, 90));
+  EXPECT_FALSE(fs::exists(Settings("wp.jpg")));
+  EXPECT_FALSE(fs::exists(Settings("sswpprep.bmp")));
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Loading Image.", "Conversion to 8 bit. Pass 1",
+                                                "Conversion to 8 bit. Pass 2"}));
+  for (const auto& entry : fs::directory_iterator(root_ / "settings")) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "Orvane.bmp" || name.rfind("ScreenSaver.ini", 0) == 0) << name;
+  }
+}
+
+TEST_F(Builder, LargeJpegIsDecodedScaledAndStillFillsTheScreen) {
+  WritePicture(root_ / "Sea/photo.jpg", 1600, 1200, [](int x, int y) { return qRgb(x % 256, y % 256, 60); }, true);
+  job.ScreenWidth = 240;
+  job.ScreenHeight = 135;
+  ASSERT_TRUE(Render().ok);
+  EXPECT_EQ(Load(Settings("Orvane.bmp")).size(), QSize(240, 135));
+  // 1/4 still covers the screen with the crop (400x225); 1/8 (200x113) would not.
+  EXPECT_EQ(Load(Settings("sswpprep.bmp")).size(), QSize(400, 300));
+}
+
+TEST_F(Builder, PictureIsFoundWhateverTheCaseOfItsName) {
+  WritePicture(root_ / "Sea/Photo.JPG", 32, 18, [](int, int) { return qRgb(9, 9, 9); });
+  ASSERT_TRUE(Render().ok);
+  EXPECT_EQ(Load(Settings("Orvane.bmp")).pixel(100, 100), qRgb(9, 9, 9));
+}
+
+TEST_F(Builder, PictureThatCannotBeDecodedSetsNothingAndWritesNoKeys) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+  };
+  const Case cases[] = {
+      {"missing", [](const fs::path&) {}},
+      {"truncated", [](const fs::path& f) {
+         WritePicture(f, 64, 64, [](int x, int) { return qRgb(x, 0, 0); }, true);
+         const std::string bytes = orvane::test::ReadFile(f);
+         orvane::test::WriteFile(f, bytes.substr(0, bytes.size() / 2));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(root_ / "Sea/photo.jpg");
+    c.make(root_ / "Sea/photo.jpg");
+    // What an earlier render left must not be taken for this one.
+    orvane::test::WriteFile(Settings("Orvane.bmp"), "old wallpaper");
+    WritePicture(Settings("sswpprep.bmp"), 320, 180, [](int, int) { return qRgb(1, 2, 3); });
+    const WallpaperOutcome outcome = BuildAndSetWallpaper(job, keys, true);
+    EXPECT_EQ(outcome.result, WallpaperResult::Failed);
+    EXPECT_EQ(outcome.failedStep, "Decompressing");
+    EXPECT_FALSE(fs::exists(job.SettingsFile));
+    EXPECT_FALSE(fs::exists(Settings("sswpprep.bmp")));
+    EXPECT_EQ(orvane::test::ReadFile(Settings("Orvane.bmp")), "old wallpaper");
+    EXPECT_EQ(pf::GetDesktopWallpaper(), "");
+  }
+}
+
+TEST_F(Builder, FailureIsReportedByTwoBoxesOrOnceWithoutThem) {
+  ReportWallpaperFailure("Decompressing", true);
+  EXPECT_EQ(boxes, (std::vector<std::string>{"An Error occured while setting the wall paper.", "Decompressing"}));
+  boxes.clear();
+  orvane::core::ErrorFile = "/sets/Sea/photo.jpg";
+  ReportWallpaperFailure("Decompressing", false);
+  EXPECT_TRUE(boxes.empty());
+  const std::string log = orvane::test::ReadFile(WallpaperLogFile());
+  EXPECT_NE(log.find("(Decompressing): /sets/Sea/photo.jpg"), std::string::npos) << log;
+}
+
+TEST_F(Builder, KeysFollowWhatWasDueAndWhoAsked) {
+  const pf::DateTime when{2026, 6, 27, 15, 4, 5};
+  keys.Change = 3;
+  keys.CalendarOn = true;
+  keys.CalendarPosition = 9;
+  keys.CalendarSize = 66;
+  WriteWallpaperKeys(job.SettingsFile, keys, true, when);
+  EXPECT_EQ(Key("PrefsWP", "random"), "0");
+  EXPECT_EQ(Key("PrefsWP", "CurrentSet"), "Sea");
+  EXPECT_EQ(Key("PrefsWP", "CurrentImage"), "Photo");
+  EXPECT_EQ(Key("PrefsWP", "stretch"), "1");
+  EXPECT_EQ(Key("PrefsWP", "enable"), "1");
+  EXPECT_EQ(Key("PrefsWP", "change"), "3");
+  EXPECT_EQ(Key("PrefsWP", "sound"), "0");
+  EXPECT_EQ(Key("CalendarWP", "enable"), "1");
+  EXPECT_EQ(Key("CalendarWP", "position"), "9");
+  EXPECT_EQ(Key("CalendarWP", "size"), "66");
+  EXPECT_EQ(Key("PrefsWP", "LastChanged"), "Jun 27, 2026 3:04:05 PM");
+
+  // Random: the set and image are not stored; nothing due: no LastChanged.
+  fs::remove(job.SettingsFile);
+  keys.Random = true;
+  WriteWallpaperKeys(job.SettingsFile, keys, false, when);
+  EXPECT_EQ(Key("PrefsWP", "random"), "1");
+  EXPECT_EQ(Key("PrefsWP", "CurrentSet"), "<none>");
+  EXPECT_EQ(Key("PrefsWP", "LastChanged"), "<none>");
+
+  // A "/wall" change stores only the set and the image (and when).
+  fs::remove(job.SettingsFile);
+  keys.WPAutoChange = true;
+  WriteWallpaperKeys(job.SettingsFile, keys, true, when);
+  EXPECT_EQ(Key("PrefsWP", "CurrentSet"), "Sea");
+  EXPECT_EQ(Key("PrefsWP", "CurrentImage"), "Photo");
+  EXPECT_EQ(Key("PrefsWP", "random"), "<none>");
+  EXPECT_EQ(Key("PrefsWP", "stretch"), "<none>");
+  EXPECT_EQ(Key("PrefsWP", "LastChanged"), "Jun 27, 2026 3:04:05 PM");
+}
+
+TEST_F(Builder, WallpaperOffClearsTheDesktopAndNothingDueTouchesOnlyTheKeys) {
+  job.WallpaperOn = false;
+  keys.WallpaperOn = false;
+  EXPECT_EQ(BuildAndSetWallpaper(job, keys, true).result, WallpaperResult::Applied);
+  EXPECT_EQ(pf::GetDesktopWallpaper(), "(none)");
+  EXPECT_EQ(Key("PrefsWP", "enable"), "0");
+  EXPECT_NE(Key("PrefsWP", "LastChanged"), "<none>");
+  EXPECT_FALSE(fs::exists(Settings("Orvane.bmp")));
+
+  fs::remove(job.SettingsFile);
+  pf::SetDesktopWallpaper("");
+  job.WallpaperOn = true;
+  EXPECT_EQ(BuildAndSetWallpaper(job, keys, false).result, WallpaperResult::KeysOnly);  // no picture needed
+  EXPECT_EQ(pf::GetDesktopWallpaper(), "");
+  EXPECT_EQ(Key("PrefsWP", "LastChanged"), "<none>");
+  EXPECT_EQ(Key("PrefsWP", "CurrentSet"), "Sea");
+}
+
+}  // namespace
