@@ -1,7 +1,8 @@
 #pragma once
 // A keyed collection in the run time's manner: items kept in insertion order and
 // numbered from 1, each with an optional text key. Keys compare without regard
-// to ASCII case ("Sea" and "SEA" are one key); bytes above 127 compare exactly.
+// to case in ASCII and windows-1252, as the ini files do ("Sea" and "SEA" are
+// one key, and so are "\xC9t\xE9" and "\xE9t\xE9").
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
@@ -10,6 +11,8 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "platform/ansifold.h"
 
 namespace orvane::platform {
 
@@ -117,12 +120,7 @@ class KeyedList {
   const std::vector<Entry>& Entries() const { return entries_; }
 
  private:
-  static std::string Fold(std::string_view key) {
-    std::string folded(key);
-    for (char& c : folded)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-  }
+  static std::string Fold(std::string_view key) { return FoldedAnsi(key); }
   std::size_t Checked(int index) const {
     if (index < 1 || index > Count()) throw std::out_of_range("KeyedList index out of range");
     return static_cast<std::size_t>(index - 1);

@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ansifold.h"
 #include "platform/folders.h"
 
 namespace orvane::platform {
@@ -32,15 +33,7 @@ constexpr size_t kMaxFileBytes = size_t{16} << 20;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kCrLf = "\r\n";
 
-// Case folding of ASCII and the windows-1252 letters, as the system's
-// case-insensitive comparison of ANSI names does.
-unsigned char Fold(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-  if (c == 0x8A || c == 0x8C || c == 0x8E) return static_cast<unsigned char>(c + 16);
-  if (c == 0x9F) return 0xFF;
-  return c;
-}
+unsigned char Fold(unsigned char c) { return FoldAnsiCase(c); }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -52,11 +45,7 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string Folded(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
-  return out;
-}
+std::string Folded(std::string_view text) { return FoldedAnsi(text); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 

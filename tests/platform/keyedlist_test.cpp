@@ -67,9 +67,16 @@ TEST(KeyedList, RemoveKeepsKeysPointingAtTheRightItems) {
   EXPECT_FALSE(list.Exists("a"));
 }
 
-TEST(KeyedList, OnlyAsciiLettersFoldCase) {
+// Keys fold as the ini files' names do: windows-1252 letters too.
+TEST(KeyedList, Windows1252LettersFoldCase) {
   KeyedList<int> list;
-  EXPECT_TRUE(list.Add(1, "\xC9t\xE9"));  // windows-1252 bytes
-  EXPECT_TRUE(list.Add(2, "\xE9t\xE9"));  // a different key: only A-Z fold
-  EXPECT_EQ(list.Item("\xC9T\xE9"), 1);
+  EXPECT_TRUE(list.Add(1, "\xC9t\xE9"));         // "Été"
+  EXPECT_FALSE(list.Add(2, "\xE9t\xE9"));        // "été" is the same key
+  EXPECT_EQ(list.Item("\xE9T\xC9"), 1);
+  EXPECT_TRUE(list.Add(3, "\x8A\x9F"));          // S caron, Y diaeresis
+  EXPECT_EQ(list.IndexOf("\x9A\xFF"), 2);
+  EXPECT_TRUE(list.Add(4, "\xD7"));               // the multiplication sign is no letter
+  EXPECT_TRUE(list.Add(5, "\xF7"));
+  EXPECT_TRUE(list.Remove("\xE9T\xE9"));
+  EXPECT_FALSE(list.Exists("\xC9t\xE9"));
 }
