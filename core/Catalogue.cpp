@@ -39,7 +39,9 @@ CatalogueRefresh RefreshCatalogue(const std::string& settingsFolder, const std::
     if (nameAt <= root.size()) continue;  // "images.ini" of the program folder itself
     refresh.setFolders.push_back(path.substr(root.size(), nameAt - root.size()));
   }
-  for (std::string folder : refresh.setFolders) ImportSetDescriptions(settingsFolder, root, folder);
+  SetImport import(settingsFolder, root);
+  for (std::string folder : refresh.setFolders) import.Add(folder);
+  import.Commit();
   return refresh;
 }
 

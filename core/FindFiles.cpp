@@ -74,8 +74,8 @@ bool FindFiles::Find(std::vector<std::string>& files) {
   std::string start = startPath_;
   const std::string pattern = pattern_;
   if (!start.empty()) {
-    std::vector<FolderId> visiting;
-    SearchFolder(std::move(start), pattern, visiting);
+    std::set<FolderId> searched;
+    SearchFolder(std::move(start), pattern, searched);
   }
 
   if (results_.empty()) return false;
@@ -84,29 +84,29 @@ bool FindFiles::Find(std::vector<std::string>& files) {
 }
 
 void FindFiles::SearchFolder(std::string folder, const std::string& pattern,
-                             std::vector<FolderId>& visiting) {
+                             std::set<FolderId>& searched) {
   if (folder.back() == '\\') folder.back() = '/';
   if (folder.back() != '/') folder += '/';
 
-  // A folder reached a second time on one descent (a bind mount of an ancestor)
-  // would make the search endless.
+  // A folder reached a second time (a link or a bind mount of an ancestor, two
+  // links to one folder) is searched once: a loop would make the search endless
+  // and a set found twice would be imported twice.
   struct stat info {};
   if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
   const FolderId id{static_cast<unsigned long>(info.st_dev),
                     static_cast<unsigned long>(info.st_ino)};
-  if (std::find(visiting.begin(), visiting.end(), id) != visiting.end()) return;
-  visiting.push_back(id);
+  if (!searched.insert(id).second) return;
 
   // The whole folder is enumerated before any descent. Symbolic links to
-  // folders are not followed, so a link loop cannot hold the search.
+  // folders are followed: set folders are often links to where the pictures are.
   std::vector<std::string> subfolders;
   for (const std::string& name : ListFolder(folder)) {
     std::error_code ec;
-    const fs::file_status status = fs::symlink_status(folder + name, ec);
+    const fs::file_status status = fs::status(folder + name, ec);
     if (!ec && fs::is_directory(status)) subfolders.push_back(folder + name + "/");
     if (pumpEvents_) pumpEvents_();
   }
-  for (std::string& sub : subfolders) SearchFolder(std::move(sub), pattern, visiting);
+  for (std::string& sub : subfolders) SearchFolder(std::move(sub), pattern, searched);
 
   for (const std::string& name : ListFolder(folder)) {
     if (!MatchesPattern(name, pattern)) continue;
@@ -115,7 +115,6 @@ void FindFiles::SearchFolder(std::string folder, const std::string& pattern,
     results_.push_back(folder + name);
     if (pumpEvents_) pumpEvents_();
   }
-  visiting.pop_back();
 }
 
 }  // namespace orvane::core

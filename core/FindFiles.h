@@ -2,11 +2,15 @@
 // Searches a folder tree for files of one name pattern ("images.ini" below the
 // program folder). Depth first, post-order: the matches of a folder come after
 // the matches of all its subfolders; siblings in byte order of their names.
-// Results accumulate over the object's life. Hidden entries (a leading ".") and
-// symbolic links to folders are passed over; a folder that cannot be read, or
-// vanishes during the search, counts as empty.
+// Results accumulate over the object's life. Hidden entries (a leading ".") are
+// passed over; symbolic links to folders are followed, and a folder reached a
+// second time (through a link or a bind mount, or a link loop) is not searched
+// again. A folder that cannot be read, or vanishes during the search, counts as
+// empty.
 #include <functional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvane::core {
@@ -35,14 +39,9 @@ class FindFiles {
   static bool MatchesPattern(const std::string& name, const std::string& pattern);
 
  private:
-  struct FolderId {
-    unsigned long device;
-    unsigned long inode;
-    bool operator==(const FolderId&) const = default;
-  };
+  using FolderId = std::pair<unsigned long, unsigned long>;  // device, inode
 
-  void SearchFolder(std::string folder, const std::string& pattern,
-                    std::vector<FolderId>& visiting);
+  void SearchFolder(std::string folder, const std::string& pattern, std::set<FolderId>& searched);
 
   std::function<void()> pumpEvents_;
   std::vector<std::string> results_;

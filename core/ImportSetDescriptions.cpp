@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/PPS.h"
+#include "platform/ansifold.h"
 #include "platform/folders.h"
 
 namespace orvane::core {
@@ -85,17 +86,23 @@ std::optional<ImageLines> SectionLines(const std::vector<std::string>& lines,
 
 }  // namespace
 
-ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std::string& rootFolder,
-                                   std::string& setFolder) {
+// Lines queued before a write of the catalogue: a large first import keeps
+// what it has done so far when it is cut short, at a few rewrites of the file.
+constexpr std::size_t kLinesPerWrite = 20000;
+
+SetImport::SetImport(const std::string& settingsFolder, const std::string& rootFolder)
+    : rootFolder_(rootFolder), batch_(settingsFolder + "Orvane.ini") {}
+
+ImportResult SetImport::Add(std::string& setFolder) {
   if (setFolder.empty() || (setFolder.back() != '\\' && setFolder.back() != '/')) setFolder += '\\';
 
-  std::string folderOnDisk = rootFolder;
+  std::string folderOnDisk = rootFolder_;
   if (!folderOnDisk.empty() && folderOnDisk.back() != '/' && folderOnDisk.back() != '\\')
     folderOnDisk += '/';
   folderOnDisk += setFolder;
   std::replace(folderOnDisk.begin(), folderOnDisk.end(), '\\', '/');
   const std::string imagesIni = platform::ResolveCaseInsensitive(folderOnDisk + "images.ini");
-  const std::string catalogue = settingsFolder + "Orvane.ini";
+  const std::string& catalogue = batch_.file();
 
   // The key list holds every name followed by NUL; a file that declares several
   // sets is taken for its first.
@@ -104,7 +111,8 @@ ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std:
   if (setName.empty()) return ImportResult::NoSetName;
   if (!StorableSetName(setName)) return ImportResult::BadSetName;
 
-  if (!GetIniString("SetDescriptions", setName, "", catalogue).empty())
+  if (queued_.count(platform::FoldedAnsi(setName)) ||
+      !GetIniString("SetDescriptions", setName, "", catalogue).empty())
     return ImportResult::AlreadyKnown;
 
   const auto lines = ReadLines(imagesIni);
@@ -112,14 +120,28 @@ ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std:
   const auto images = SectionLines(*lines, setName);
   if (!images) return ImportResult::NoSection;
 
-  // One write for the whole set: the set entry goes in with its images or not
-  // at all, and a large set costs one rewrite of the catalogue, not one per image.
+  // The set entry goes in with its images, in the same write, so the catalogue
+  // never names a set whose images are missing.
   setFolder.erase(0, setFolder.find_first_not_of(' '));
   setFolder.erase(setFolder.find_last_not_of(' ') + 1);
-  IniBatch batch(catalogue);
-  for (const auto& [key, value] : *images) batch.Write(setName, key, value);
-  batch.Write("SetDescriptions", setName, setFolder);
-  return batch.Commit() ? ImportResult::Added : ImportResult::NotWritten;
+  for (const auto& [key, value] : *images) batch_.Write(setName, key, value);
+  batch_.Write("SetDescriptions", setName, setFolder);
+  queued_.insert(platform::FoldedAnsi(setName));
+  if (batch_.size() >= kLinesPerWrite) Commit();
+  return ImportResult::Added;
+}
+
+bool SetImport::Commit() {
+  if (batch_.size() != 0) written_ = batch_.Commit() && written_;
+  return written_;
+}
+
+ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std::string& rootFolder,
+                                   std::string& setFolder) {
+  SetImport import(settingsFolder, rootFolder);
+  const ImportResult result = import.Add(setFolder);
+  if (!import.Commit()) return ImportResult::NotWritten;
+  return result;
 }
 
 }  // namespace orvane::core

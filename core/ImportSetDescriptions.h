@@ -2,6 +2,9 @@
 // Enters an image set found on disk into the catalogue file from the set's own
 // "images.ini".
 #include <string>
+#include <unordered_set>
+
+#include "core/PPS.h"
 
 namespace orvane::core {
 
@@ -29,5 +32,23 @@ enum class ImportResult {
 // starts over.
 ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std::string& rootFolder,
                                    std::string& setFolder);
+
+// The same for many sets into one catalogue, written in few replaces of the
+// file: Add queues a set as ImportSetDescriptions would write it (a set queued
+// already counts as known), and the queue is written whenever it holds many
+// lines, at the end of a set, and by Commit.
+class SetImport {
+ public:
+  SetImport(const std::string& settingsFolder, const std::string& rootFolder);
+  ImportResult Add(std::string& setFolder);
+  // Writes what is queued; false when any write of this import failed.
+  bool Commit();
+
+ private:
+  std::string rootFolder_;
+  IniBatch batch_;
+  std::unordered_set<std::string> queued_;  // set names, folded
+  bool written_ = true;
+};
 
 }  // namespace orvane::core

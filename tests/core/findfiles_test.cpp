@@ -20,8 +20,9 @@ namespace {
 using Paths = std::vector<std::string>;
 
 // root/A/B/images.ini, root/A/images.ini, root/C/Images.INI, a folder named
-// images.ini, a near-miss name, a hidden folder, a link back to root and a
-// link to a folder elsewhere that holds a match.
+// images.ini, a near-miss name, a hidden folder, a link back to root, two
+// links to one folder elsewhere that holds a match and a link to a folder of
+// the tree itself.
 fs::path MakeTree() {
   const fs::path root = MakeTempDir("tree");
   WriteFile(root / "A/B/images.ini", "");
@@ -35,13 +36,15 @@ fs::path MakeTree() {
   WriteFile(outside / "images.ini", "");
   fs::create_directory_symlink(root, root / "A/loop");
   fs::create_directory_symlink(outside, root / "link");
+  fs::create_directory_symlink(outside, root / "link2");
+  fs::create_directory_symlink(root / "A", root / "zA");
   return root;
 }
 
 Paths Expected(const fs::path& root) {
   const std::string r = root.string() + "/";
   return {r + "A/B/images.ini", r + "A/images.ini", r + "C/Images.INI",
-          r + "D/images.ini/images.ini", r + "images.ini"};
+          r + "D/images.ini/images.ini", r + "link/images.ini", r + "images.ini"};
 }
 
 FindFiles Search(const std::string& start, const std::string& pattern = "images.ini") {
@@ -53,7 +56,9 @@ FindFiles Search(const std::string& start, const std::string& pattern = "images.
 
 }  // namespace
 
-TEST(FindFiles, DepthFirstPostOrderWithoutLinksOrHiddenFolders) {
+// Links to folders are followed, each folder is searched once however many
+// ways lead to it, and a link loop ends.
+TEST(FindFiles, DepthFirstPostOrderFollowingLinksWithoutHiddenFolders) {
   const fs::path root = MakeTree();
   // With or without a trailing separator of either kind: the same results.
   for (const std::string& start : {root.string(), root.string() + "/", root.string() + "\\"}) {

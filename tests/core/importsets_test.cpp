@@ -109,6 +109,8 @@ TEST(ImportSetDescriptions, MalformedSetFiles) {
        std::string("a\0", 2), {{"a", "1"}}},
       {"CRLF", "[SetDescriptions]\r\nB=x\r\n[B]\r\na=1\r\nb=2\r\n", ImportResult::Added, "B",
        std::string("a\0b\0", 4), {{"a", "1"}, {"b", "2"}}},
+      {"CR alone", "[SetDescriptions]\rB=x\r[B]\ra=1\rb=2\r[C]\rc=3\r", ImportResult::Added, "B",
+       std::string("a\0b\0", 4), {{"a", "1"}, {"b", "2"}}},
       {"key twice keeps the first", head + "a=1\nA=2\n", ImportResult::Added, "B",
        std::string("a\0", 2), {{"a", "1"}}},
       {"blank lines, comments, empty keys", head + "\n  \n;c=3\n=4\na=1\n\nb=\n",

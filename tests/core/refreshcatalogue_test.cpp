@@ -92,3 +92,25 @@ TEST(RefreshCatalogue, ReportsAFolderWithoutSetsAndAMissingProgramPath) {
   EXPECT_EQ(shown[0].style, orvane::platform::vbExclamation);
   EXPECT_EQ(shown[0].title, "ERROR");
 }
+
+// Sets imported in one refresh: a set folder that is a link is imported like
+// any other, and a second folder declaring a set name already taken in the
+// same refresh (in another case) adds nothing.
+TEST(RefreshCatalogue, FollowsLinkedSetFoldersAndImportsEachNameOnce) {
+  const fs::path root = MakeTempDir("linked-program");
+  const fs::path elsewhere = MakeTempDir("elsewhere");
+  WriteFile(elsewhere / "Lake/images.ini", SetsIni("Lake", "pier=pier01\r\n"));
+  fs::create_directory_symlink(elsewhere / "Lake", root / "Lake");
+  WriteFile(root / "Alps/images.ini", SetsIni("Caf\xC9", "peak=peak01\r\n"));
+  WriteFile(root / "Copy/images.ini", SetsIni("caf\xE9", "other=other01\r\n"));
+  const std::string settings = MakeTempDir("linked-settings").string() + "/";
+  const std::string catalogue = settings + "Orvane.ini";
+
+  const auto refresh = RefreshCatalogue(settings, root.string());
+  EXPECT_EQ(refresh.setFolders, (std::vector<std::string>{"Alps/", "Copy/", "Lake/"}));
+  EXPECT_EQ(GetIniString("SetDescriptions", "", "", catalogue),
+            std::string("Caf\xC9\0Lake\0", 10));
+  EXPECT_EQ(GetIniString("SetDescriptions", "Lake", "", catalogue), "Lake/");
+  EXPECT_EQ(GetIniString("Lake", "pier", "", catalogue), "pier01");
+  EXPECT_EQ(GetIniString("Caf\xC9", "", "", catalogue), std::string("peak\0", 5));
+}
