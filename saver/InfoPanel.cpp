@@ -227,6 +227,7 @@ PanelRect CurrentPanelRect(const SaverScreen& screen) {
 
 void ShowInfoPanel(SaverScreen& screen, SaverWindowCalls& calls) {
   screen.PanelTitle.clear();
+  screen.OverlayAreas.clear();
   if (!screen.EntryName.empty() && screen.ShowText != 0 && screen.EntryName != "NULL" &&
       screen.picDisp != nullptr && screen.picDesc != nullptr) {
     const std::string file =

@@ -1,5 +1,7 @@
 #include "saver/Panning.h"
 
+#include <QPainter>
+#include <QPoint>
 #include <algorithm>
 #include <cstdint>
 
@@ -76,39 +78,57 @@ void SetUp(SaverScreen& screen) {
       pan.LineX = view.Left;
     }
   }
+  // What the title and calendar cover of the view, as drawn.
+  pan.Fixed.clear();
+  const QImage shown = screen.picDisp->Image();
+  const QRect viewArea(view.Left, view.Top, view.Width, view.Height);
+  for (const QRect& overlay : screen.OverlayAreas) {
+    const QRect area = overlay.intersected(viewArea);
+    if (!area.isEmpty()) pan.Fixed.push_back({area, shown.copy(area)});
+  }
 }
 
+// The strip's point shown at the view's top-left once the step has brought in
+// the line at SourceX, SourceY.
+QPoint ViewOrigin(const PanState& pan, int mode) {
+  switch (mode) {
+    case kPanTopToBottom: return {0, pan.SourceY - pan.ViewHeight + 1};
+    case kPanBottomToTop: return {0, pan.SourceY};
+    case kPanLeftToRight: return {pan.SourceX - pan.ViewWidth + 1, 0};
+    default: return {pan.SourceX, 0};
+  }
+}
+
+// One step: the view shows the strip one line further on, drawn from the strip
+// itself (not by scrolling the screen, which would carry the title and the
+// calendar along), and the title and calendar go back over it as they were.
+// The copy is the size of the scroll it replaces.
 void Step(SaverScreen& screen) {
   PanState& pan = screen.Pan;
-  const imaging::DeviceContext disp = screen.picDisp->hDC();
-  const imaging::DeviceContext strip = screen.picStretch->hDC();
-  const int l = pan.ViewLeft, t = pan.ViewTop, w = pan.ViewWidth, h = pan.ViewHeight;
-  switch (screen.PanMode) {
+  const int mode = screen.PanMode;
+  const QPoint origin = ViewOrigin(pan, mode);
+  imaging::BitBlt(screen.picDisp->hDC(), pan.ViewLeft, pan.ViewTop, pan.ViewWidth, pan.ViewHeight,
+                  screen.picStretch->hDC(), origin.x(), origin.y(), imaging::kSrcCopy);
+  if (!pan.Fixed.empty()) {
+    QImage surface = screen.picDisp->SurfaceView();
+    QPainter painter(&surface);
+    for (const PanState::FixedArea& fixed : pan.Fixed)
+      painter.drawImage(fixed.Area.topLeft(), fixed.Pixels);
+  }
+  switch (mode) {
     case kPanTopToBottom:
-      imaging::BitBlt(disp, l, t, w, h - 1, disp, l, t + 1, imaging::kSrcCopy);
-      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
-                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
       ++pan.SourceY;
       pan.PanDone = pan.SourceY >= pan.StripHeight;
       break;
     case kPanBottomToTop:
-      imaging::BitBlt(disp, l, t + 1, w, h - 1, disp, l, t, imaging::kSrcCopy);
-      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
-                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
       --pan.SourceY;
       pan.PanDone = pan.SourceY < 0;
       break;
     case kPanLeftToRight:
-      imaging::BitBlt(disp, l, t, w - 1, h, disp, l + 1, t, imaging::kSrcCopy);
-      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
-                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
       ++pan.SourceX;
       pan.PanDone = pan.SourceX >= pan.StripWidth;
       break;
     case kPanRightToLeft:
-      imaging::BitBlt(disp, l + 1, t, w - 1, h, disp, l, t, imaging::kSrcCopy);
-      imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip,
-                      pan.SourceX, pan.SourceY, imaging::kSrcCopy);
       --pan.SourceX;
       pan.PanDone = pan.SourceX < 0;
       break;

@@ -1,8 +1,10 @@
 #pragma once
 // Panoramic panning: a prepared strip in picStretch slides across the screen
 // one pixel row or column per step until its far end is on screen. Each step
-// scrolls the panning area by one pixel inside picDisp and draws the single new
-// line from the strip: two small BitBlt copies whatever the picture's size.
+// draws the panning area of picDisp from the strip, one line further on, and
+// puts the title box and calendar drawn before the pan (SaverScreen's
+// OverlayAreas, as they were when the pan started) back over it, so they stay
+// where they are while the picture moves beneath them.
 //
 // What the window hands over (DoTrans) for each direction, so that the screen
 // starts exactly at the strip's near end and the pan ends exactly on its far

@@ -11,8 +11,11 @@
 // must reach the window's timers they call a SaverWindowCalls.
 #include <QColor>
 #include <QDate>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "core/CalendarClass.h"
 #include "imaging/imaging.h"
@@ -58,6 +61,13 @@ struct PanState {
   int StripWidth = 0;  // size of picStretch
   int StripHeight = 0;
   bool PanDone = false;
+  // The title box and calendar as they were drawn before the pan: put back
+  // over every step, so they stay where they are while the picture moves.
+  struct FixedArea {
+    QRect Area;
+    QImage Pixels;
+  };
+  std::vector<FixedArea> Fixed;
 };
 
 // PanMode values: how the slide pans (set by DoTrans from PanDirection).
@@ -122,6 +132,9 @@ struct SaverScreen {
   // The title the panel's text file gave (decoded for drawing); empty when none.
   // DispTitle shows it instead of the description file's title.
   QString PanelTitle;
+  // The screen areas the title box and the calendar of the current slide were
+  // drawn on (ShowInfoPanel starts the list afresh); a pan keeps them fixed.
+  std::vector<QRect> OverlayAreas;
   // The month calendar of the show, kept for the window's lifetime.
   core::CalendarClass SlideCalendar;
   // The day the calendar shows; an invalid date means today.

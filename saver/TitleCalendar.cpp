@@ -106,6 +106,9 @@ void DispTitle(SaverScreen& screen) {
   disp.Print(title);
 
   disp.SetFont(remembered);
+  const OverlayRect drawn = ClipToScreen(screen, box);
+  if (drawn.Width > 0 && drawn.Height > 0)
+    screen.OverlayAreas.push_back(QRect(drawn.Left, drawn.Top, drawn.Width, drawn.Height));
   disp.Refresh();
 }
 
@@ -163,6 +166,8 @@ void DispCalender(SaverScreen& screen) {
                screen.WorkBuffer);
   }
   screen.SlideCalendar.BeginDraw(disp, -1, rect.Left, rect.Top, rect.Width, rect.Height);
+  if (visible.Width > 0 && visible.Height > 0)
+    screen.OverlayAreas.push_back(QRect(visible.Left, visible.Top, visible.Width, visible.Height));
   disp.Refresh();
 }
 

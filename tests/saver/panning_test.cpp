@@ -7,12 +7,14 @@
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <cstdint>
 
 #include "core/Globals.h"
 #include "imaging/gdi.h"
 #include "platform/picturebox.h"
 #include "platform/tick.h"
+#include "saver/TitleCalendar.h"
 #include "tests/support/testenv.h"
 
 namespace orvane::saver {
@@ -147,6 +149,77 @@ TEST_F(PanFixture, EveryStepShowsTheNextWindowOfTheStripAndEndsOnTheFarEnd) {
     EXPECT_TRUE(done);
     ExpectViewShows(c.startX + c.dx * c.steps, c.startY + c.dy * c.steps, "after the end");
   }
+}
+
+TEST_F(PanFixture, TitleAndCalendarStayWhereTheyWereDrawnWhileThePictureMoves) {
+  struct Case {
+    const char* name;
+    int mode, stripWidth, stripHeight, dx, dy;
+  } cases[] = {
+      {"TopToBottom", kPanTopToBottom, 320, 400, 0, 1},
+      {"BottomToTop", kPanBottomToTop, 320, 400, 0, -1},
+      {"LeftToRight", kPanLeftToRight, 500, 240, 1, 0},
+      {"RightToLeft, centred", kPanRightToLeft, 500, 120, -1, 0},
+  };
+  PictureBox big(320, 240);
+  const imaging::Handle workBuffer = imaging::CreateWorkBuff(320, 240, 0, 0);
+  const imaging::Handle panel = imaging::CreateBitMap(280, 240, 0, 0, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    big.Cls();
+    screen = SaverScreen{};
+    screen.picDisp = &big;
+    screen.WorkBuffer = workBuffer;
+    screen.PanelBitmap = panel;
+    strip.Resize(c.stripWidth, c.stripHeight);
+    PaintStrip(strip);
+    screen.picStretch = &strip;
+    screen.PanMode = c.mode;
+    const PanPoint start = PanStartPoint(c.mode, c.stripWidth, c.stripHeight, 320, 240);
+    screen.PanX = start.X;
+    screen.PanY = start.Y;
+    view = PanViewArea(c.mode, c.stripWidth, c.stripHeight, 320, 240);
+    imaging::BitBlt(big.hDC(), view.Left, view.Top, view.Width, view.Height, strip.hDC(),
+                    screen.PanX, screen.PanY);
+    // The title box at the bottom and a large calendar in the middle, drawn
+    // as the slide finishes.
+    screen.ShowTitle = 1;
+    screen.PanelTitle = QStringLiteral("Harbour at dawn");
+    screen.CalendarOn = true;
+    screen.CalendarSize = 33;
+    screen.CalendarPosition = core::kCenter;
+    screen.CalendarDate = QDate(2026, 12, 10);
+    DispTitle(screen);
+    DispCalender(screen);
+    ASSERT_EQ(screen.OverlayAreas.size(), 2u);
+    const QImage drawn = big.Image();
+
+    bool done = false;
+    for (int step = 1; step <= 30; ++step) PanStep(screen, calls, step == 1, done);
+    const QImage shown = big.Image();
+    const QRect viewArea(view.Left, view.Top, view.Width, view.Height);
+    QRegion overlays;
+    for (const QRect& area : screen.OverlayAreas) {
+      const QRect kept = area.intersected(viewArea);
+      if (kept.isEmpty()) continue;  // the title box below a centred view
+      overlays += kept;
+      EXPECT_EQ(shown.copy(kept), drawn.copy(kept)) << "overlay moved";
+    }
+    // Everywhere else in the view: the strip 30 lines further on.
+    const int x0 = screen.PanX + 30 * c.dx, y0 = screen.PanY + 30 * c.dy;
+    const QImage stripImage = strip.Image();
+    int compared = 0;
+    for (int y = view.Top; y < view.Top + view.Height; ++y)
+      for (int x = view.Left; x < view.Left + view.Width; ++x) {
+        if (overlays.contains(QPoint(x, y))) continue;
+        ++compared;
+        ASSERT_EQ(shown.pixel(x, y), stripImage.pixel(x - view.Left + x0, y - view.Top + y0))
+            << "at " << x << "," << y;
+      }
+    EXPECT_GT(compared, view.Width * view.Height / 2);
+  }
+  imaging::DestroyWorkBuff(workBuffer);
+  imaging::UnloadBitMap(panel);
 }
 
 TEST_F(PanFixture, ExecutePanRunsToTheFarEndPacedByTheTickClock) {
