@@ -8,7 +8,9 @@
 #include "platform/desktop.h"
 #include "platform/events.h"
 #include "platform/instance.h"
+#include "platform/folders.h"
 #include "platform/profile.h"
+#include "platform/stale_files.h"
 #include "platform/vbruntime.h"
 
 namespace orvane::core {
@@ -77,6 +79,14 @@ StartOutcome ShowDialog(WindowFactory& windows) {
   return windows.ModelessWindowOpen() ? StartOutcome::RunWindows : StartOutcome::End;
 }
 
+// Temporary files of killed processes (ini files being replaced, pictures
+// being written) in the folders where ini files and prepared pictures live.
+void RemoveStaleFiles() {
+  for (const std::string& folder :
+       {GetSettingsFolder(), platform::MachineStateFolder(), platform::GetWindowsDirectory()})
+    platform::RemoveStaleTemporaryFiles(folder);
+}
+
 }  // namespace
 
 StartOutcome Main(const std::string& commandLine, WindowFactory& windows) {
@@ -86,6 +96,7 @@ StartOutcome Main(const std::string& commandLine, WindowFactory& windows) {
     return StartOutcome::End;
   }
 
+  RemoveStaleFiles();
   DebugMode = Contains(commandLine, "/debug");
 
   SettingsDialogWindow& dialog = windows.frmKestrin();

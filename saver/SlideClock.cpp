@@ -1,5 +1,6 @@
 // The show's clocks (the slide clock and the panel countdown), user input, the
 // password check and the end of the show.
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -129,7 +130,8 @@ bool frmSaver::PasswordCheck() {
     const std::string caption =
         core::PasswordTitle.empty() ? keys::kDefault_Config_PassWinTitle : core::PasswordTitle;
     result = platform::VerifyScreenSavePwd(this, caption);
-    if (!result) {
+    // Ended meanwhile (a signal): the clocks stay off.
+    if (!result && !core::QuitSaver) {
       core::HideMouse();
       tmrTrans.SetEnabled(slideClock);
       tmrInfo.SetEnabled(countdown);
@@ -148,6 +150,12 @@ void frmSaver::EndShow() {
   imaging::KillFilter();
   if (busyDepth_ > 0) unloadPending_ = true;  // the running loop returns first
   else FinishUnload();
+}
+
+void frmSaver::EndOnSignal() {
+  for (QDialog* dialog : findChildren<QDialog*>())
+    if (dialog->isVisible()) dialog->reject();
+  if (!core::QuitSaver) EndShow();
 }
 
 void frmSaver::Form_Click() {

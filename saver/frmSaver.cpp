@@ -27,6 +27,7 @@
 #include "platform/msgbox.h"
 #include "platform/password.h"
 #include "platform/registry.h"
+#include "platform/signals.h"
 #include "platform/vbruntime.h"
 #include "saver/InfoPanel.h"
 #include "saver/SlideLists.h"
@@ -403,7 +404,11 @@ void frmSaver::ShowModal() {
   setGeometry(screen_);
   // Full screen also for window managers that would keep a panel above it.
   setWindowState(windowState() | Qt::WindowFullScreen);
+  // A termination signal ends the show as input does, without the password:
+  // the end of the show writes "running" back and removes what it prepared.
+  platform::SetTerminationHandler([this](int) { EndOnSignal(); });
   platform::ShowModal(*this);
+  platform::SetTerminationHandler({});
   if (!unloaded_) Form_Unload();
   if (!terminated_) Form_Terminate();
   platform::SetMessageBoxOwner(nullptr);

@@ -93,6 +93,9 @@ class frmSaver : public QWidget,
   void OpenLink(const std::string& url);
   // QuitSaver, stop the filter, and unload once no loop of the show runs.
   void EndShow();
+  // A termination signal: the prompts and boxes of the show are cancelled and
+  // the show ends without asking for the password.
+  void EndOnSignal();
 
   void MP_PlayStateChange();
 
