@@ -149,8 +149,9 @@ frmLicenseAgreement::frmLicenseAgreement(QWidget* owner) : QWidget(owner) {
   setWindowTitle(QStringLiteral("Software License Agreement"));
   txtAgreement = new QPlainTextEdit(this);
   txtAgreement->setReadOnly(true);
-  // Read-only text without a caret; PAGE DOWN still scrolls it.
+  // Read-only text without a visible caret; PAGE DOWN still scrolls it.
   txtAgreement->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  txtAgreement->setCursorWidth(0);
   chkAccept = new QCheckBox(QStringLiteral("I accept all the terms of the preceding License Agreement."), this);
   cmdAccept = new QPushButton(QStringLiteral("Accept"), this);
   cmdDecline = new QPushButton(QStringLiteral("Decline"), this);

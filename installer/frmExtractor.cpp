@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <algorithm>
 #include <chrono>
@@ -127,8 +128,20 @@ void frmExtractor::Form_Resize() {
   picLogo->move((width() - picLogo->width()) / 2, height() / 7);
 }
 
+void frmExtractor::CentreOnWindow(QWidget& window) {
+  window.adjustSize();
+  window.move(geometry().center() - window.rect().center());
+}
+
 void frmExtractor::ShowStatus() {
-  if (!status->isVisible()) status->show();
+  if (!status->isVisible()) {
+    if (!statusPlaced_) {
+      // First shown in the middle of the installer window; later where the user left it.
+      CentreOnWindow(*status);
+      statusPlaced_ = true;
+    }
+    status->show();
+  }
   platform::DoEvents();
 }
 
@@ -203,6 +216,7 @@ int frmExtractor::ShowSetLicense(const std::string& libraryFile) {
   const LibraryCheck check = CheckLibrary(libraryFile);
   if (!check.error.empty() || !check.license) return 0;
   licenseAgreement->Prepare(check.setName, *check.license);
+  CentreOnWindow(*licenseAgreement);
   ShowModalWindow(*licenseAgreement);
   // A page that went away without an answer declines.
   return licenseAgreement->Result == kAccepted ? kAccepted : kDeclined;
@@ -277,6 +291,8 @@ int frmExtractor::Form_Load(const std::string& commandLine) {
   } else {
     picLogo->hide();
   }
+  // The whole work area, also where no window manager maximizes it.
+  if (const QScreen* shown = screen()) setGeometry(shown->availableGeometry());
   showMaximized();
   Form_Resize();
   platform::DoEvents();
@@ -350,6 +366,7 @@ int frmExtractor::Form_Load(const std::string& commandLine) {
   licenseAgreement->hide();
   status->hide();
   if (NoSetInstalled) complete->ShowNothingInstalled();
+  CentreOnWindow(*complete);
   ShowModalWindow(*complete);
   if (complete->CloseStatus == kAccepted) StartAfterCompletion();
   complete->hide();

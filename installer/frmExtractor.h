@@ -87,10 +87,13 @@ class frmExtractor : public QWidget {
  private:
   void Form_Resize();
   void ShowStatus();
+  void CentreOnWindow(QWidget& window);
   void StartAfterCompletion();
   std::string ProgramBeside(const std::string& name) const;
   // Reports a library that cannot be installed.
   void RefuseLibrary(const std::string& libraryFile, const std::string& reason);
+
+  bool statusPlaced_ = false;
 };
 
 }  // namespace orvane::installer
