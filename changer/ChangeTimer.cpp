@@ -75,12 +75,15 @@ void frmPlaceHolder::Timer1_Timer() {
 
 bool frmPlaceHolder::WaitingForLaunch(const std::string& lastChanged) {
   if (!launch_) return false;
-  if (launch_->pid && CurrentSaverLauncher().Running(*launch_->pid)) return true;
+  const std::uint32_t since = platform::GetTickCount() - launch_->tick;
+  if (launch_->pid && since < kLaunchTimeoutMs && CurrentSaverLauncher().Running(*launch_->pid)) {
+    return true;
+  }
   if (lastChanged != launch_->lastChanged) {
     launch_.reset();
     return false;
   }
-  if (platform::GetTickCount() - launch_->tick < kRetryDelayMs) return true;
+  if (since < kRetryDelayMs) return true;
   launch_.reset();
   return false;
 }

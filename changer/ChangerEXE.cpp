@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cerrno>
+#include <fstream>
 #include <iostream>
 
 #include "platform/saverlink.h"
@@ -39,9 +40,15 @@ std::optional<qint64> DetachedLauncher::Start(const std::string& program,
 
 bool DetachedLauncher::Running(qint64 pid) {
   if (pid <= 0) return false;
-  // The detached process is not our child: the system reaps it, so a signal
-  // test tells whether it still exists.
-  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+  // The detached process is not our child: whoever reaps it, a signal test
+  // tells whether it still exists. A process that has ended but was not
+  // reaped yet (a zombie) no longer runs.
+  if (kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return false;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  std::getline(stat, text);
+  const size_t close = text.rfind(')');
+  return close == std::string::npos || close + 2 >= text.size() || text[close + 2] != 'Z';
 }
 
 void SetSaverLauncher(SaverLauncher* launcher) { g_launcher = launcher; }

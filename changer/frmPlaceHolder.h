@@ -32,6 +32,9 @@ inline constexpr const char* kTrayTooltip = "Wallpaper Changer";
 // How long the schedule holds back after a start that has ended without moving
 // the recorded last change (the started program failed or only deferred it).
 inline constexpr std::uint32_t kRetryDelayMs = 5 * 60 * 1000;
+// A started program that still runs after this long no longer holds the
+// schedule back (it hangs, or its process number went to another program).
+inline constexpr std::uint32_t kLaunchTimeoutMs = 30 * 60 * 1000;
 
 // One sound of the set.
 struct CSoundInfo {
