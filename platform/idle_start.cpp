@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kWatcher = "xss-lock";
+constexpr int kLongestServerTimeOut = 32767;
 
 DetachedStarter& Starter() {
   static DetachedStarter starter;
@@ -142,7 +144,7 @@ std::string IdleStartAutostartFile() {
 }
 
 std::string IdleStartAutostartEntry(const std::string& saverProgram, int timeoutSeconds) {
-  const std::string script = "xset s " + std::to_string(timeoutSeconds > 0 ? timeoutSeconds : 0) +
+  const std::string script = "xset s " + std::to_string(std::clamp(timeoutSeconds, 0, kLongestServerTimeOut)) +
                              "; exec xss-lock -- " + ShellWord(saverProgram) + " /s";
   return "[Desktop Entry]\n"
          "Type=Application\n"
@@ -167,7 +169,9 @@ void ApplyIdleStart(bool active, int timeoutSeconds) {
     for (const Watcher& watcher : watchers) kill(watcher.pid, SIGTERM);
     return;
   }
-  RunDesktopTool("xset", {"s", timeoutSeconds > 0 ? std::to_string(timeoutSeconds) : "off"});
+  // The X server keeps the time-out in 16 bits: a longer delay waits as long as it can.
+  const int serverTimeOut = std::min(timeoutSeconds, kLongestServerTimeOut);
+  RunDesktopTool("xset", {"s", serverTimeOut > 0 ? std::to_string(serverTimeOut) : "off"});
   WriteAtomically(IdleStartAutostartFile(), IdleStartAutostartEntry(program, timeoutSeconds));
   bool running = false;
   for (const Watcher& watcher : watchers) {

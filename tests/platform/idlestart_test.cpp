@@ -63,6 +63,11 @@ TEST_F(IdleStart, SwitchingOnSetsTheTimeOutWritesTheEntryAndStartsTheWatcher) {
                                               "/autostart/orvane-idle-start.desktop");
 
   commands.clear();
+  EXPECT_TRUE(pf::SetScreenSaveTimeOut(600000));  // beyond the server's 16 bits: its longest
+  EXPECT_EQ(commands, (std::vector<std::string>{"xset s 32767"}));
+  EXPECT_EQ(pf::GetScreenSaveTimeOut(), 600000);
+
+  commands.clear();
   EXPECT_TRUE(pf::SetScreenSaveTimeOut(0));  // a start delay of 0 minutes
   EXPECT_EQ(commands, (std::vector<std::string>{"xset s off"}));
   EXPECT_NE(orvane::test::ReadFile(pf::IdleStartAutostartFile()).find("xset s 0;"), std::string::npos);
