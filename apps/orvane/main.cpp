@@ -30,7 +30,9 @@ using namespace orvane::core;
 // appears on screen, and the modeless dialog simply returns so the process ends.
 // ORVANE_PLACEHOLDER_SAVER=1 puts recording stand-ins in place of the real
 // settings dialog and slide show (and of the catalogue refresh before the show
-// and the password change dialog of "/a"), for the start-up tests.
+// and the password change dialog of "/a"), for the start-up tests;
+// ORVANE_PLACEHOLDER_SAVER=show replaces only the slide show, so the real
+// dialog carries out what is deferred until the show ends.
 void Record(const std::string& line) {
   const char* log = std::getenv("ORVANE_PLACEHOLDER_LOG");
   if (!log || !*log) return;
@@ -88,9 +90,9 @@ class RecordedPleaseWait : public ProgressWindow {
   }
 };
 
-bool PlaceholderSaverWanted() {
+bool PlaceholderSaverWanted(const char* mode) {
   const char* value = std::getenv("ORVANE_PLACEHOLDER_SAVER");
-  return value && std::string(value) == "1";
+  return value && std::string(value) == mode;
 }
 
 class ProgramWindows : public WindowFactory {
@@ -102,7 +104,7 @@ class ProgramWindows : public WindowFactory {
     return *kestrin_;
   }
   SlideShowWindow& frmSaver() override {
-    if (placeholderSaver_) return placeholder_;
+    if (placeholderSaver_ || placeholderShow_) return placeholder_;
     // Made when first asked for, so it reads DebugMode and the screen then.
     if (!saver_) saver_ = std::make_unique<orvane::saver::frmSaver>();
     return *saver_;
@@ -118,7 +120,8 @@ class ProgramWindows : public WindowFactory {
   bool ModelessWindowOpen() override { return kestrin_ && kestrin_->isVisible(); }
 
  private:
-  bool placeholderSaver_ = PlaceholderSaverWanted();
+  bool placeholderSaver_ = PlaceholderSaverWanted("1");
+  bool placeholderShow_ = PlaceholderSaverWanted("show");
   PlaceholderKestrin kestrinPlaceholder_;
   PlaceholderSaver placeholder_;
   std::unique_ptr<orvane::saver::frmSaver> saver_;
