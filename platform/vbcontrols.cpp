@@ -81,7 +81,7 @@ void VbListBox::RaiseClick() { Raise(Click); }
 
 std::string VbListBox::List(int index) const {
   const QListWidgetItem* entry = item(index);
-  return entry ? entry->data(kBytesRole).toString().toStdString() : std::string();
+  return entry ? entry->data(kBytesRole).toByteArray().toStdString() : std::string();
 }
 
 int VbListBox::ListIndex() const {
@@ -126,7 +126,7 @@ int VbListBox::SelCount() const { return static_cast<int>(selectedItems().size()
 
 QListWidgetItem* VbListBox::NewItem(const std::string& text) {
   auto* entry = new QListWidgetItem(CaptionText(text));
-  entry->setData(kBytesRole, QString::fromStdString(text));
+  entry->setData(kBytesRole, QByteArray::fromStdString(text));
   entry->setData(kItemDataRole, QVariant::fromValue<qlonglong>(0));
   return entry;
 }
@@ -220,7 +220,7 @@ VbComboBox::VbComboBox(QWidget* parent) : QComboBox(parent) {
 
 std::string VbComboBox::List(int index) const {
   if (index < 0 || index >= count()) return std::string();
-  return itemData(index, kBytesRole).toString().toStdString();
+  return itemData(index, kBytesRole).toByteArray().toStdString();
 }
 
 void VbComboBox::SetListIndex(int index) {
@@ -239,7 +239,7 @@ void VbComboBox::AddItem(const std::string& text, int index) {
   const int before = currentIndex();
   if (index < 0 || index > count()) index = count();
   insertItem(index, CaptionText(text));
-  setItemData(index, QString::fromStdString(text), kBytesRole);
+  setItemData(index, QByteArray::fromStdString(text), kBytesRole);
   setItemData(index, QVariant::fromValue<qlonglong>(0), kItemDataRole);
   newIndex_ = index;
   // Qt chooses the first entry of an empty box; the old control does not.

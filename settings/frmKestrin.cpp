@@ -209,8 +209,10 @@ void frmKestrin::Show() {
   Load();
   if (ending_) return;
   show();
-  raise();
-  activateWindow();
+  if (QGuiApplication::platformName() != "offscreen") {
+    raise();
+    activateWindow();
+  }
 }
 
 void frmKestrin::StartingTab(int page) {
