@@ -1,13 +1,8 @@
 #pragma once
-// Reading and writing the catalogue "Orvane.ini" for the settings dialog.
-//
-// IniSnapshot reads a file once and answers the profile reads from memory, so
-// a catalogue of thousands of images is read in one pass rather than one file
-// read per value. WriteIniEdits applies many edits to one file as one write:
-// the file is either fully updated or left as it was.
-#include <optional>
+// What the settings dialog may write into the catalogue "Orvane.ini", and
+// reads of it by section and key.
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orvane::settings {
@@ -23,10 +18,10 @@ bool StorableKey(const std::string& key);
 // A value can be written on one line.
 bool StorableValue(const std::string& value);
 
+// The profile reads of one file, by section and key.
 class IniSnapshot {
  public:
-  // Reads file now (a missing file reads as empty).
-  explicit IniSnapshot(const std::string& file);
+  explicit IniSnapshot(std::string file) : file_(std::move(file)) {}
 
   // The section's key names in file order, each once (first spelling).
   std::vector<std::string> Keys(const std::string& section) const;
@@ -35,21 +30,7 @@ class IniSnapshot {
                     const std::string& defaultValue = std::string()) const;
 
  private:
-  struct Section {
-    std::vector<std::string> keys;                        // first spelling, file order
-    std::unordered_map<std::string, std::string> values;  // folded key -> value
-  };
-  std::unordered_map<std::string, Section> sections_;  // folded name
+  std::string file_;
 };
-
-struct IniEdit {
-  std::string section;
-  std::optional<std::string> key;    // nullopt: delete the section
-  std::optional<std::string> value;  // nullopt: delete the key
-};
-
-// Applies the edits in order as one write of file. False when the file could
-// not be written; then nothing of it was.
-bool WriteIniEdits(const std::string& file, const std::vector<IniEdit>& edits);
 
 }  // namespace orvane::settings

@@ -23,7 +23,6 @@
 
 namespace orvane::settings {
 
-class IniSnapshot;
 class ScreenSaverPage;
 class WallpaperPage;
 class AboutPage;
@@ -87,8 +86,9 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   void DeselectList(platform::VbListBox& list);
   static void MoveAll(platform::VbListBox& src, platform::VbListBox& dst);
   static void MoveSelected(platform::VbListBox& src, platform::VbListBox& dst);
-  // Writes the catalogue and the title-page switches: page 2's apply. False
-  // when the catalogue could not be written (nothing of it was).
+  // Writes the catalogue (as one replace of the file) and the title-page
+  // switches: page 2's apply. False when the catalogue could not be written;
+  // then nothing of it was.
   bool SaveSetsInfo();
   // Takes a set's entry and its image section out of the catalogue file.
   bool RemoveCatalogSet(const std::string& setName);
@@ -243,7 +243,6 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   void ListDragDrop(platform::VbListBox& target, QWidget* source);
 
   core::ProgressWindow* pleaseWait_;
-  const IniSnapshot* catalogueSnapshot_ = nullptr;  // the catalogue read once while InitSetsInfo runs
   bool refreshingTitleBox_ = false;  // cmboEditSet_Click sets chkShowTitlePage
   bool loaded_ = false;
   bool rendering_ = false;

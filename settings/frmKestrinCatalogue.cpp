@@ -2,7 +2,6 @@
 // "Orvane.ini" and the set folders found on disk at every load, changed on the
 // "Edit Sets" page, written back when that page is applied.
 #include <algorithm>
-#include <optional>
 #include <stdexcept>
 
 #include "core/Catalogue.h"
@@ -116,21 +115,20 @@ void frmKestrin::InitSetsInfo() {
   };
   reconcile(Sets.IncludedCollection());
   reconcile(Sets.ExcludedCollection());
-  for (Folder& folder : folders) core::ImportSetDescriptions(SettingsFolder, ImageSetRoot, folder.relative);
+  if (!folders.empty()) {
+    core::SetImport import(SettingsFolder, ImageSetRoot);
+    for (Folder& folder : folders) import.Add(folder.relative);
+    import.Commit();
+  }
 
   Sets = core::SetsClass();
-  const IniSnapshot catalogue(CatalogueFile);
-  catalogueSnapshot_ = &catalogue;
   BuildSetCollection(core::GetIniString(kSetDescriptions, "", "", CatalogueFile));
   for (auto* list : {&Sets.IncludedCollection(), &Sets.ExcludedCollection()})
     for (const auto& set : *list) InitImageInfo(*set);
-  catalogueSnapshot_ = nullptr;
 }
 
 void frmKestrin::BuildSetCollection(const std::string& keyList) {
-  const std::optional<IniSnapshot> read =
-      catalogueSnapshot_ ? std::nullopt : std::optional<IniSnapshot>(std::in_place, CatalogueFile);
-  const IniSnapshot& catalogue = catalogueSnapshot_ ? *catalogueSnapshot_ : *read;
+  const IniSnapshot catalogue(CatalogueFile);
   for (const std::string& name : SplitKeyList(keyList)) {
     // A name that cannot be a section of its own is left in the file untouched
     // and kept out of the dialog, so nothing is ever written under it.
@@ -151,9 +149,7 @@ void frmKestrin::BuildSetCollection(const std::string& keyList) {
 }
 
 void frmKestrin::InitImageInfo(core::SetInfoClass& set) {
-  const std::optional<IniSnapshot> read =
-      catalogueSnapshot_ ? std::nullopt : std::optional<IniSnapshot>(std::in_place, CatalogueFile);
-  const IniSnapshot& catalogue = catalogueSnapshot_ ? *catalogueSnapshot_ : *read;
+  const IniSnapshot catalogue(CatalogueFile);
   for (const std::string& name : catalogue.Keys(set.SetName())) {
     const std::string value = catalogue.Value(set.SetName(), name);
     if (Excluded(value)) set.ExcludeImage(name, value.substr(1));
@@ -219,11 +215,11 @@ void frmKestrin::MoveSelected(VbListBox& src, VbListBox& dst) {
 }
 
 bool frmKestrin::SaveSetsInfo() {
-  std::vector<IniEdit> edits;
+  core::IniBatch edits(CatalogueFile);
   auto saveSet = [&](const core::SetInfoClass& set, bool included) {
     const std::string& name = set.SetName();
     if (!StorableSetName(name) || !StorableValue(set.SetDirectory())) return;
-    edits.push_back({kSetDescriptions, name, (included ? "" : "*") + set.SetDirectory()});
+    edits.Write(kSetDescriptions, name, (included ? "" : "*") + set.SetDirectory());
 
     if (set.HasTitlePage) {
       // The only key of a set's own file that the dialog writes; left alone
@@ -237,24 +233,27 @@ bool frmKestrin::SaveSetsInfo() {
     for (int i = 1; i <= set.ExcludedCount(); ++i) {
       const core::ImageInfoClass& image = set.ExcludedImage(i);
       if (StorableKey(image.ImageName()) && StorableValue(image.FileName()))
-        edits.push_back({name, image.ImageName(), "*" + image.FileName()});
+        edits.Write(name, image.ImageName(), "*" + image.FileName());
     }
     for (int i = 1; i <= set.IncludedCount(); ++i) {
       const core::ImageInfoClass& image = set.IncludedImage(i);
       if (StorableKey(image.ImageName()) && StorableValue(image.FileName()))
-        edits.push_back({name, image.ImageName(), image.FileName()});
+        edits.Write(name, image.ImageName(), image.FileName());
     }
   };
   for (const auto& set : Sets.ExcludedCollection()) saveSet(*set, false);
   for (const auto& set : Sets.IncludedCollection()) saveSet(*set, true);
-  if (edits.empty()) return true;
-  return WriteIniEdits(CatalogueFile, edits);
+  return edits.size() == 0 || edits.Commit();
 }
 
 bool frmKestrin::RemoveCatalogSet(const std::string& setName) {
   if (!StorableSetName(setName)) return false;
-  return WriteIniEdits(CatalogueFile, {{setName, std::nullopt, std::nullopt},
-                                       {kSetDescriptions, setName, std::nullopt}});
+  // The set's section and its one entry, through the ini layer: nothing else
+  // of the file is touched, and a failure leaves all of it as it was.
+  core::IniBatch edits(CatalogueFile);
+  edits.DeleteSection(setName);
+  edits.DeleteKey(kSetDescriptions, setName);
+  return edits.Commit();
 }
 
 void frmKestrin::cmdImageMove_Click() {
