@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <cmath>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "core/Catalogue.h"
@@ -19,6 +20,7 @@
 #include "platform/desktop.h"
 #include "platform/events.h"
 #include "platform/folders.h"
+#include "platform/tick.h"
 #include "platform/textcodec.h"
 #include "platform/vbruntime.h"
 #include "settings/AboutPage.h"
@@ -48,9 +50,18 @@ frmKestrin::frmKestrin(core::ProgressWindow* pleaseWait, QWidget* parent)
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   setWindowFlag(Qt::WindowMinimizeButtonHint, true);
   BuildFrame();
+  if (const char* trace = std::getenv("ORVANE_TRACE"); trace && *trace) trace_ = std::fopen(trace, "a");
 }
 
-frmKestrin::~frmKestrin() = default;
+frmKestrin::~frmKestrin() {
+  if (trace_) std::fclose(trace_);
+}
+
+void frmKestrin::Trace(const char* what, std::uint32_t first, std::uint32_t second) {
+  if (!trace_) return;
+  std::fprintf(trace_, "%s %u %u\n", what, unsigned(first), unsigned(second));
+  std::fflush(trace_);
+}
 
 void frmKestrin::BuildFrame() {
   resize(660, 540);
@@ -213,6 +224,12 @@ void frmKestrin::Show() {
     raise();
     activateWindow();
   }
+  if (trace_) {
+    // Shown means painted once, with the lists filled.
+    platform::DoEvents();
+    const std::uint32_t now = platform::GetTickCount();
+    Trace("shown", now, now);
+  }
 }
 
 void frmKestrin::StartingTab(int page) {
@@ -339,9 +356,12 @@ void frmKestrin::ApplyPage(int page) {
         SetWallpaper();
       }
       break;
-    case kPageEditSets:
+    case kPageEditSets: {
+      const std::uint32_t start = platform::GetTickCount();
       SaveSetsInfo();
+      Trace("save", start, platform::GetTickCount());
       break;
+    }
     default:
       break;
   }

@@ -10,6 +10,8 @@
 // change handler.
 #include <QDialog>
 #include <array>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -242,7 +244,10 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   void ListMouseMove(platform::VbListBox& list, int slot, int button, float x, float y);
   void ListDragDrop(platform::VbListBox& target, QWidget* source);
 
+  void Trace(const char* what, std::uint32_t first, std::uint32_t second);
+
   core::ProgressWindow* pleaseWait_;
+  std::FILE* trace_ = nullptr;  // ORVANE_TRACE: when the dialog was shown, how long saves took
   bool refreshingTitleBox_ = false;  // cmboEditSet_Click sets chkShowTitlePage
   bool loaded_ = false;
   bool rendering_ = false;
