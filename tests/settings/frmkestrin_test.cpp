@@ -255,9 +255,10 @@ TEST(Frame, DirtyFlagsAndApplyAcrossTabsFirstRunAndHiddenLoads) {
 
 TEST(Frame, FirstRunAppliesWhileLoadingAndRendersTheWallpaperOnClose) {
   KestrinFixture fixture;
+  WriteFile(fixture.settings + "ScreenSaver.ini", "[ScreenSaver]\r\nSetup=0\r\n");
   Dialog dialog;
-  dialog->FirstRun = true;  // what the screen-saver page finds without a setup
   dialog->Load();
+  EXPECT_TRUE(dialog->FirstRun);
   EXPECT_EQ(dialog->PageDirty, (std::array<bool, 4>{false, true, false, false}));
   EXPECT_TRUE(dialog->WPImageReset);
   EXPECT_TRUE(dialog.progress.calls.empty());  // the load-time apply renders without the window
