@@ -39,6 +39,8 @@ void frmPlaceHolder::Timer1_Timer() {
                                               keys::kPrefsWP_LastChanged.key,
                                               keys::kChangerDefault_PrefsWP_LastChanged,
                                               screenSaverIni_);
+  // Never changed: the quick poll waits for a first change and reads nothing more.
+  if (last.empty()) return;
   const long mode = core::GetIniInt(keys::kPrefsWP_Change.section, keys::kPrefsWP_Change.key,
                                     keys::kChangerDefault_PrefsWP_Change, screenSaverIni_);
   const bool calendar =
