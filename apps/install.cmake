@@ -5,11 +5,23 @@ include(GNUInstallDirs)
 
 set(_orvane_desktop ${CMAKE_CURRENT_LIST_DIR}/desktop)
 
+# Manual pages and the Debian changelog are installed compressed, as Debian
+# wants them; gzip -n keeps the archives free of time stamps.
+set(_orvane_compressed)
+function(orvane_compressed source output)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${output}
+    COMMAND gzip -9nc ${source} > ${CMAKE_BINARY_DIR}/${output}
+    DEPENDS ${source} VERBATIM)
+  set(_orvane_compressed ${_orvane_compressed} ${CMAKE_BINARY_DIR}/${output} PARENT_SCOPE)
+endfunction()
+
 foreach(_program orvane tobrin pellam)
   if(TARGET ${_program})
     install(TARGETS ${_program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${_orvane_desktop}/icons/${_program}.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    orvane_compressed(${_orvane_desktop}/man/${_program}.1 ${_program}.1.gz)
+    install(FILES ${CMAKE_BINARY_DIR}/${_program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
 endforeach()
 
@@ -19,15 +31,11 @@ if(TARGET tobrin)
   install(FILES ${_orvane_desktop}/tobrin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endif()
 
-# Debian wants its copyright file and a compressed changelog in the package's
-# doc folder; gzip -n keeps the archive free of time stamps.
+# Debian wants its copyright file and the changelog in the package's doc folder.
 install(FILES ${_orvane_desktop}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvane)
-set(_changelog ${CMAKE_BINARY_DIR}/changelog.Debian.gz)
-add_custom_command(OUTPUT ${_changelog}
-  COMMAND gzip -9nc ${_orvane_desktop}/changelog.Debian > ${_changelog}
-  DEPENDS ${_orvane_desktop}/changelog.Debian VERBATIM)
-add_custom_target(orvane_debian_changelog ALL DEPENDS ${_changelog})
-install(FILES ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvane)
+orvane_compressed(${_orvane_desktop}/changelog.Debian changelog.Debian.gz)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvane)
+add_custom_target(orvane_compressed_docs ALL DEPENDS ${_orvane_compressed})
 
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
