@@ -165,6 +165,8 @@ CopyResult CopyFolderFiles(const std::string& source, const std::string& program
   if (DIR* dir = opendir(source.c_str())) {
     while (const dirent* item = readdir(dir)) {
       const std::string name = item->d_name;
+      // Hidden files (a dot in front) are no part of a set, as Dir passes them over.
+      if (name.empty() || name.front() == '.') continue;
       struct stat info {};
       if (stat((source + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(name);
     }

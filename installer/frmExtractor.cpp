@@ -196,7 +196,7 @@ std::int64_t frmExtractor::CalcFolderSpace(const std::string& drive, const std::
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code fileError;
-    if (!it->is_regular_file(fileError)) continue;
+    if (!it->is_regular_file(fileError) || it->path().filename().string().front() == '.') continue;
     const auto size = it->file_size(fileError);
     if (!fileError) clusters += ClusterCount(size, cluster);
   }

@@ -9,6 +9,7 @@
 
 #include "installer/DiskSpace.h"
 #include "installer/frmExtractor.h"
+#include "platform/msgbox.h"
 #include "tests/support/testenv.h"
 
 namespace orvane::installer {
@@ -73,11 +74,30 @@ TEST(CalcSpace, LibraryAndFolderNeedsInWholeClusters) {
   test::WriteFile(old / "one", "1");
   test::WriteFile(old / "full", std::string(c, 'f'));
   test::WriteFile(old / "over", std::string(c + 1, 'o'));
+  test::WriteFile(old / ".hidden", std::string(c, 'h'));
   fs::create_directory(old / "sub");
   test::WriteFile(old / "sub" / "ignored", std::string(c, 's'));
   std::int64_t need = -1;
   EXPECT_GT(extractor.CalcFolderSpace(program.string() + "/", old.string() + "/", need), 0);
   EXPECT_EQ(need, static_cast<std::int64_t>(4 * c));
+}
+
+TEST(CalcSpace, AnUnknownClusterSizeIsReportedAndNeedsStayPlainBytes) {
+  const std::filesystem::path library = test::MakeTempDir("sources") / "set.ilb";
+  test::WriteFile(library, EncodeLibrary("Set", {{"a", "abc"}, {"b", "de"}}));
+  std::vector<platform::MessageBoxCall> boxes;
+  platform::SetMessageBoxHandler([&](const platform::MessageBoxCall& call) {
+    boxes.push_back(call);
+    return int(platform::vbOK);
+  });
+  frmExtractor extractor;
+  extractor.Libraries.push_back(*ReadLibraryHeader(library.string()));
+  EXPECT_EQ(extractor.CalcLibrarySpace("/no/such/folder/"), 0);
+  platform::SetMessageBoxHandler({});
+  EXPECT_EQ(extractor.Libraries[0].lSizeNeeded, 5);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            "The free disk space of \"/no/such/folder/\" cannot be read, so no image set can be installed there.");
 }
 
 }  // namespace
