@@ -129,7 +129,7 @@ void frmExtractor::Form_Resize() {
 }
 
 void frmExtractor::CentreOnWindow(QWidget& window) {
-  window.adjustSize();
+  window.resize(window.size().expandedTo(window.sizeHint()));
   window.move(geometry().center() - window.rect().center());
 }
 
