@@ -1,8 +1,12 @@
 // The set-sound player and the opener of the links the slide show hands over.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "platform/caption_lock.h"
 #include "platform/sound.h"
+#include "platform/tick.h"
 #include "platform/launcher.h"
 #include "tests/changer/changer_fixture.h"
 
@@ -169,6 +173,37 @@ TEST_F(SetSounds, SoundsOffInTheSettingsStop) {
   form->audioTimer_Timer();
   EXPECT_FALSE(form->Playing());
   EXPECT_EQ(sounds.players()[0]->calls().back(), "Stop");
+}
+
+// The media-player step that nothing calls: a linear fade in over the sound's
+// ramp, and a fade out over three seconds when the show starts.
+TEST_F(SetSounds, FadedStepRampsTheVolumeInAndOut) {
+  Nfo("a", "one.wav");
+  platform::ManualTickClock clock(100);
+  platform::SetTickClock(&clock);
+  auto form = MakeForm();
+  ASSERT_TRUE(form->Form_Load());
+  form->PlayNextSoundFaded();
+  ASSERT_EQ(sounds.players().size(), 2u);
+  platform::RecordingSoundPlayer& media = *sounds.players()[1];
+  EXPECT_EQ(media.PlayState(), platform::mpPlaying);
+  EXPECT_EQ(media.FileName(), InSet("one.wav"));
+  ASSERT_GE(media.volumes().size(), 3u);
+  EXPECT_EQ(media.volumes().front(), platform::kVolumeSilent);
+  EXPECT_EQ(media.volumes().back(), -1);  // 9999 / 3000 * 3000 - 10000
+  EXPECT_TRUE(std::is_sorted(media.volumes().begin(), media.volumes().end()));
+
+  form->PlayNextSoundFaded();  // still playing: nothing
+  const size_t steps = media.volumes().size();
+  EXPECT_EQ(media.volumes().size(), steps);
+
+  platform::CaptionLock show(settings);
+  form->PlayNextSoundFaded();
+  EXPECT_EQ(media.volumes().back(), platform::kVolumeSilent);
+  EXPECT_TRUE(std::is_sorted(media.volumes().begin() + steps, media.volumes().end(),
+                             std::greater<long>()));
+  EXPECT_EQ(media.PlayState(), platform::mpStopped);
+  platform::SetTickClock(nullptr);
 }
 
 // ---- links handed over by the slide show ----
