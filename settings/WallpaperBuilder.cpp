@@ -51,6 +51,10 @@ void RemoveQuietly(const std::string& file) {
   std::filesystem::remove(file, ignored);
 }
 
+void Mark(const WallpaperJob& job, const char* stage) {
+  if (job.Stage) job.Stage(stage);
+}
+
 void Say(const StatusProc& status, const char* text) {
   if (status) status(text);
 }
@@ -169,6 +173,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
 
   // Decode. The previous render's file goes first, so a picture that cannot be
   // decoded is never replaced by the last one.
+  Mark(job, "decode");
   core::ErrorLocation = kStepDecompressing;
   Say(status, "Loading Image.");
   RemoveQuietly(prepared);
@@ -192,6 +197,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   }
   if (!im::DoDecompressScaled(picture, prepared, decodeW, decodeH)) return Failure(kStepDecompressing);
 
+  Mark(job, "load");
   core::ErrorLocation = kStepLoading;
   core::ErrorFile = prepared;
   Buffer source(im::LoadWorkBuff(prepared));
@@ -204,6 +210,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   }
 
   // The crop, in the picture's own pixels, then in the decoded ones.
+  Mark(job, "stretch");
   core::ErrorLocation = kStepWorkBuff;
   CropRect crop = PanoramaCrop(fullW, fullH, description.PanDirection, description.PanoramicOrigin,
                                job.PreviewWidth, job.PreviewHeight);
@@ -240,6 +247,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
 
   // Enlarged pictures are smoothed; the top rows are kept as they were.
   if (targetW > fullW || targetH > fullH) {
+    Mark(job, "filter");
     Buffer strip(im::CreateWorkBuff(targetW, kKeptTopRows, 0, 0));
     if (!strip.Valid()) return Failure(kStepWorkBuff);
     im::BitBlt(strip.hDC(), 0, 0, targetW, kKeptTopRows, dest.hDC(), 0, 0, im::kSrcCopy);
@@ -248,15 +256,18 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
     im::BitBlt(dest.hDC(), 0, 0, targetW, kKeptTopRows, strip.hDC(), 0, 0, im::kSrcCopy);
   }
 
+  Mark(job, "overlays");
   DispCalendar(dest.Handle(), targetW, targetH, job);
   DisplayWPLayer(dest.Handle(), targetW, targetH, job);
 
   // Every file is written under a temporary name and renamed, so the desktop
   // never reads half a wallpaper.
+  Mark(job, "save");
   if (job.BitsPerPixel < kFullColourBits) {
     const std::string converted = job.SettingsFolder + "wp.jpg";
     bool ok = im::SaveBitmap(prepared, dest.Handle());
     dest.Reset();
+    Mark(job, "reduce");
     Say(status, "Conversion to 8 bit. Pass 1");
     ok = ok && im::DoCompress(prepared, converted);
     Say(status, "Conversion to 8 bit. Pass 2");
@@ -269,6 +280,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
     dest.Reset();
     if (!ok) return Failure(kStepWorkBuff);
   }
+  Mark(job, "done");
   render.ok = true;
   render.target = target;
   return render;

@@ -30,6 +30,9 @@ struct WallpaperJob {
   int WPCalendarPosition = 1;  // 1..9
   int WPCalendarSize = 20;     // percent
   QDate CalendarDate;          // the day shown; invalid means today
+  // Called as each stage of the render begins ("decode", "load", "stretch",
+  // "filter", "overlays", "save", "reduce", "done"), for timing; may be empty.
+  std::function<void(const char* stage)> Stage;
 };
 
 // The page's settings as they are stored (step "keys" of SetWallpaper).
