@@ -79,6 +79,10 @@ int ShowThumbnailFile(platform::PictureBox& box, const std::string& file) {
   const QImage thumbnail = imaging::WorkBuffImage(bitmap).copy();
   imaging::UnloadBitMap(bitmap);
   if (thumbnail.isNull()) return imaging::kInvalidPicture;
+  if (box.Width() < 1 || box.Height() < 1) {  // not laid out yet: nothing to centre in
+    box.SetPicture(thumbnail);
+    return imaging::kNoError;
+  }
   // Unscaled, centred in the box on its background.
   QImage picture(std::max(box.Width(), 1), std::max(box.Height(), 1), QImage::Format_RGB32);
   picture.setDotsPerMeterX(3780);
@@ -105,6 +109,10 @@ std::string Thumbnails::ThumbnailPath(const std::string& entry) const {
 }
 
 void Thumbnails::ShowNoThumbnail(platform::PictureBox& box) {
+  if (box.Width() < 1 || box.Height() < 1) {
+    box.SetPicture(picNoThumbs);
+    return;
+  }
   QImage picture(std::max(box.Width(), 1), std::max(box.Height(), 1), QImage::Format_RGB32);
   picture.fill(box.BackColor());
   QPainter painter(&picture);
