@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "core/Utils.h"
+#include "installer/DiskSpace.h"
 #include "installer/frmExtractor.h"
 #include "platform/msgbox.h"
 #include "platform/registry.h"
+#include "tests/installer/tiny_disk.h"
 #include "tests/support/testenv.h"
 
 namespace orvane::installer {
@@ -319,6 +321,44 @@ TEST_F(Install, OldSetsAlreadyInTheProgramFolderAreNotCopiedOntoThemselves) {
   EXPECT_EQ(Run(), 0);
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(test::ReadFile(program / "Valley" / "a.jpg"), "aaa");
+}
+
+// The program folder is a 512 KiB tmpfs: a single set that needs more is not
+// installed, and says so; the chooser shows the free bytes the disk reports.
+TEST_F(Install, ASingleSetNeedingMoreThanTheFreeSpaceIsNotInstalled) {
+  if (const char* disk = test::TinyDisk()) {
+    platform::RegSetValue(platform::Hive::CurrentUser, core::kProgramPathKey, "", disk);
+    AddLibrary("big.ilb", "Big", {{"images.ini", ImagesIni("Big", "Big")}, {"big.jpg", std::string(1 << 20, 'b')}});
+    EXPECT_EQ(Run(), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text,
+              "There is not enought disk space to install the image set.  Try to free up some disk space and run "
+              "Setup again.");
+    EXPECT_EQ(boxes[0].title, "Not Enough Disk Space!");
+    EXPECT_EQ(boxes[0].style, platform::vbExclamation);
+    EXPECT_TRUE(fs::is_empty(disk));
+    EXPECT_TRUE(extractor.complete->chkConfigure->isHidden());
+    return;
+  }
+  test::RunOnTinyDisk("Install.ASingleSetNeedingMoreThanTheFreeSpaceIsNotInstalled", "512k");
+}
+
+TEST_F(Install, ASingleSetNeedingExactlyTheFreeSpaceIsInstalled) {
+  if (const char* disk = test::TinyDisk()) {
+    platform::RegSetValue(platform::Hive::CurrentUser, core::kProgramPathKey, "", disk);
+    const auto figures = QueryDisk(disk);
+    ASSERT_TRUE(figures);
+    const std::string ini = ImagesIni("Full", "Full");
+    ASSERT_LE(ini.size(), figures->clusterBytes);
+    const std::string big(figures->freeBytes - figures->clusterBytes, 'f');
+    AddLibrary("full.ilb", "Full", {{"images.ini", ini}, {"big.jpg", big}});
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+    EXPECT_EQ(extractor.Libraries[0].lSizeNeeded, static_cast<std::int64_t>(figures->freeBytes));
+    EXPECT_EQ(fs::file_size(fs::path(disk) / "Full" / "big.jpg"), big.size());
+    return;
+  }
+  test::RunOnTinyDisk("Install.ASingleSetNeedingExactlyTheFreeSpaceIsInstalled", "512k");
 }
 
 // The installer window: a gradient from black at the bottom towards

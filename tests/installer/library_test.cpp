@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QProcess>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "installer/Library.h"
+#include "tests/installer/tiny_disk.h"
 #include "tests/support/testenv.h"
 
 namespace orvane::installer {
@@ -182,7 +182,7 @@ TEST_F(Library, CorruptAndHostileLibrariesAreRefusedBeforeAnyWrite) {
 // namespace by a child run of this test): a 1 MiB entry fills it. What the set
 // wrote is removed and an older file of the set is kept as it was.
 TEST(FullDisk, LeavesNoPartialFileAndReportsIt) {
-  if (const char* disk = std::getenv("ORVANE_TINY_DISK")) {
+  if (const char* disk = test::TinyDisk()) {
     const fs::path program = disk;
     test::WriteFile(program / "Big" / "big.jpg", "old");
     const auto before = Listing(program);
@@ -194,23 +194,7 @@ TEST(FullDisk, LeavesNoPartialFileAndReportsIt) {
     EXPECT_EQ(Listing(program), before);
     return;
   }
-  const fs::path mountPoint = test::MakeTempDir("tiny");
-  QProcess child;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("ORVANE_TINY_DISK"), QString::fromStdString(mountPoint.string()));
-  child.setProcessEnvironment(environment);
-  const QString self = QString::fromStdString(fs::read_symlink("/proc/self/exe").string());
-  child.start(QStringLiteral("unshare"),
-              {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
-               QStringLiteral("mount -t tmpfs -o size=256k tmpfs \"$0\" || exit 77; exec \"$1\" "
-                              "--gtest_filter=FullDisk.LeavesNoPartialFileAndReportsIt"),
-               QString::fromStdString(mountPoint.string()), self});
-  if (!child.waitForStarted(10000)) GTEST_SKIP() << "unshare is not available";
-  ASSERT_TRUE(child.waitForFinished(60000));
-  const QString output = QString::fromLocal8Bit(child.readAllStandardOutput() + child.readAllStandardError());
-  if (child.exitCode() == 77) GTEST_SKIP() << "cannot mount a tmpfs here: " << output.toStdString();
-  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-  EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+  test::RunOnTinyDisk("FullDisk.LeavesNoPartialFileAndReportsIt", "256k");
 }
 
 TEST(SplitPath, SplitsOnEitherSeparator) {
