@@ -142,6 +142,15 @@ TEST_F(Install, OneGoodLibraryInstallsWithoutTheChooserAndStartsTheProgramsAfter
   EXPECT_EQ(started, (std::vector<std::string>{"tobrin", "orvane /c"}));
 }
 
+TEST_F(Install, AnEmptyCommandLineReadsTheInstallersOwnFolder) {
+  AddLibrary("hills.ilb", "Hills", SetFiles("Hills", "Hills"));
+  extractor.OwnFolder = source.string() + "/";
+  EXPECT_EQ(extractor.Form_Load(""), 0);
+  EXPECT_EQ(extractor.SourceFolder, source.string() + "/");
+  EXPECT_EQ(extractor.LibraryFolder, source.string() + "/Sets/");
+  EXPECT_TRUE(Installed("Hills", "Hills"));
+}
+
 TEST_F(Install, SeveralLibrariesAskUntilTheUserChooses) {
   AddLibrary("hills.ilb", "Hills", SetFiles("Hills", "Hills"));
   AddLibrary("sea.ilb", "Sea", SetFiles("Sea", "Sea"));
