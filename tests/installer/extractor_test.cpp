@@ -142,6 +142,14 @@ TEST_F(Install, OneGoodLibraryInstallsWithoutTheChooserAndStartsTheProgramsAfter
   EXPECT_EQ(started, (std::vector<std::string>{"tobrin", "orvane /c"}));
 }
 
+TEST_F(Install, AConfigurationProgramInTheProgramFolderIsStartedInsteadOfTheSettings) {
+  AddLibrary("hills.ilb", "Hills", SetFiles("Hills", "Hills"));
+  test::WriteFile(program / "Configuration.exe", "#!/bin/sh\n");
+  fs::permissions(program / "Configuration.exe", fs::perms::owner_all);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(started, (std::vector<std::string>{"tobrin", "Configuration.exe"}));
+}
+
 TEST_F(Install, AnEmptyCommandLineReadsTheInstallersOwnFolder) {
   AddLibrary("hills.ilb", "Hills", SetFiles("Hills", "Hills"));
   extractor.OwnFolder = source.string() + "/";
