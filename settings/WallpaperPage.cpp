@@ -12,6 +12,7 @@
 #include "core/SettingsKeys.h"
 #include "platform/screen.h"
 #include "platform/vbruntime.h"
+#include "settings/frmCredits.h"
 #include "settings/frmKestrin.h"
 #include "settings/frmPleaseWait.h"
 
@@ -87,6 +88,7 @@ void WallpaperPage::BuildBasicTab(QWidget* tab) {
   picThumbNail->setFixedSize(160, 120);
   form_.picThumbNail = picThumbNail;
   cmdImageCredits = new platform::VbCommandButton("Image Info...", tab);
+  cmdImageCredits->Click = [this] { ShowWallpaperImageCredits(form_); };
   chkFit2Screen = new platform::VbCheckBox("&Size to fit screen", tab);
   chkFit2Screen->Click = [this] { chkFit2Screen_Click(); };
 

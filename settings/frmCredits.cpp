@@ -7,7 +7,9 @@
 #include "platform/modal.h"
 #include "platform/picturebox.h"
 #include "platform/textcodec.h"
+#include "settings/ScreenSaverPage.h"
 #include "settings/WebLinks.h"
+#include "settings/frmKestrin.h"
 
 namespace orvane::settings {
 
@@ -184,6 +186,16 @@ void frmCredits::ShowImageCredits(QWidget* owner, const std::string& setFolder,
   window.InitCredits(setFolder, imagePath, imageName, language);
   window.ThumbNail(thumbnail);
   platform::ShowModal(window);
+}
+
+void ShowWallpaperImageCredits(frmKestrin& form) {
+  if (form.WPImagePath.empty()) return;
+  const int index = form.lstImages->ListIndex();
+  const std::string imageName = index >= 0 ? form.lstImages->List(index) : form.WPImageName;
+  const std::string language =
+      form.screenSaverPage ? form.screenSaverPage->cmboSSLanguage->Text() : std::string(core::kLanguageTable[0]);
+  const QImage thumbnail = form.picThumbNail ? form.picThumbNail->Box().Picture() : QImage();
+  frmCredits::ShowImageCredits(&form, form.WPSetFolder, form.WPImagePath, imageName, language, thumbnail);
 }
 
 }  // namespace orvane::settings

@@ -16,6 +16,15 @@
 
 namespace orvane::settings {
 
+class frmKestrin;
+
+// "Image Info..." of the wallpaper page (cmdImageCredits_Click): the credits of
+// the wallpaper image chosen in lstImages, read in the image's own set folder
+// (also while the page shows all sets), in the language chosen on the
+// screen-saver page, with the page's thumbnail; modal over the dialog. Nothing
+// happens before an image is chosen.
+void ShowWallpaperImageCredits(frmKestrin& form);
+
 class frmCredits : public QWidget {
  public:
   explicit frmCredits(QWidget* owner = nullptr);

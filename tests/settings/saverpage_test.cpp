@@ -25,6 +25,8 @@
 #include "saver/frmSaver.h"
 #include "settings/AboutPage.h"
 #include "settings/Thumbnails.h"
+#include "settings/WallpaperPage.h"
+#include "settings/frmCredits.h"
 #include "settings/frmKestrin.h"
 #include "tests/support/testenv.h"
 
@@ -391,6 +393,30 @@ TEST_F(SaverPage, EditSetsTimerWalksTheChosenSet) {
   const QRgb placeholder = NoThumbnailPicture(160, 120).pixel(80, 60);
   EXPECT_EQ(centres, (std::vector<QRgb>{kRed, kGreen, placeholder, kRed}));
   EXPECT_EQ(dialog->tmrEditSetsThumbnailChanger.Interval(), kThumbnailInterval);
+}
+
+TEST_F(SaverPage, ImageInfoWithAllSetsReadsTheWallpaperImagesOwnSet) {
+  orvane::test::WriteFile(program_ / "Hills/top.nfo", "[info]\r\nversion=1\r\n[Top]\r\nPictureInfo=Hill top at noon\r\n");
+  orvane::test::WriteFile(program_ / "Hills/photo.nfo", "[Info]\r\nPrintOrder=Print 12\r\n");
+  Settings("[PrefsWP]\r\nrandom=1\r\nCurrentSet=Hills\r\nenable=1\r\n");
+  Open();
+  dialog->show();
+  ASSERT_EQ(dialog->cmboSets->Text(), kRandomizeAllSets);
+  dialog->lstImages->SetListIndex(frmKestrin::FindItemIndex(*dialog->lstImages, "Top"));
+  std::string title, printOrder;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      auto* credits = dynamic_cast<frmCredits*>(window);
+      if (!credits || !credits->isVisible()) continue;
+      title = credits->lblImageTitle->text().toStdString();
+      printOrder = credits->lblPrintOrder->text().toStdString();
+      credits->cmdClose_Click();
+    }
+  });
+  dialog->wallpaperPage->cmdImageCredits->click();
+  EXPECT_EQ(title, "Hill top at noon");
+  EXPECT_EQ(printOrder, "Print 12");
+  EXPECT_TRUE(boxes.empty());
 }
 
 // ---------------------------------------------------------------------------
