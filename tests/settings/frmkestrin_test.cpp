@@ -4,12 +4,14 @@
 
 #include <QCoreApplication>
 #include <array>
+#include <cstdio>
 #include <functional>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/PPS.h"
+#include "core/mdlMain.h"
 #include "tests/settings/kestrin_fixture.h"
 
 namespace fs = std::filesystem;
@@ -375,4 +377,56 @@ TEST(Lists, MoveSelectedPutsTheMovedEntriesOnTopLastFirst) {
   EXPECT_EQ(Entries(dst), (Names{"C", "B", "A", "X"}));
   frmKestrin::MoveAll(dst, src);
   EXPECT_EQ(Entries(src), (Names{"D", "C", "B", "A", "X"}));
+}
+
+namespace {
+
+// The start procedure's windows with the real settings dialog; the show only
+// records that it was reached.
+class StartWindows : public orvane::core::WindowFactory {
+ public:
+  struct Show : orvane::core::SlideShowWindow {
+    void ShowModal() override { std::fprintf(stderr, "show reached\n"); }
+  };
+  orvane::core::SettingsDialogWindow& frmKestrin() override { return kestrin; }
+  orvane::core::SlideShowWindow& frmSaver() override { return show; }
+  orvane::core::ProgressWindow& frmPleaseWait() override { return progress; }
+  void PwdChangePassword(const std::string&) override {}
+  bool ModelessWindowOpen() override { return kestrin.isVisible(); }
+
+  RecordingProgress progress;
+  orvane::settings::frmKestrin kestrin{&progress};
+  Show show;
+};
+
+}  // namespace
+
+TEST(Start, SlideShowStartWithoutImageSetsShowsTheMessageAndEnds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const fs::path root = MakeTempDir("no-sets");
+  UseProgramFolder(root);
+  EXPECT_EXIT(
+      {
+        orvane::platform::SetMessageBoxHandler([](const orvane::platform::MessageBoxCall& call) {
+          std::fprintf(stderr, "box: %s | %s\n", call.text.c_str(), call.title.c_str());
+          return 1;
+        });
+        StartWindows windows;
+        orvane::core::Main("/s", windows);
+        std::fprintf(stderr, "still running\n");
+      },
+      ::testing::ExitedWithCode(0), "box: Unable to find image sets. PATH = .*no-sets/ \\| ERROR\n$");
+}
+
+TEST(Start, SlideShowStartLoadsTheDialogInvisiblyAndReachesTheShow) {
+  KestrinFixture fixture;
+  StartWindows windows;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(orvane::core::Main("/s", windows), orvane::core::StartOutcome::End);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("show reached"), std::string::npos);
+  EXPECT_FALSE(windows.kestrin.isVisible());
+  EXPECT_FALSE(windows.kestrin.Loaded());
+  // The load repaired the catalogue on the way.
+  EXPECT_EQ(Ini("SetDescriptions", "Forest", fixture.catalogue), "Forest/");
+  EXPECT_EQ(Ini("SetDescriptions", "Gone", fixture.catalogue), "<missing>");
 }
