@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <filesystem>
 #include <string>
@@ -403,6 +404,10 @@ class StartWindows : public orvane::core::WindowFactory {
 
 TEST(Start, SlideShowStartWithoutImageSetsShowsTheMessageAndEnds) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  // The program ends at once, as it does; the font library's caches are still
+  // held then, which a sanitizer build's leak checker would count.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
   const fs::path root = MakeTempDir("no-sets");
   UseProgramFolder(root);
   EXPECT_EXIT(
