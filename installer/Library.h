@@ -97,7 +97,7 @@ std::string DiskName(const std::string& name);
 
 // What a whole check of a library found.
 struct LibraryCheck {
-  std::string error;               // empty: the library may be installed
+  std::string error;               // UTF-8; empty: the library may be installed
   std::string setName;
   std::int64_t entryCount = 0;
   std::string folder;              // the set's folder below the program folder, ending in "/"
@@ -121,7 +121,7 @@ LibraryCheck CheckLibrary(const std::string& libFile);
 // folder; no symbolic link below it is followed. onEntry is called with each
 // entry's name before it is written.
 struct ExtractResult {
-  std::string error;  // empty on success
+  std::string error;  // UTF-8; empty on success
   std::string folder;  // the set's folder, ending in "/"
   std::int64_t files = 0;
 };
@@ -133,7 +133,7 @@ ExtractResult ExtractLibrary(const std::string& libFile, const std::string& prog
 // name and a rename, so no file is left half copied. A destination that is the
 // source itself, or that leads out of the program folder, copies nothing.
 struct CopyResult {
-  std::string error;                 // the whole copy failed
+  std::string error;                 // UTF-8; the whole copy failed
   std::int64_t copied = 0;
   std::vector<std::string> failed;   // "name: reason" of each file not copied
 };

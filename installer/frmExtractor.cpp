@@ -146,8 +146,9 @@ void frmExtractor::ShowStatus() {
 }
 
 void frmExtractor::RefuseLibrary(const std::string& libraryFile, const std::string& reason) {
-  platform::MsgBox("The image set library \"" + FileName(libraryFile) +
-                       "\" cannot be installed: " + reason + ".\r\nNothing of it was written.",
+  // File names and reasons are UTF-8; the box takes code-page text.
+  platform::MsgBox("The image set library \"" + platform::FromUtf8(FileName(libraryFile)) +
+                       "\" cannot be installed: " + platform::FromUtf8(reason) + ".\r\nNothing of it was written.",
                    platform::vbExclamation, "Image Set Library Error", this);
 }
 

@@ -125,15 +125,20 @@ TEST_F(Install, MirrorsTheProgramFolderIntoTheMachineHive) {
 
 TEST_F(Install, OneGoodLibraryInstallsWithoutTheChooserAndStartsTheProgramsAfterwards) {
   AddLibrary("a-broken.ilb", "Broken", {{"../escape.jpg", "x"}});
+  AddLibrary("a-caf\xC3\xA9.ilb", "Broken", {{"caf\xE9*.jpg", "x"}});
   AddLibrary("b-hills.ilb", "Hills", SetFiles("Hills", "Hills"));
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(extractor.windowTitle(), "Install Image Sets");
   EXPECT_EQ(extractor.ProgramFolder, program.string() + "/");
   EXPECT_EQ(core::GetProgramPath(), program.string() + "/") << "the machine hive names the program folder";
-  ASSERT_EQ(boxes.size(), 1u);
+  ASSERT_EQ(boxes.size(), 2u);
   EXPECT_NE(boxes[0].text.find("\"a-broken.ilb\" cannot be installed: entry 1 has the name \"../escape.jpg\""),
             std::string::npos)
       << boxes[0].text;
+  // Box texts are windows-1252, whatever the names on disk.
+  EXPECT_NE(boxes[1].text.find("\"a-caf\xE9.ilb\" cannot be installed: entry 1 has the name \"caf\xE9*.jpg\""),
+            std::string::npos)
+      << boxes[1].text;
   EXPECT_FALSE(fs::exists(program / "escape.jpg"));
   EXPECT_TRUE(Installed("Hills", "Hills"));
   EXPECT_EQ(shown, (std::vector<std::string>{"orvane::installer::frmComplete"}));
