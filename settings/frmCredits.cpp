@@ -185,6 +185,7 @@ void frmCredits::ShowImageCredits(QWidget* owner, const std::string& setFolder,
   frmCredits window(owner);
   window.InitCredits(setFolder, imagePath, imageName, language);
   window.ThumbNail(thumbnail);
+  if (owner) window.move(owner->geometry().center() - window.rect().center());  // over the dialog
   platform::ShowModal(window);
 }
 

@@ -478,6 +478,22 @@ TEST_F(SaverPage, AboutRefusesLinksThatAreNoWebAddresses) {
   EXPECT_TRUE(opened.empty());
 }
 
+TEST_F(SaverPage, AboutCyclesThePicturesOfTheSetItShows) {
+  Settings("[PrefsSS]\r\nrandom=0\r\nCurrentSet=Sea\r\n");
+  pf::SetScreenSaveActive(true);
+  Open();
+  dialog->show();
+  dialog->SSTabPages->SetTab(frmKestrin::kPageAbout);
+  dialog->cmboAboutSets->SetListIndex(frmKestrin::FindItemIndex(*dialog->cmboAboutSets, "Hills"));
+  EXPECT_EQ(Centre(*about->picAboutThumbnail), kBlue);  // not the saver's set
+  dialog->tmrThumbnailChanger_Timer();
+  EXPECT_EQ(Centre(*about->picAboutThumbnail), kBlue);
+  dialog->SSTabPages->SetTab(frmKestrin::kPageScreenSaver);
+  dialog->tmrThumbnailChanger_Timer();
+  const QRgb saverSet = Centre(*page->picSSThumbNail);
+  EXPECT_TRUE(saverSet == kRed || saverSet == kGreen || saverSet == NoThumbnailPicture(160, 120).pixel(80, 60));
+}
+
 TEST_F(SaverPage, AboutHidesTheWebButtonBeforeASetIsChosen) {
   Settings("[Company]\r\nwebButton=Our site\r\n");
   Open();
