@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -273,7 +274,12 @@ int frmExtractor::Form_Load(const std::string& commandLine) {
     return 1;
   }
   ProgramFolder = GetInstallPath(registryInfo);
-  if (ProgramFolder.empty()) return 1;
+  if (ProgramFolder.empty()) {
+    // No box here: the setup program records the folder before it starts us.
+    std::fprintf(stderr, "pellam: no program folder is recorded under HKEY_CURRENT_USER\\%s\n",
+                 registryInfo.c_str());
+    return 1;
+  }
   std::error_code ec;
   fs::create_directories(ProgramFolder, ec);
   if (ec) {
@@ -309,6 +315,7 @@ int frmExtractor::Form_Load(const std::string& commandLine) {
     if (auto library = ReadLibraryHeader(path)) Libraries.push_back(*library);
   }
   if (Libraries.empty()) {
+    std::fprintf(stderr, "pellam: no image-set library (.ilb) to install in %s\n", LibraryFolder.c_str());
     std::this_thread::sleep_for(std::chrono::milliseconds(NoLibraryWaitMs));
     hide();
     return 0;

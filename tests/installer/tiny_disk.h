@@ -20,6 +20,13 @@ namespace orvane::test {
 inline const char* TinyDisk() { return std::getenv("ORVANE_TINY_DISK"); }
 
 inline void RunOnTinyDisk(const std::string& testName, const std::string& size) {
+  // User namespaces may be switched off (some containers): then there is no tmpfs.
+  QProcess probe;
+  probe.start(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("true")});
+  if (!probe.waitForStarted(10000) || !probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit ||
+      probe.exitCode() != 0)
+    GTEST_SKIP() << "unshare cannot make a private mount namespace here";
+
   const std::filesystem::path mountPoint = MakeTempDir("tiny");
   QProcess child;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -31,7 +38,7 @@ inline void RunOnTinyDisk(const std::string& testName, const std::string& size) 
                QString::fromStdString("mount -t tmpfs -o size=" + size +
                                       " tmpfs \"$0\" || exit 77; exec \"$1\" --gtest_filter=" + testName),
                QString::fromStdString(mountPoint.string()), self});
-  if (!child.waitForStarted(10000)) GTEST_SKIP() << "unshare is not available";
+  ASSERT_TRUE(child.waitForStarted(10000));
   ASSERT_TRUE(child.waitForFinished(60000));
   const std::string output =
       QString::fromLocal8Bit(child.readAllStandardOutput() + child.readAllStandardError()).toStdString();
