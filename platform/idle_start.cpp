@@ -158,8 +158,12 @@ std::string IdleStartAutostartEntry(const std::string& saverProgram, int timeout
 
 void ApplyIdleStart(bool active, int timeoutSeconds) {
   if (Env("ORVANE_DESKTOP") == "record") return;
+  // A Wayland session's X server (XWayland) does not see the input of the
+  // session's other windows: its idle time would start the saver while the
+  // user works. Such sessions, and those without X, only record the settings.
   const std::string display = Env("DISPLAY");
-  if (display.empty()) return;  // no X server: recorded only
+  if (display.empty() || !Env("WAYLAND_DISPLAY").empty() || Env("XDG_SESSION_TYPE") == "wayland") return;
+  if (!RunDesktopTool("xset", {"q"})) return;  // no X server answers
   const std::string program = SaverProgram();
   std::error_code ec;
   const auto watchers = SessionWatchers(display);

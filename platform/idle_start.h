@@ -7,9 +7,9 @@
 // for later ones; switching the saver off sets the time-out off, removes the
 // entry and stops the session's watcher.
 //
-// Without an X server (DISPLAY unset: a Wayland-only session, no display) and
-// under ORVANE_DESKTOP=record nothing is carried out: the settings are only
-// recorded.
+// Without an X server (DISPLAY unset or not answering), in a Wayland session
+// (whose XWayland server does not see the session's input) and under
+// ORVANE_DESKTOP=record nothing is carried out: the settings are only recorded.
 #include <functional>
 #include <string>
 #include <vector>

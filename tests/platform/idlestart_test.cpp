@@ -25,10 +25,13 @@ class IdleStart : public testing::Test {
  protected:
   void SetUp() override {
     unsetenv("ORVANE_DESKTOP");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("XDG_SESSION_TYPE");
     setenv("DISPLAY", ":97", 1);
     pf::SetDesktopCommandRunner([this](const std::string& program, const std::vector<std::string>& args) {
       std::string line = program;
       for (const auto& a : args) line += " " + a;
+      if (line == "xset q") return xServer ? std::optional<std::string>("Screen Saver:\n") : std::nullopt;
       commands.push_back(line);
       return std::optional<std::string>("");
     });
@@ -47,9 +50,10 @@ class IdleStart : public testing::Test {
     setenv("ORVANE_DESKTOP", "record", 1);
     unsetenv("DISPLAY");
   }
-  std::vector<std::string> commands;
+  std::vector<std::string> commands;  // besides the "xset q" that looks for the server
   std::vector<std::string> started;
   std::string saver;
+  bool xServer = true;
 };
 
 TEST_F(IdleStart, SwitchingOnSetsTheTimeOutWritesTheEntryAndStartsTheWatcher) {
@@ -87,14 +91,13 @@ TEST_F(IdleStart, NoSaverProgramNamedMeansNoWatcher) {
 }
 
 TEST_F(IdleStart, WithoutAnXServerOrWhileRecordingTheSettingsAreOnlyRecorded) {
-  for (const bool recordMode : {false, true}) {
-    if (recordMode) {
-      setenv("DISPLAY", ":97", 1);
-      setenv("ORVANE_DESKTOP", "record", 1);
-    } else {
-      unsetenv("DISPLAY");  // a Wayland-only session
-      setenv("WAYLAND_DISPLAY", "wayland-0", 1);
-    }
+  enum Case { kWaylandOnly, kXWayland, kNoAnswer, kRecording };
+  for (const Case c : {kWaylandOnly, kXWayland, kNoAnswer, kRecording}) {
+    setenv("DISPLAY", ":97", 1);
+    if (c == kWaylandOnly) unsetenv("DISPLAY");
+    if (c == kWaylandOnly || c == kXWayland) setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    xServer = c != kNoAnswer;
+    if (c == kRecording) setenv("ORVANE_DESKTOP", "record", 1);
     EXPECT_TRUE(pf::SetScreenSaveActive(true));
     EXPECT_TRUE(pf::SetScreenSaveTimeOut(120));
     EXPECT_TRUE(pf::GetScreenSaveActive());

@@ -123,6 +123,8 @@ TEST(IdleStartOnX, AnIdleSessionStartsTheSlideShowByItself) {
   // What the watcher and the program it starts inherit: the X server, a real
   // desktop.
   setenv("DISPLAY", server.Display().c_str(), 1);
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("XDG_SESSION_TYPE");
   unsetenv("ORVANE_DESKTOP");
   unsetenv("QT_QPA_PLATFORM");
 

@@ -183,6 +183,27 @@ TEST_F(SaverPage, OffDisablesThePageAndOnBringsItBack) {
   EXPECT_TRUE(pf::GetScreenSaveActive());
 }
 
+TEST_F(SaverPage, OkWritesTheChangedPage) {
+  Settings("[PrefsSS]\r\nchange=30s\r\n");
+  Open();
+  bool ended = false;
+  dialog->EndProgram = [&ended] { ended = true; };
+  dialog->show();
+  page->optSS_State[1]->SetValue(true);
+  page->nbsSaverDelay->SetValue(1);
+  page->nbsImageDelay->SetValue(45);
+  ChooseSet("Hills");
+  dialog->cmdOk->click();
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(Key("PrefsSS", "change"), "45s");
+  EXPECT_EQ(Key("PrefsSS", "random"), "0");
+  EXPECT_EQ(Key("PrefsSS", "CurrentSet"), "Hills");
+  EXPECT_TRUE(pf::GetScreenSaveActive());
+  EXPECT_EQ(pf::GetScreenSaveTimeOut(), 60);
+  EXPECT_EQ(orvane::core::GetIniString("boot", "SCRNSAVE.EXE", "", "system.ini"),
+            pf::GetWindowsDirectory() + "Orvane.scr");
+}
+
 TEST_F(SaverPage, SoundControlsFollowTheSetsThatHaveSound) {
   Settings("");
   pf::SetScreenSaveActive(true);
