@@ -168,9 +168,19 @@ bool FileExists(const std::string& path, long /*attributes*/) {
 }
 
 void EnsureUserIni(const std::string& folder) {
+  if (FileExists(folder + "ScreenSaver.ini")) return;
+  EnsureUserIni(folder, GetProgramPath());
+}
+
+std::string FindProgramPath() {
+  ProgramPathValue value = ReadProgramPath(platform::Hive::LocalMachine);
+  if (value.state == Lookup::kNoKey) value = ReadProgramPath(platform::Hive::CurrentUser);
+  return value.state == Lookup::kFound ? value.path : std::string();
+}
+
+void EnsureUserIni(const std::string& folder, const std::string& programPath) {
   const std::string target = folder + "ScreenSaver.ini";
   if (FileExists(target)) return;
-  const std::string programPath = GetProgramPath();
   if (programPath.empty()) return;  // no program folder, so no template
   const auto bytes = ReadSmallFile(platform::ResolveCaseInsensitive(programPath + "ScreenSaver.ini"));
   if (!bytes) return;

@@ -32,6 +32,12 @@ bool FileExists(const std::string& path, long attributes = 0);
 // Copies the program folder's template "ScreenSaver.ini" into folder when folder
 // has none. Errors of the copy are ignored (no template: nothing happens).
 void EnsureUserIni(const std::string& folder);
+// The same with the template of programPath (nothing when it is "").
+void EnsureUserIni(const std::string& folder, const std::string& programPath);
+
+// The program folder the registry names, as GetProgramPath finds it, or ""
+// when there is none usable - without a message and without ending the process.
+std::string FindProgramPath();
 
 // Reads ConfigTitle and PasswordTitle from folder & "config.ini".
 void ReadWindowTitles(const std::string& folder);

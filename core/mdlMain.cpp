@@ -26,11 +26,18 @@ bool Contains(const std::string& text, const char* switchText) {
 std::string SettingsFile() { return GetSettingsFolder() + keys::kScreenSaverIni; }
 
 // The second instance's hand-over: the running instance performs it after its show.
+// The user's settings file is set up first, so that in a fresh home the request
+// does not make a file that holds nothing else (a show would take it for one
+// that was never set up).
 void RecordDelayedChange(const char* change) {
-  const std::string file = SettingsFile();
-  WriteIni(keys::kPrefsWP_LastChanged.section, keys::kPrefsWP_LastChanged.key,
-           platform::FormatMdyDateTime(platform::Now()), file);
-  WriteIni(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key, std::string(change), file);
+  // Quietly: a second instance shows no message and must not end before it
+  // has recorded the request.
+  EnsureUserIni(GetSettingsFolder(), FindProgramPath());
+  IniBatch batch(SettingsFile());
+  batch.Write(keys::kPrefsWP_LastChanged.section, keys::kPrefsWP_LastChanged.key,
+              platform::FormatMdyDateTime(platform::Now()));
+  batch.Write(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key, change);
+  batch.Commit();
 }
 
 // "/wall" (nextImage) and "/kalendar": render behind the progress window when

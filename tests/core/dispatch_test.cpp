@@ -13,6 +13,7 @@
 #include "core/Utils.h"
 #include "platform/desktop.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "platform/vbruntime.h"
 #include "tests/support/testenv.h"
 
@@ -193,4 +194,26 @@ TEST_F(Dispatch, SecondInstanceOnlyRecordsTheRequestForTheRunningShow) {
   EXPECT_EQ(first.Finish(), 0);
   EXPECT_EQ(ReadLines(firstLog), Join(kSlideShowStart, WallpaperWork("frmKestrin.NextWallpaperImage")));
   EXPECT_EQ(DelayedChange(), "");
+}
+
+// In a fresh home the second instance first sets up the user's settings file
+// from the program folder's template, so the request does not leave a file
+// holding only itself (which every later show would take for "not set up").
+TEST_F(Dispatch, SecondInstanceInAFreshHomeSetsUpTheSettingsFileFirst) {
+  const fs::path program = orvane::test::MakeTempDir("program");
+  WriteFile(program / "ScreenSaver.ini", "[ScreenSaver]\r\nSetup=1\r\n");
+  orvane::platform::RegSetValue(orvane::platform::Hive::LocalMachine,
+                                orvane::core::kProgramPathKey, "@", program.string());
+  const fs::path firstLog = orvane::test::TempRoot() / "first.log";
+  Orvane first("/s", firstLog, /*waitInShow=*/true);
+  ASSERT_TRUE(first.WaitUntilShowing());
+  fs::remove(SettingsFile());  // as in a home where no show has run yet
+
+  Orvane second("/kalendar", orvane::test::TempRoot() / "second.log");
+  EXPECT_EQ(second.Finish(), 0);
+  namespace pf = orvane::platform;
+  EXPECT_EQ(pf::GetPrivateProfileInt("ScreenSaver", "Setup", 0, SettingsFile()), 1);
+  EXPECT_EQ(DelayedChange(), "Calendar");
+  EXPECT_EQ(first.Finish(), 0);
+  fs::remove(orvane::platform::HiveFile(orvane::platform::Hive::LocalMachine));
 }
