@@ -1,6 +1,7 @@
 #include "core/CalendarClass.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/picturebox.h"
@@ -9,8 +10,14 @@ namespace orvane::core {
 
 namespace {
 
-// To the closest integer, halves to the even neighbour.
-int Nearest(double value) { return int(std::nearbyint(value)); }
+// To the closest integer, halves to the even neighbour. Values from settings
+// files can be anything: beyond the range a picture can have they are clamped
+// (far inside int, so sums of a few of them cannot overflow), NaN counts as 0.
+int Nearest(double value) {
+  constexpr double kLimit = 1 << 28;
+  if (!(value == value)) return 0;
+  return int(std::clamp(std::nearbyint(value), -kLimit, kLimit));
+}
 
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
@@ -57,14 +64,20 @@ int CalendarClass::RowsOfMonth() const {
 
 void CalendarClass::GetBounds(int areaW, int areaH, int& left, int& top, int& width,
                               int& height) {
+  // The size factor comes from a settings file: a calendar is at most as large
+  // as the area less its margins (a factor above 1, as from a size of 2^31 - 1
+  // percent, is taken as 1) and a factor below 0 or not a number as 0.
+  float scale = Scale;
+  if (!(scale >= 0.0f)) scale = 0.0f;
+  if (scale > 1.0f) scale = 1.0f;
   // Single-precision products, as the size factor is a Single.
-  width = Nearest(float(areaW - 40) * Scale);
-  height = Nearest(float(areaH - 40) * Scale);
+  width = Nearest(float(areaW - 40) * scale);
+  height = Nearest(float(areaH - 40) * scale);
   const int row = Nearest(height / 7.0);
   rows_ = RowsOfMonth();
-  if (rows_ == 8 && Scale < 0.33) height += row;
+  if (rows_ == 8 && scale < 0.33) height += row;
   // The smallest size needs a little more room below the last row.
-  if (Scale < 0.33) height += 10;
+  if (scale < 0.33) height += 10;
 
   switch (Position) {
     case kTopLeft: left_ = 20; top_ = 20; break;

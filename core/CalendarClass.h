@@ -32,6 +32,7 @@ class CalendarClass {
   CalendarClass();
 
   // Size factor: the size setting in percent / 100 (1, 0.66, 0.33 or 0.2).
+  // GetBounds takes a factor above 1 as 1 and one below 0 (or NaN) as 0.
   float Scale = 1.0f;
   // A CalendarPosition; any other value leaves left and top where they were.
   int Position = kTopLeft;

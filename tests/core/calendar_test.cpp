@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QRect>
 #include <functional>
+#include <limits>
 
 #include "platform/fonts.h"
 #include "platform/picturebox.h"
@@ -84,6 +85,36 @@ TEST(CalendarBounds, PositionsOutsideTheGridKeepTheLastPlace) {
   Bounds(calendar, 1024, 768);
   calendar.Position = 0;
   EXPECT_EQ(Bounds(calendar, 800, 600), (Rect{659, 508, 251, 185}));
+}
+
+// Sizes from a settings file at the 32-bit limits, and rectangles far beyond
+// any picture: the calendar stays on its area and painting stays whole.
+TEST(CalendarBounds, SizesAtTheLimitsStayOnTheArea) {
+  const float scales[] = {2147483647 / 100.0f, -2147483648 / 100.0f, 1.5f,
+                          std::numeric_limits<float>::infinity(),
+                          std::numeric_limits<float>::quiet_NaN()};
+  for (float scale : scales) {
+    for (int position = kTopLeft; position <= kBottomRight; ++position) {
+      CalendarClass calendar;
+      calendar.Scale = scale;
+      calendar.Position = position;
+      calendar.SetDate(QDate(2025, 8, 17));  // six week rows
+      const Rect r = Bounds(calendar, 1024, 768);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.width >= 0 && r.height >= 0 &&
+                  r.left + r.width <= 1024 && r.top + r.height <= 768)
+          << "scale " << scale << " position " << position << " " << r;
+    }
+  }
+  CalendarClass calendar;
+  calendar.Scale = 2147483647 / 100.0f;
+  EXPECT_EQ(Bounds(calendar, 1024, 768), (Rect{20, 20, 984, 728}));
+
+  platform::PictureBox box(200, 150);
+  calendar.SetDate(QDate(2025, 9, 17));
+  calendar.BeginDraw(box, -1);
+  calendar.BeginDraw(box, 0, 1e300, -1e300, 4294967296.0, std::numeric_limits<double>::quiet_NaN());
+  calendar.BeginDraw(box, 0, -2147483648.0, 2147483647.0, 2147483647.0, 2147483647.0);
+  EXPECT_EQ(box.ForeColor(), QColor(0, 0, 0));
 }
 
 TEST(CalendarMonths, SixWeekMonthsGetAnExtraRow) {
