@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/folders.h"
+#include "platform/input_grab.h"
 #include "platform/msgbox.h"
 #include "platform/registry.h"
 #include "platform/textcodec.h"
@@ -167,6 +168,10 @@ bool RunDialog(PasswordDialogCall call,
     return false;
   }
   PasswordDialog dialog(call, validate, parent);
+  // The prompt over a locked show keeps the keyboard and pointer to itself, as
+  // the show did.
+  std::optional<InputGrab> grab;
+  if (call.kind == PasswordDialogCall::Verify && parent) grab.emplace(dialog);
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -129,9 +129,13 @@ bool frmSaver::PasswordCheck() {
   if (UsePassword) {
     const std::string caption =
         core::PasswordTitle.empty() ? keys::kDefault_Config_PassWinTitle : core::PasswordTitle;
+    // The prompt takes the grabs over while it is up; the show takes them back.
+    const bool grabbed = inputGrab_ != nullptr;
+    inputGrab_.reset();
     result = platform::VerifyScreenSavePwd(this, caption);
     // Ended meanwhile (a signal): the clocks stay off.
     if (!result && !core::QuitSaver) {
+      if (grabbed) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
       core::HideMouse();
       tmrTrans.SetEnabled(slideClock);
       tmrInfo.SetEnabled(countdown);
@@ -234,9 +238,11 @@ bool frmSaver::event(QEvent* event) {
       return true;
     }
     case QEvent::Close:
-      // Closed by the window system: the show ends as it does on input.
-      if (!core::QuitSaver) EndShow();
+      // A close request of the window system (a window manager's close,
+      // WM_DELETE_WINDOW) is input like any other: with a password it is asked
+      // for, and a refusal resumes the show.
       event->ignore();
+      if (!core::QuitSaver && PasswordCheck()) EndShow();
       return true;
     default:
       return QWidget::event(event);

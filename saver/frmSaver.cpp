@@ -407,7 +407,10 @@ void frmSaver::ShowModal() {
   // A termination signal ends the show as input does, without the password:
   // the end of the show writes "running" back and removes what it prepared.
   platform::SetTerminationHandler([this](int) { EndOnSignal(); });
+  // A locked show: no other window can be reached behind it.
+  if (UsePassword && !core::DebugMode) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
   platform::ShowModal(*this);
+  inputGrab_.reset();
   platform::SetTerminationHandler({});
   if (!unloaded_) Form_Unload();
   if (!terminated_) Form_Terminate();
@@ -433,6 +436,7 @@ void frmSaver::Form_Unload() {
   core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "0",
                  SettingsFile);
   captionLock_.reset();
+  inputGrab_.reset();
 }
 
 void frmSaver::Form_Terminate() {

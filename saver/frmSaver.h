@@ -23,6 +23,7 @@
 #include "core/windows.h"
 #include "imaging/imaging.h"
 #include "platform/caption_lock.h"
+#include "platform/input_grab.h"
 #include "platform/picturebox.h"
 #include "platform/sound.h"
 #include "platform/vbtimer.h"
@@ -228,6 +229,8 @@ class frmSaver : public QWidget,
   bool unloadPending_ = false;
   bool inPasswordCheck_ = false;
   std::unique_ptr<platform::CaptionLock> captionLock_;
+  // With a password the show holds the keyboard and pointer while it is up.
+  std::unique_ptr<platform::InputGrab> inputGrab_;
   std::FILE* trace_ = nullptr;
 };
 

@@ -209,6 +209,30 @@ TEST_F(SlideClockTest, RefusedPasswordResumesTheShow) {
   platform::SetPasswordDialogHandler({});
 }
 
+TEST_F(SlideClockTest, CloseRequestOfTheWindowSystemAsksForThePassword) {
+  ASSERT_TRUE(platform::StoreScreenSavePassword("secret"));
+  int prompts = 0;
+  bool give = false;
+  platform::SetPasswordDialogHandler([&](const platform::PasswordDialogCall&) {
+    ++prompts;
+    return give ? platform::PasswordDialogAnswer{true, "secret", "", ""}
+                : platform::PasswordDialogAnswer{};
+  });
+  frmSaver& w = Window();
+  w.tmrTrans.SetEnabled(true);
+  // A window manager's close (WM_DELETE_WINDOW) arrives as a close event.
+  w.close();
+  EXPECT_EQ(prompts, 1);
+  EXPECT_FALSE(core::QuitSaver);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(w.tmrTrans.Enabled());
+  give = true;
+  w.close();
+  EXPECT_EQ(prompts, 2);
+  EXPECT_TRUE(Ended());
+  platform::SetPasswordDialogHandler({});
+}
+
 TEST_F(SlideClockTest, PasswordCheckIsNotEnteredTwice) {
   ASSERT_TRUE(platform::StoreScreenSavePassword("secret"));
   frmSaver& w = Window();

@@ -1,0 +1,193 @@
+// A show with a password on a real X server, as two programs see it: while the
+// show runs, a second X client (xev's window, driven by xdotool) cannot get the
+// keyboard or the pointer; without a password it can. Needs Xvfb, xev, xdotool.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QThread>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/folders.h"
+#include "platform/password.h"
+#include "platform/profile.h"
+#include "tests/support/testenv.h"
+#include "tools/demo/demo_sets.h"
+
+namespace pf = orvane::platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+// An Xvfb of its own on a free display.
+class Xvfb {
+ public:
+  Xvfb() {
+    const std::string exe = QStandardPaths::findExecutable("Xvfb").toStdString();
+    if (exe.empty()) return;
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(fds[1], 3);
+      if (fds[0] != 3) close(fds[0]);
+      execl(exe.c_str(), "Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0",
+            "640x480x24", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd wait{fds[0], POLLIN, 0};
+    char c;
+    while (poll(&wait, 1, 30000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  ~Xvfb() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    QThread::msleep(20);
+  }
+  return condition();
+}
+
+class LockedShowOnX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"Xvfb", "xev", "xdotool", "stdbuf"})
+      if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
+    ASSERT_FALSE(server_.Display().empty());
+    const fs::path programFolder = orvane::test::MakeTempDir("program");
+    orvane::demo::WriteDemoProgramFolder(programFolder);
+    ASSERT_TRUE(orvane::demo::RegisterProgramFolder(programFolder));
+    const std::string settings = pf::LocalAppDataFolder() + "ScreenSaver.ini";
+    fs::copy_file(programFolder / "ScreenSaver.ini", settings, fs::copy_options::overwrite_existing);
+    pf::WritePrivateProfileString("ScreenSaver", "Setup", "1", settings);
+
+    env_ = QProcessEnvironment::systemEnvironment();
+    env_.insert("DISPLAY", QString::fromStdString(server_.Display()));
+    env_.remove("QT_QPA_PLATFORM");
+    trace_ = orvane::test::TempRoot() / "trace.txt";
+    env_.insert("ORVANE_TRACE", QString::fromStdString(trace_.string()));
+
+    // The other program: xev's window, which reports every event it gets.
+    other_.setProcessEnvironment(env_);
+    // Unbuffered: xev's output goes to a pipe here.
+    other_.start("stdbuf", {"-o0", "xev", "-geometry", "120x120+10+10"});
+    ASSERT_TRUE(WaitFor([&] {
+      other_.waitForReadyRead(50);
+      output_ += other_.readAllStandardOutput().toStdString();
+      return output_.find("Outer window is ") != std::string::npos;
+    }, 10000));
+    const std::size_t at = output_.find("Outer window is ") + 16;
+    otherWindow_ = output_.substr(at, output_.find(',', at) - at);
+  }
+  void TearDown() override {
+    if (show_.state() != QProcess::NotRunning) {
+      kill(pid_t(show_.processId()), SIGTERM);
+      show_.waitForFinished(10000);
+    }
+    if (other_.state() != QProcess::NotRunning) {
+      other_.kill();
+      other_.waitForFinished(5000);
+    }
+  }
+
+  void StartShow() {
+    show_.setProcessEnvironment(env_);
+    show_.start(QString::fromStdString(orvane::test::OrvaneExe().string()), {"/s"});
+    ASSERT_TRUE(show_.waitForStarted(10000));
+    // The first slide has been shown, so the window is up.
+    ASSERT_TRUE(WaitFor([&] {
+      return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos;
+    }, 30000));
+    QThread::msleep(300);
+  }
+
+  void Xdotool(const QStringList& arguments) {
+    QProcess tool;
+    tool.setProcessEnvironment(env_);
+    tool.start("xdotool", arguments);
+    tool.waitForFinished(10000);
+  }
+
+  // What the other window received since the last call.
+  std::string OtherEvents() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    while (std::chrono::steady_clock::now() < until) other_.waitForReadyRead(50);
+    return other_.readAllStandardOutput().toStdString();
+  }
+
+  // Tries to reach the other window: its keyboard focus and a key, then its
+  // window raised over the show and a click on it.
+  void ReachTheOtherWindow() {
+    OtherEvents();
+    Xdotool({"windowfocus", QString::fromStdString(otherWindow_)});
+    Xdotool({"key", "x"});
+    keyEvents_ = OtherEvents();
+    Xdotool({"windowraise", QString::fromStdString(otherWindow_)});
+    Xdotool({"mousemove", "60", "60"});
+    Xdotool({"click", "1"});
+    pointerEvents_ = OtherEvents();
+  }
+
+  Xvfb server_;
+  QProcessEnvironment env_;
+  fs::path trace_;
+  QProcess other_;
+  QProcess show_;
+  std::string output_;
+  std::string otherWindow_;
+  std::string keyEvents_, pointerEvents_;
+};
+
+TEST_F(LockedShowOnX, WithAPasswordNoOtherWindowGetsKeyboardOrPointer) {
+  ASSERT_TRUE(pf::StoreScreenSavePassword("secret"));
+  StartShow();
+  ReachTheOtherWindow();
+  EXPECT_EQ(keyEvents_.find("KeyPress"), std::string::npos) << keyEvents_;
+  EXPECT_EQ(pointerEvents_.find("ButtonPress"), std::string::npos) << pointerEvents_;
+  // The input went to the show, which asks for the password and goes on.
+  EXPECT_EQ(show_.state(), QProcess::Running);
+
+  // The prompt holds the grabs now and takes the password typed; the show ends
+  // and the other window is reached again.
+  Xdotool({"type", "secret"});
+  Xdotool({"key", "Return"});
+  ASSERT_TRUE(show_.waitForFinished(10000)) << "the prompt did not take the password";
+  EXPECT_EQ(show_.exitStatus(), QProcess::NormalExit);
+  ReachTheOtherWindow();
+  EXPECT_NE(keyEvents_.find("KeyPress"), std::string::npos);
+  EXPECT_NE(pointerEvents_.find("ButtonPress"), std::string::npos);
+}
+
+TEST_F(LockedShowOnX, WithoutAPasswordNothingIsGrabbed) {
+  StartShow();
+  ReachTheOtherWindow();
+  EXPECT_NE(keyEvents_.find("KeyPress"), std::string::npos) << keyEvents_;
+  EXPECT_NE(pointerEvents_.find("ButtonPress"), std::string::npos) << pointerEvents_;
+}
+
+}  // namespace
