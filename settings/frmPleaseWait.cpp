@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 
@@ -137,11 +139,11 @@ void frmPleaseWait::Form_Load() {
 void frmPleaseWait::Show() {
   Load();
   QWidget* w = window_->widget.get();
-  if (QWidget* owner = QApplication::activeWindow(); owner && owner != w) {
-    // Centred over the dialog it belongs to.
-    const QRect area = owner->frameGeometry();
-    w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
-  }
+  // Centred over the dialog it belongs to, or on the screen when it stands alone.
+  QRect area;
+  if (QWidget* owner = QApplication::activeWindow(); owner && owner != w) area = owner->frameGeometry();
+  else if (const QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableGeometry();
+  if (area.isValid()) w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
   w->show();
   w->raise();
 }
