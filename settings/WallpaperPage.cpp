@@ -13,6 +13,8 @@
 #include "platform/screen.h"
 #include "platform/vbruntime.h"
 #include "settings/frmCredits.h"
+#include "settings/Thumbnails.h"
+#include "settings/frmCredits.h"
 #include "settings/frmKestrin.h"
 #include "settings/frmPleaseWait.h"
 
@@ -88,6 +90,7 @@ void WallpaperPage::BuildBasicTab(QWidget* tab) {
   picThumbNail->setFixedSize(160, 120);
   form_.picThumbNail = picThumbNail;
   cmdImageCredits = new platform::VbCommandButton("Image Info...", tab);
+  cmdImageCredits->Click = [this] { ShowWallpaperImageCredits(form_); };
   cmdImageCredits->Click = [this] { ShowWallpaperImageCredits(form_); };
   chkFit2Screen = new platform::VbCheckBox("&Size to fit screen", tab);
   chkFit2Screen->Click = [this] { chkFit2Screen_Click(); };
@@ -258,9 +261,12 @@ void WallpaperPage::EnableWallpaperControls(bool enabled) {
   if (form_.cmboSets->ListIndex() == -1 && form_.cmboSets->ListCount() > 0) form_.cmboSets->SetListIndex(0);
   const bool randomize = form_.cmboSets->Text() == kRandomizeAllSets;
   if (enabled && !randomize) {
-    // The set's thumbnail beside each image.
-    if (picThumbNail->Box().LoadPicture(core::OpenableSetPath(form_.WPImagePath + ".bmp")) != 0)
-      picThumbNail->ClearPicture();
+    // The set's thumbnail beside each image, or the picture for none.
+    if (form_.WallpaperThumbnail) {
+      form_.WallpaperThumbnail();
+    } else if (ShowThumbnailFile(picThumbNail->Box(), core::OpenableSetPath(form_.WPImagePath + ".bmp")) != 0) {
+      picThumbNail->Box().SetPicture(NoThumbnailPicture(picThumbNail->width(), picThumbNail->height()));
+    }
     picThumbNail->Box().Refresh();
   }
   chkFit2Screen->SetEnabled(enabled);
