@@ -6,31 +6,20 @@
 #include <QHBoxLayout>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <cmath>
 #include <cstdlib>
-#include <stdexcept>
 
-#include "core/Catalogue.h"
-#include "core/FindFiles.h"
 #include "core/Globals.h"
-#include "core/ImportSetDescriptions.h"
-#include "core/PPS.h"
-#include "core/SettingsKeys.h"
 #include "core/Utils.h"
-#include "platform/desktop.h"
 #include "platform/events.h"
 #include "platform/folders.h"
 #include "platform/tick.h"
-#include "platform/textcodec.h"
 #include "platform/vbruntime.h"
 #include "settings/AboutPage.h"
-#include "settings/CatalogueFile.h"
 #include "settings/ScreenSaverPage.h"
 #include "settings/WallpaperPage.h"
 
 namespace orvane::settings {
 
-namespace keys = core::settings;
 using platform::VbListBox;
 
 namespace {

@@ -205,7 +205,7 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   platform::VbCommandButton* cmdMoveSet = nullptr;
   platform::VbPictureBox* picImageEditThumbNail = nullptr;
   platform::VbPictureBox* picEditSetsThumbnail = nullptr;
-  platform::VbLabel* Label10 = nullptr;  // "Set:"
+  platform::VbLabel* Label10 = nullptr;  // "Image set:"
   platform::VbFrame* Label11 = nullptr;  // included images (count)
   platform::VbFrame* Label12 = nullptr;  // excluded images (count)
   platform::VbFrame* Label13 = nullptr;  // included sets (count)

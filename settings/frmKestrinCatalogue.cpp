@@ -2,7 +2,6 @@
 // "Orvane.ini" and the set folders found on disk at every load, changed on the
 // "Edit Sets" page, written back when that page is applied.
 #include <algorithm>
-#include <stdexcept>
 
 #include "core/Catalogue.h"
 #include "core/FindFiles.h"
@@ -10,7 +9,6 @@
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
-#include "platform/folders.h"
 #include "settings/CatalogueFile.h"
 #include "settings/frmKestrin.h"
 
