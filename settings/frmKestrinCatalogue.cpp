@@ -62,10 +62,12 @@ void ReadCompanyFlags(const std::string& root, core::SetInfoClass& set) {
 void frmKestrin::InitSetsInfo() {
   Sets = core::SetsClass();
   if (SettingsFolder.empty()) SettingsFolder = core::GetSettingsFolder();
-  ImageSetRoot = core::GetProgramPath();
-  if (ImageSetRoot.empty()) return;
+  // The settings files are named even without a program folder: the pages
+  // read and write their settings through them.
   CatalogueFile = SettingsFolder + keys::kOrvaneIni;
   SettingsFile = SettingsFolder + keys::kScreenSaverIni;
+  ImageSetRoot = core::GetProgramPath();
+  if (ImageSetRoot.empty()) return;
 
   BuildSetCollection(core::GetIniString(kSetDescriptions, "", "", CatalogueFile));
 
