@@ -175,14 +175,67 @@ Buffer LoadSource(const std::string& file, long dispW, long dispH, const std::st
   }));
 }
 
-// A picture the library could not read: the number the report shows.
+// A picture the library could not read: the number the report shows. A file
+// that is missing, unreadable or on a full disk says so; anything else is a
+// picture that cannot be read.
 int LoadErrorNumber() {
-  const int error = im::LastError();
-  if (error == im::kOutOfMemory) return error;
-  return im::kInvalidPicture;
+  switch (const int error = im::LastError()) {
+    case im::kOutOfMemory:
+    case im::kFileNotFound:
+    case im::kDiskFull:
+    case im::kPermissionDenied:
+    case im::kPathFileAccess: return error;
+    default: return im::kInvalidPicture;
+  }
+}
+
+// Stretches the picture into its place in the slide in bands of rows, letting
+// events run between them: input during the stretch of a large picture ends
+// the show at once. False when the show ended meanwhile. Each band is computed
+// as part of the whole stretch, so the result is the same as in one piece.
+bool StretchInBands(im::Handle slide, long slideW, long slideH, const core::FitRect& into,
+                    im::Handle source, long sourceW, long sourceH) {
+  // About this many source pixels are read per band.
+  constexpr double kPixelsPerBand = 4.0e6;
+  const double perRow = double(sourceW) * double(sourceH) / double(std::max(1L, into.Height));
+  const long bandRows = std::clamp(long(kPixelsPerBand / std::max(1.0, perRow)), 1L, slideH);
+  if (bandRows >= slideH) {
+    im::SetStretchBltMode(im::GetWorkBuffHDC(slide), im::kHalftone);
+    im::StretchBlt(im::GetWorkBuffHDC(slide), int(into.X), int(into.Y), int(into.Width),
+                   int(into.Height), im::GetWorkBuffHDC(source), 0, 0, int(sourceW), int(sourceH));
+    return !core::QuitSaver;
+  }
+  Buffer band;
+  if (!band.Create(slideW, bandRows)) return true;  // leaves the slide black
+  im::SetStretchBltMode(band.hDC(), im::kHalftone);
+  for (long top = 0; top < slideH; top += bandRows) {
+    const long rows = std::min(bandRows, slideH - top);
+    // Only the picture's rows of this band are stretched and copied; the
+    // slide is black around them already.
+    const long first = std::max(top, into.Y), last = std::min(top + rows, into.Y + into.Height);
+    if (first < last) {
+      im::StretchBlt(band.hDC(), int(into.X), int(into.Y - top), int(into.Width), int(into.Height),
+                     im::GetWorkBuffHDC(source), 0, 0, int(sourceW), int(sourceH));
+      im::BitBlt(im::GetWorkBuffHDC(slide), int(into.X), int(first), int(into.Width),
+                 int(last - first), band.hDC(), int(into.X), int(first - top));
+    }
+    platform::DoEvents();
+    if (core::QuitSaver) return false;
+  }
+  return true;
 }
 
 }  // namespace
+
+void frmSaver::ReportSlideFailure(const std::string& file, const std::string& location,
+                                  int errorNumber) {
+  // Once per file and show: an unattended show must not stop behind a box on
+  // every pass over its list.
+  if (!reportedFailures_.insert(file).second) return;
+  core::ErrorFile = file;
+  core::ErrorLocation = location;
+  core::ReportLoadPictureError(errorNumber);
+}
 
 void frmSaver::FallBackToAllSets() {
   // The delay of ordinary slides: after the title slide TitleTime holds it.
@@ -271,6 +324,11 @@ void frmSaver::PrepImage() {
   if (core::DebugMode) picMeterContainerVisible = true;
   im::SetFilterProgressCallback(&core::SaverProgressCallback1);
   im::SetProgressCallback(&core::SaverProgressCallback2);
+  // Events run while the picture is read and decoded, too.
+  struct LoadPolling {
+    LoadPolling() { im::SetLoadProgressCallback(&core::SaverProgressCallback2); }
+    ~LoadPolling() { im::SetLoadProgressCallback(nullptr); }
+  } loadPolling;
   platform::DoEvents();
   core::ProgressDone = 0;
   const bool lowColour = platform::ScreenBitsPerPixel() < kFullColourBits;
@@ -337,9 +395,7 @@ void frmSaver::PrepImage() {
                                fullW, fullH);
     if (core::QuitSaver) return;
     if (!source.Valid() || source.Width() <= 0 || source.Height() <= 0) {
-      core::ErrorFile = imagePath;
-      core::ErrorLocation = "PrepImage:3";
-      core::ReportLoadPictureError(LoadErrorNumber());
+      ReportSlideFailure(imagePath, "PrepImage:3", LoadErrorNumber());
       continue;
     }
 
@@ -358,9 +414,7 @@ void frmSaver::PrepImage() {
     if (layout.Cut) {
       Buffer cut;
       if (!cut.Create(layout.CutWidth, layout.CutHeight)) {
-        core::ErrorFile = imagePath;
-        core::ErrorLocation = "PrepImage:3";
-        core::ReportLoadPictureError(im::kOutOfMemory);
+        ReportSlideFailure(imagePath, "PrepImage:3", im::kOutOfMemory);
         continue;
       }
       im::BitBlt(cut.hDC(), 0, 0, int(layout.CutWidth), int(layout.CutHeight), source.hDC(),
@@ -385,9 +439,7 @@ void frmSaver::PrepImage() {
       core::UpdateSaverMeter();
     } else {
       if (!slide.Create(slideW, slideH)) {
-        core::ErrorFile = imagePath;
-        core::ErrorLocation = "PrepImage:3";
-        core::ReportLoadPictureError(im::kOutOfMemory);
+        ReportSlideFailure(imagePath, "PrepImage:3", im::kOutOfMemory);
         continue;
       }
       if (into.Width == bufferW && into.Height == bufferH) {
@@ -395,10 +447,9 @@ void frmSaver::PrepImage() {
                    0, 0);
         core::ProgressTotal -= kStepsOfStretch;
         core::UpdateSaverMeter();
-      } else {
-        im::SetStretchBltMode(slide.hDC(), im::kHalftone);
-        im::StretchBlt(slide.hDC(), int(into.X), int(into.Y), int(into.Width), int(into.Height),
-                       source.hDC(), 0, 0, int(bufferW), int(bufferH));
+      } else if (!StretchInBands(slide.hBMP(), slideW, slideH, into, source.hBMP(), bufferW,
+                                 bufferH)) {
+        return;
       }
       source.Reset();
     }
@@ -413,7 +464,11 @@ void frmSaver::PrepImage() {
     }
 
     BlendLayer(Overlay, slide.hBMP(), panStartX, panStartY, dispW, dispH);
-    im::SaveBitmap(preparedFile, slide.hBMP());
+    if (!im::SaveBitmap(preparedFile, slide.hBMP())) {
+      // A full or read-only settings folder: said once, then the next picture.
+      ReportSlideFailure(preparedFile, location, LoadErrorNumber());
+      continue;
+    }
     slide.Reset();
     if (lowColour) {
       im::DoCompress(preparedFile, convertFile);
@@ -432,7 +487,7 @@ void frmSaver::PrepImage() {
     if (error != im::kNoError) {
       // The first failure of a call tries another entry quietly; later ones are
       // reported before the next try.
-      if (!firstSlideLoadFailure) core::ReportLoadPictureError(error);
+      if (!firstSlideLoadFailure) ReportSlideFailure(preparedFile, location, error);
       firstSlideLoadFailure = false;
       continue;
     }

@@ -114,12 +114,11 @@ void frmSaver::DoTrans() {
   if (platform::ScreenBitsPerPixel() == 8) {
     picDisp.Cls();
     platform::DoEvents();
-    core::ErrorFile = SettingsFolder + "ssprep.bmp";
-    core::ErrorLocation = "DoTrans:1";
-    const im::Handle bitmap = im::LoadBitMap(core::ErrorFile);
+    const std::string prepared = SettingsFolder + "ssprep.bmp";
+    const im::Handle bitmap = im::LoadBitMap(prepared);
     if (bitmap == im::kNoHandle) {
       const int error = im::LastError();
-      core::ReportLoadPictureError(error != im::kNoError ? error : im::kInvalidPicture);
+      ReportSlideFailure(prepared, "DoTrans:1", error != im::kNoError ? error : im::kInvalidPicture);
     } else {
       Picture = im::WorkBuffImage(bitmap).copy();
       im::UnloadBitMap(bitmap);

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "core/Progress.h"
@@ -202,6 +203,8 @@ class frmSaver : public QWidget,
   void ReadSettings();
   void BuildList(bool allSets);
   void FallBackToAllSets();
+  // The load-failure report, given once per file in a show.
+  void ReportSlideFailure(const std::string& file, const std::string& location, int errorNumber);
   bool ChooseEntry(int& attempts, bool& fellBack);
   // Copies the settings and the current slide's fields into Screen.
   void SyncScreen();
@@ -231,6 +234,7 @@ class frmSaver : public QWidget,
   std::unique_ptr<platform::CaptionLock> captionLock_;
   // With a password the show holds the keyboard and pointer while it is up.
   std::unique_ptr<platform::InputGrab> inputGrab_;
+  std::set<std::string> reportedFailures_;
   std::FILE* trace_ = nullptr;
 };
 
