@@ -1,5 +1,6 @@
-// Times the slide preparation end to end (bench/run-prep.sh runs it once per
-// case, in a fresh process, and reads its peak memory):
+// Prepares one slide as the show does, in a process of its own, which
+// bench/run-slide.sh times whole (with RUNS 1) beside peer tools; it also
+// prints the preparation's own time:
 //   orvane-saver-prep PICTURE.jpg SCREEN_W SCREEN_H fit|strip [RUNS]
 // The picture becomes the only image of a one-set program folder in a
 // temporary home; "strip" describes it as a top-to-bottom panorama. Set

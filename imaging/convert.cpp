@@ -139,4 +139,19 @@ bool SaveBitmap(const std::string& file, Handle buffer) {
   return true;
 }
 
+bool SaveBitmapForLoad(const std::string& file, Handle buffer) {
+  const bool saved = SaveBitmap(file, buffer);
+  Picture* picture = Find(buffer);
+  if (saved && picture) {
+    auto kept = std::make_unique<Picture>();
+    kept->width = picture->width;
+    kept->height = picture->height;
+    kept->pixels = std::move(picture->pixels);
+    picture->width = picture->height = 0;
+    RememberWrittenPicture(file, std::move(kept));
+  }
+  if (picture) Erase(buffer);
+  return saved;
+}
+
 }  // namespace orvane::imaging

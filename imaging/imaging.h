@@ -111,6 +111,11 @@ void DoBlitToWorkWOP(Handle buffer, int x, int y, Handle bitmap, int srcX, int s
 
 // Writes the buffer (or bitmap) as a 24-bit bitmap file; false on failure.
 bool SaveBitmap(const std::string& file, Handle buffer);
+// As SaveBitmap, then releases the buffer (or bitmap), whose pixels are kept
+// for the next load of that same file: a slide saved and loaded straight back
+// is not read and decoded again. A file changed in between is read as usual.
+// The handle is released whatever the result.
+bool SaveBitmapForLoad(const std::string& file, Handle buffer);
 // Rewrites a bitmap file as an 8-bit one in place (reduced as Do24To8 does).
 bool RemapBMP(const std::string& inFile, const std::string& outFile);
 

@@ -78,6 +78,8 @@ class Buffer {
     if (handle_ != im::kNoHandle) im::DestroyWorkBuff(handle_);
     handle_ = im::kNoHandle;
   }
+  // Gives the handle up to a call that releases it.
+  im::Handle Release() { return std::exchange(handle_, im::kNoHandle); }
   bool Valid() const { return handle_ != im::kNoHandle; }
   im::Handle hBMP() const { return handle_; }
   im::DeviceContext hDC() const { return im::GetWorkBuffHDC(handle_); }
@@ -464,12 +466,12 @@ void frmSaver::PrepImage() {
     }
 
     BlendLayer(Overlay, slide.hBMP(), panStartX, panStartY, dispW, dispH);
-    if (!im::SaveBitmap(preparedFile, slide.hBMP())) {
+    // Saved, and kept for the load below, so it is not read back from the file.
+    if (!im::SaveBitmapForLoad(preparedFile, slide.Release())) {
       // A full or read-only settings folder: said once, then the next picture.
       ReportSlideFailure(preparedFile, location, LoadErrorNumber());
       continue;
     }
-    slide.Reset();
     if (lowColour) {
       im::DoCompress(preparedFile, convertFile);
       if (core::QuitSaver) return;

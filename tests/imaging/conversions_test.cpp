@@ -103,6 +103,33 @@ TEST_F(Conversions, BitmapJustDecompressedLoadsAsTheFileSays) {
   EXPECT_EQ(Compare(replaced, photo_).worst, 0);
 }
 
+TEST_F(Conversions, BufferSavedForLoadLoadsAsTheFileSays) {
+  // The buffer goes; its picture is kept for the next load of the file, which
+  // must give exactly what the file holds, unless the file changed since.
+  MakeFiles(96, 64);
+  for (bool changed : {false, true}) {
+    SCOPED_TRACE(changed ? "file changed since" : "file as saved");
+    const Handle buffer = CreateWorkBuff(96, 64, 0, 0);
+    DoBlitToWork(buffer, 0, 0, photo_);
+    ASSERT_TRUE(SaveBitmapForLoad(Path("ssj.bmp"), buffer));
+    EXPECT_EQ(GetGCBitmapWidth(buffer), 0);  // released
+    if (changed) {
+      const Handle other = CreateBitMap(96, 64, 9, 8, 7);
+      ASSERT_TRUE(SaveBitmap(Path("ssj.bmp"), other));
+      UnloadBitMap(other);
+    }
+    const Handle loaded = LoadBitMap(Path("ssj.bmp"));
+    const Handle read = LoadBitMap(Path("ssj.bmp"));  // nothing kept any more: from the file
+    ASSERT_GE(loaded, 0);
+    ASSERT_GE(read, 0);
+    EXPECT_EQ(Compare(loaded, read).worst, 0);
+    EXPECT_EQ(PixelAt(loaded, 5, 5) & 0xFFFFFF,
+              changed ? 0x090807u : PixelAt(photo_, 5, 5) & 0xFFFFFF);
+    UnloadBitMap(loaded);
+    UnloadBitMap(read);
+  }
+}
+
 TEST_F(Conversions, ScaledDecodeUsesSmallestCoveringDctScale) {
   MakeFiles(803, 601);
   const struct {
