@@ -161,15 +161,17 @@ void ApplyIdleStart(bool active, int timeoutSeconds) {
   // A Wayland session's X server (XWayland) does not see the input of the
   // session's other windows: its idle time would start the saver while the
   // user works. Such sessions, and those without X, only record the settings.
+  const std::string program = SaverProgram();
+  const bool off = !active || program.empty();
+  std::error_code ec;
+  // Off holds for later X sessions too, wherever it was switched.
+  if (off) fs::remove(IdleStartAutostartFile(), ec);
   const std::string display = Env("DISPLAY");
   if (display.empty() || !Env("WAYLAND_DISPLAY").empty() || Env("XDG_SESSION_TYPE") == "wayland") return;
   if (!RunDesktopTool("xset", {"q"})) return;  // no X server answers
-  const std::string program = SaverProgram();
-  std::error_code ec;
   const auto watchers = SessionWatchers(display);
-  if (!active || program.empty()) {
+  if (off) {
     RunDesktopTool("xset", {"s", "off"});
-    fs::remove(IdleStartAutostartFile(), ec);
     for (const Watcher& watcher : watchers) kill(watcher.pid, SIGTERM);
     return;
   }

@@ -106,7 +106,19 @@ TEST_F(IdleStart, WithoutAnXServerOrWhileRecordingTheSettingsAreOnlyRecorded) {
     EXPECT_TRUE(started.empty());
     EXPECT_FALSE(fs::exists(pf::IdleStartAutostartFile()));
     unsetenv("WAYLAND_DISPLAY");
+    setenv("ORVANE_DESKTOP", "", 1);
   }
+}
+
+TEST_F(IdleStart, SwitchingOffOutsideXStillRemovesTheEntryForLaterSessions) {
+  ASSERT_TRUE(pf::SetScreenSaveActive(true));
+  ASSERT_TRUE(fs::exists(pf::IdleStartAutostartFile()));
+  setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+  commands.clear();
+  EXPECT_TRUE(pf::SetScreenSaveActive(false));
+  EXPECT_FALSE(fs::exists(pf::IdleStartAutostartFile()));
+  EXPECT_TRUE(commands.empty());
+  unsetenv("WAYLAND_DISPLAY");
 }
 
 TEST(IdleStartEntry, TheExecLineQuotesThePathForTheShellAndTheEntry) {
