@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <system_error>
 
 #include "core/PPS.h"
 #include "platform/folders.h"
+#include "platform/regular_file.h"
 #include "platform/textcodec.h"
 #include "platform/vbruntime.h"
 
@@ -21,16 +21,8 @@ constexpr std::size_t kMaxLineFileBytes = 4u << 20;
 // The file's lines as Line Input returns them: split at CR LF, LF or CR.
 std::vector<std::string> ReadLines(const std::string& file) {
   std::vector<std::string> lines;
-  const std::string path = OpenableSetPath(file);
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) return lines;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return lines;
-  std::string bytes(static_cast<std::size_t>(std::min<std::uintmax_t>(size, kMaxLineFileBytes)),
-                    '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  std::string bytes;
+  if (!platform::ReadRegularFile(OpenableSetPath(file), kMaxLineFileBytes, bytes)) return lines;
   std::string line;
   std::size_t first = 0;
   if (platform::HasUtf8Bom(bytes)) first = 3;
@@ -192,10 +184,9 @@ std::string PanelTextFile(const std::string& imageSetRoot, const std::string& en
 }
 
 bool IsUtf8DescriptionFile(const std::string& file) {
-  std::ifstream in(OpenableSetPath(file), std::ios::binary);
-  char head[3] = {};
-  in.read(head, 3);
-  return in.gcount() == 3 && platform::HasUtf8Bom(std::string_view(head, 3));
+  std::string head;
+  return platform::ReadRegularFile(OpenableSetPath(file), 3, head) && head.size() == 3 &&
+         platform::HasUtf8Bom(head);
 }
 
 std::string ReadCreditsVersion(const std::string& nfoFile) {

@@ -1,8 +1,6 @@
 #include "core/ImportSetDescriptions.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -12,6 +10,7 @@
 #include "core/PPS.h"
 #include "platform/ansifold.h"
 #include "platform/folders.h"
+#include "platform/regular_file.h"
 
 namespace orvane::core {
 
@@ -43,10 +42,12 @@ bool StorableSetName(const std::string& name) {
   return lower != "setdescriptions" && lower != "launcher" && lower != "wallpaper";
 }
 
+constexpr std::size_t kMaxSetFileBytes = 64u << 20;
+
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // A set file is read only when it is a regular file (a FIFO would block).
+  std::string text;
+  if (!platform::ReadRegularFile(path, kMaxSetFileBytes, text)) return std::nullopt;
   std::vector<std::string> lines;
   // Lines end in CRLF, LF or CR alone, as the profile reader takes them.
   std::size_t start = 0;

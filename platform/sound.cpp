@@ -8,10 +8,13 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <set>
 #include <strings.h>
+
+#include "platform/regular_file.h"
 
 namespace orvane::platform {
 
@@ -129,7 +132,7 @@ class SdlSoundPlayer final : public SoundPlayer {
     if (!music_) {
       // A file that failed once is not decoded again until the name is set anew.
       if (file_.empty() || unplayable_) return;
-      music_ = Mix_LoadMUS(file_.c_str());
+      music_ = LoadMusic();
       if (!music_) {
         qWarning("Cannot play sound \"%s\": %s", file_.c_str(), Mix_GetError());
         unplayable_ = true;
@@ -185,12 +188,36 @@ class SdlSoundPlayer final : public SoundPlayer {
   }
 
   void ReleaseMusic() {
-    if (!music_) return;
-    if (TheMixer().open) Mix_FreeMusic(music_);
+    if (music_ && TheMixer().open) Mix_FreeMusic(music_);
     music_ = nullptr;
+    bytes_.clear();
+    bytes_.shrink_to_fit();
   }
 
  private:
+  // The file is read by us (a regular file only, opened without blocking: a
+  // FIFO named as a set's sound must not freeze the show) and decoded from
+  // memory. The type comes from the content, else from the file's extension.
+  Mix_Music* LoadMusic() {
+    constexpr std::size_t kMaxSoundBytes = 512u << 20;
+    if (!ReadRegularFile(file_, kMaxSoundBytes, bytes_) || bytes_.empty()) {
+      Mix_SetError("not a readable regular file");
+      return nullptr;
+    }
+    if (Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes_.data(), int(bytes_.size())), 1))
+      return music;
+    std::string extension = file_.substr(std::min(file_.size(), file_.rfind('.') + 1));
+    for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+    const Mix_MusicType type = extension == "wav"                       ? MUS_WAV
+                               : extension == "mid" || extension == "midi" ? MUS_MID
+                               : extension == "ogg"                       ? MUS_OGG
+                               : extension == "mp3"                       ? MUS_MP3
+                               : extension == "flac"                      ? MUS_FLAC
+                                                                          : MUS_NONE;
+    if (type == MUS_NONE) return nullptr;
+    return Mix_LoadMUSType_RW(SDL_RWFromConstMem(bytes_.data(), int(bytes_.size())), type, 1);
+  }
+
   // Halts whatever the mixer plays, marking earlier ends as stale.
   static void HaltMusic() {
     Mixer& mixer = TheMixer();
@@ -206,6 +233,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   bool playing_ = false;
   bool unplayable_ = false;
   Mix_Music* music_ = nullptr;
+  std::string bytes_;  // the file, which the music plays from
   std::function<void()> onEnd_;
 };
 

@@ -4,13 +4,13 @@
 #include <QPainter>
 #include <QStringList>
 #include <algorithm>
-#include <fstream>
 
 #include "core/Globals.h"
 #include "core/ImageDescription.h"
 #include "imaging/gdi.h"
 #include "platform/events.h"
 #include "platform/picturebox.h"
+#include "platform/regular_file.h"
 #include "platform/vbruntime.h"
 #include "saver/Panning.h"
 #include "saver/TitleCalendar.h"
@@ -25,7 +25,7 @@ namespace {
 
 constexpr char16_t kIdeographicFullStop = 0x3002;
 // A panel text is a few paragraphs; more than this is not read.
-constexpr std::streamsize kMaxPanelFileBytes = 1 << 20;
+constexpr std::size_t kMaxPanelFileBytes = 1 << 20;
 
 // Caption lines: CR LF or LF separated; a final line break adds no line.
 QStringList CaptionLines(const QString& caption) {
@@ -154,17 +154,9 @@ platform::CodePage TextCodePage(const std::string& languageName, const std::stri
 
 bool ReadPanelText(SaverScreen& screen, const std::string& fileName,
                    std::vector<QString>& lines) {
-  const std::string path = core::OpenableSetPath(fileName);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size < 0) return false;
-  std::string bytes(std::size_t(std::min<std::streamoff>(size, kMaxPanelFileBytes)), '\0');
-  in.read(bytes.data(), std::streamsize(bytes.size()));
-  if (in.bad()) return false;
-  bytes.resize(std::size_t(in.gcount()));
+  std::string bytes;
+  if (!platform::ReadRegularFile(core::OpenableSetPath(fileName), kMaxPanelFileBytes, bytes))
+    return false;
   const QStringList fileLines = FileLines(platform::ToQString(
       bytes, platform::HasUtf8Bom(bytes)
                  ? platform::CodePage::Utf8

@@ -1,6 +1,7 @@
 #include "platform/sound.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -176,7 +177,11 @@ TEST(SdlSoundPlayer, AFileItCannotPlayCountsAsStopped) {
   ASSERT_TRUE(SoundDeviceAvailable());
   const auto dir = orvane::test::MakeTempDir("bad-sounds");
   orvane::test::WriteFile(dir / "noise.wav", "RIFF\x04\0\0\0WAVEjunk that is no sound");
-  const std::string files[] = {(dir / "noise.wav").string(), (dir / "missing.wav").string(), ""};
+  // A FIFO named as the sound must not block the player (and the show) in open.
+  ASSERT_EQ(mkfifo((dir / "fifo.wav").c_str(), 0600), 0);
+  alarm(30);
+  const std::string files[] = {(dir / "noise.wav").string(), (dir / "missing.wav").string(), "",
+                               (dir / "fifo.wav").string()};
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
     auto player = CreateSdlSoundPlayer();
@@ -198,6 +203,7 @@ TEST(SdlSoundPlayer, AFileItCannotPlayCountsAsStopped) {
   control.Command("Open");
   control.Command("Play");
   EXPECT_EQ(codes, std::vector<int>{mciNotifyFailure});
+  alarm(0);
 }
 
 TEST(SdlSoundPlayer, RunsSilentWithoutAnAudioDevice) {

@@ -4,6 +4,8 @@
 #include "saver/InfoPanel.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFontMetrics>
 #include <QImage>
@@ -201,6 +203,15 @@ TEST_F(PanelFileFixture, LinesOfThePanel) {
     EXPECT_EQ(lines, c.shown ? c.lines : std::vector<QString>{"untouched"});
     EXPECT_EQ(screen.PanelTitle, c.title);
   }
+}
+
+TEST_F(PanelFileFixture, PanelFileThatIsAFifoGivesNoPanel) {
+  const std::string fifo = (folder / "fifo.txt").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(30);  // a blocked open ends the test program
+  std::vector<QString> lines;
+  EXPECT_FALSE(ReadPanelText(screen, fifo, lines));
+  alarm(0);
 }
 
 TEST_F(PanelFileFixture, MissingFileAndOverlongParagraphGiveNoPanel) {
