@@ -123,10 +123,11 @@ TEST_F(HostileSlides, InputDuringTheDecodeOfALargePictureEndsTheShowAtOnce) {
   w.installEventFilter(&watch);
   // Shift pressed a moment after the preparation starts, from another thread
   // as the window system would deliver it.
+  auto* key = new QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
   std::thread input([&] {
     while (!watch.preparing) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier));
+    QCoreApplication::postEvent(&w, key);
   });
   watch.preparing = true;
   w.PrepImage();
