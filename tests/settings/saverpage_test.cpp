@@ -395,6 +395,22 @@ TEST_F(SaverPage, AnEightBitScreenReducesThumbnailsInTheSettingsFolder) {
   EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(SaverPage, AnEightBitTickPassesOverAThumbnailThatCannotBeReduced) {
+  setenv("ORVANE_SCREEN_BPP", "8", 1);
+  orvane::test::WriteFile(program_ / "Sea/a.bmp", "BM not a picture");
+  Settings("[PrefsSS]\r\nrandom=0\r\nCurrentSet=Sea\r\n");
+  pf::SetScreenSaveActive(true);
+  Open();
+  dialog->show();
+  Thumbnails& thumbnails = page->thumbnails();
+  thumbnails.PreviewIndex = 0;
+  dialog->tmrThumbnailChanger_Timer();
+  EXPECT_EQ(thumbnails.PreviewIndex, 2);  // the next picture, in the same tick
+  EXPECT_GT(qGreen(Centre(*page->picSSThumbNail)), 120);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(dialog->tmrThumbnailChanger.Enabled());
+}
+
 TEST_F(SaverPage, EditSetsTimerWalksTheChosenSet) {
   Settings("");
   Open();
