@@ -87,7 +87,9 @@ void WallpaperPage::BuildBasicTab(QWidget* tab) {
   Label21 = new VbLabel("Wallpaper Images", tab);
   Label21->SetBuddy(form_.lstImages);
   picThumbNail = new platform::VbPictureBox(tab);
+  // Sized now: the lists draw the first thumbnail before the page is shown.
   picThumbNail->setFixedSize(160, 120);
+  picThumbNail->Box().Resize(160, 120);
   form_.picThumbNail = picThumbNail;
   cmdImageCredits = new platform::VbCommandButton("Image Info...", tab);
   cmdImageCredits->Click = [this] { ShowWallpaperImageCredits(form_); };

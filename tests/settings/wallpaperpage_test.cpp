@@ -237,3 +237,16 @@ TEST_F(Page, FailureIsShownAtTheDialogButNeverWaitedOnWhenHidden) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Page, ShowsTheChosenImagesThumbnail) {
+  WritePicture(program_ / "Sea/cliff.bmp", 40, 30, qRgb(200, 10, 10));
+  Settings("[PrefsWP]\r\nrandom=0\r\nCurrentSet=Sea\r\nCurrentImage=Cliff\r\n");
+  Open();
+  const QImage shown = dialog->picThumbNail->Box().Image();
+  ASSERT_EQ(shown.size(), QSize(160, 120));
+  EXPECT_EQ(shown.pixel(80, 60), qRgb(200, 10, 10));
+}
+
+}  // namespace
