@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -240,6 +241,24 @@ TEST_F(Builder, PictureThatCannotBeDecodedSetsNothingAndWritesNoKeys) {
     EXPECT_EQ(orvane::test::ReadFile(Settings("Orvane.bmp")), "old wallpaper");
     EXPECT_EQ(pf::GetDesktopWallpaper(), "");
   }
+}
+
+TEST_F(Builder, WallpaperThatCannotBeWrittenIsAFailureNotASuccess) {
+  WritePicture(root_ / "Sea/photo.jpg", 64, 36, [](int, int) { return qRgb(5, 5, 5); });
+  fs::create_directories(Settings("Orvane.bmp") / "in the way");  // the rename cannot replace it
+  for (int bits : {24, 8}) {
+    job.BitsPerPixel = bits;
+    const WallpaperOutcome outcome = BuildAndSetWallpaper(job, keys, true);
+    EXPECT_EQ(outcome.result, WallpaperResult::Failed) << bits;
+    EXPECT_EQ(outcome.failedStep, "Creating work buff") << bits;
+    EXPECT_FALSE(fs::exists(job.SettingsFile)) << bits;
+    EXPECT_EQ(pf::GetDesktopWallpaper(), "") << bits;
+  }
+  // No temporary file is left behind either.
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(root_ / "settings")) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"Orvane.bmp"}));
 }
 
 TEST_F(Builder, FailureIsReportedByTwoBoxesOrOnceWithoutThem) {
