@@ -431,6 +431,11 @@ void frmSaver::Form_Unload() {
   tmrInfo.SetEnabled(false);
   std::error_code ignored;
   if (!ProgramFolder.empty()) std::filesystem::remove(ProgramFolder + "sstemp.bmp", ignored);
+  // What a preparation cut short by the end leaves: the slide before its
+  // rename and the intermediate of the low-colour conversion.
+  if (!SettingsFolder.empty())
+    for (const char* name : {"ssj.bmp", "conv.jpg"})
+      std::filesystem::remove(SettingsFolder + name, ignored);
   platform::SetScreenSaverRunning(false);
   MP->Stop();
   core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "0",

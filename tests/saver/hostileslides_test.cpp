@@ -142,6 +142,21 @@ TEST_F(HostileSlides, InputDuringTheDecodeOfALargePictureEndsTheShowAtOnce) {
   w.removeEventFilter(&watch);
 }
 
+TEST_F(HostileSlides, EndOfTheShowRemovesWhatAPreparationCutShortLeft) {
+  SeaSet({"good.bmp"});
+  WritePicture(SetFile("good.bmp"), 320, 240, qRgb(10, 200, 30));
+  frmSaver& w = Window();
+  w.PrepImage();
+  ASSERT_TRUE(fs::exists(settingsFolder_ + "ssprep.bmp"));
+  // A preparation ended between its steps leaves its intermediate files.
+  orvane::test::WriteFile(settingsFolder_ + "ssj.bmp", "slide before its rename");
+  orvane::test::WriteFile(settingsFolder_ + "conv.jpg", "low-colour intermediate");
+  w.EndShow();
+  EXPECT_FALSE(fs::exists(settingsFolder_ + "ssj.bmp"));
+  EXPECT_FALSE(fs::exists(settingsFolder_ + "conv.jpg"));
+  EXPECT_TRUE(fs::exists(settingsFolder_ + "ssprep.bmp")) << "kept until the next preparation";
+}
+
 TEST_F(HostileSlides, StretchInBandsMatchesTheWholeStretch) {
   // A picture large enough to be stretched in several bands.
   SeaSet({"photo.bmp"});
