@@ -6,9 +6,12 @@
 #     outside preparations, transitions and pans (the idle show), and during
 #     the pans of the panorama (a third run with pans on, 10 ms a step, so
 #     that a pan ends within the run; the first two show the panorama still);
-#   - the worst gap between two transition steps.
-# Runs under Xvfb when it is installed, else on Qt's offscreen platform with a
-# 1920 x 1080 screen. Everything happens in a temporary home.
+#   - the worst gap between two transition steps;
+#   - the machine's load (1-minute load average at the start and end of each
+#     run, and its core count), since the figures are only as quiet as it.
+# Runs under Xvfb on a free display (Xvfb -displayfd picks it) when Xvfb is
+# installed, else on Qt's offscreen platform with a 1920 x 1080 screen.
+# Everything happens in a temporary home.
 #   bench/run-saver.sh [SECONDS]
 set -euo pipefail
 
@@ -24,7 +27,7 @@ cleanup() {
 trap cleanup EXIT
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
-cmake --build "$build" --target orvane orvane-demo-sets -j"$(nproc)" >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
+cmake --build "$build" --target orvane orvane-demo-sets -j4 >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 1; }
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_STATE_HOME="$work/home/.local/state"
 export XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run"
@@ -33,11 +36,13 @@ export ORVANE_DESKTOP=record SDL_AUDIODRIVER=dummy
 unset ORVANE_SCREEN_BPP
 
 if command -v Xvfb >/dev/null; then
-  Xvfb :87 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb writes the display it took to descriptor 3 once it accepts clients.
+  Xvfb -displayfd 3 -noreset -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
-  sleep 1
-  export DISPLAY=:87 QT_QPA_PLATFORM=xcb
-  platform="Xvfb 1920x1080x24"
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+  platform="Xvfb $DISPLAY 1920x1080x24"
 else
   printf '{"screens":[{"name":"bench","x":0,"y":0,"width":1920,"height":1080,"logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]}\n' >"$work/screen.json"
   export QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json"
@@ -48,9 +53,9 @@ QT_QPA_PLATFORM=offscreen "$build/tools/orvane-demo-sets" >/dev/null
 settings="$XDG_DATA_HOME/orvane"
 mkdir -p "$settings"
 
-echo "orvane /s for $seconds s on the demo sets, 5 s slide delay, $platform"
-printf '%-12s %7s %8s %10s %11s %10s %7s %10s\n' run slides "CPU %" "CPU % out" "CPU % idle" "CPU % in" steps "worst gap"
-printf '%-12s %7s %8s %10s %11s %10s %7s %10s\n' "" "" overall "of preps" show pans "" ms
+echo "orvane /s for $seconds s on the demo sets, 5 s slide delay, $platform, $(nproc) cores"
+printf '%-12s %7s %8s %10s %11s %10s %7s %10s %12s\n' run slides "CPU %" "CPU % out" "CPU % idle" "CPU % in" steps "worst gap" "load"
+printf '%-12s %7s %8s %10s %11s %10s %7s %10s %12s\n' "" "" overall "of preps" show pans "" ms "start-end"
 for run in transitions cuts pans; do
   name="$run"
   transition=$([ "$run" = transitions ] && echo 1 || echo 0)
@@ -66,6 +71,8 @@ for run in transitions cuts pans; do
   python3 - "$seconds" "$name" "$trace" "$build/apps/orvane" <<'PY'
 import os, signal, subprocess, sys, time
 seconds, name, trace, exe = float(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+load = lambda: open("/proc/loadavg").read().split()[0]
+load_start = load()
 tick = lambda: int(time.monotonic() * 1000) & 0xFFFFFFFF
 hz = os.sysconf("SC_CLK_TCK")
 env = dict(os.environ, ORVANE_TRACE=trace)
@@ -112,8 +119,8 @@ def share(busy, inside=False):
     return 100 * used / spent if spent else float("nan")
 overall = 100 * (samples[-1][1] - samples[0][1]) / wall
 fmt = lambda v: "-" if v != v else "%.1f" % v  # nan: no such period
-print("%-12s %7d %8.1f %10s %11s %10s %7d %10s" % (name, len(preps), overall, fmt(share(preps)),
+print("%-12s %7d %8.1f %10s %11s %10s %7d %10s %12s" % (name, len(preps), overall, fmt(share(preps)),
       fmt(share(preps + trans + pans)), fmt(share(pans, inside=True)), len(gaps),
-      max(gaps) if gaps else "-"))
+      max(gaps) if gaps else "-", load_start + "-" + load()))
 PY
 done
