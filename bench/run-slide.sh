@@ -11,7 +11,9 @@
 # time of one process per picture, and the largest peak memory (ru_maxrss) of
 # any of its processes. The load average is shown before and after.
 #   bench/run-slide.sh [ROUNDS]      (default 7)
-# Set ORVANE_BENCH_NO_SETUP=1 to skip installing the peer tools and photographs.
+# Set ORVANE_BENCH_NO_SETUP=1 to skip installing the peer tools and photographs,
+# and ORVANE_BENCH_COMPARE to another build's orvane-saver-prep (an older
+# commit's, say) to time it in the same rounds as "orvane compared".
 set -euo pipefail
 
 rounds="${1:-7}"
@@ -46,10 +48,10 @@ echo "camera: 6000x4000 generated, $(( $(stat -c %s "$camera") / 1024 )) KiB; de
 echo "photographs: ${#photos[@]} of mate-backgrounds (nature), $(du -ch "${photos[@]}" | tail -1 | cut -f1)"
 echo
 
-python3 - "$rounds" "$work" "$prep" "$magick" "$camera" "${photos[@]}" <<'PY'
+python3 - "$rounds" "$work" "$prep" "${ORVANE_BENCH_COMPARE:-}" "$magick" "$camera" "${photos[@]}" <<'PY'
 import os, subprocess, sys, time
-rounds, work, prep, magick, camera = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
-photos = sys.argv[6:]
+rounds, work, prep, compare, magick, camera = int(sys.argv[1]), *sys.argv[2:7]
+photos = sys.argv[7:]
 env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
 tools = {
     "orvane slide": lambda f: [prep, f, "1920", "1080", "fit", "1"],
@@ -57,6 +59,8 @@ tools = {
     "ImageMagick": lambda f: [magick, f, "-resize", "1920x1080", work + "/magick.bmp"],
     "djpeg -bmp": lambda f: ["djpeg", "-bmp", "-outfile", work + "/djpeg.bmp", f],
 }
+if compare:
+    tools["orvane compared"] = lambda f: [compare, f, "1920", "1080", "fit", "1"]
 
 def run(cmd):
     start = time.monotonic()

@@ -99,17 +99,52 @@ QPoint ViewOrigin(const PanState& pan, int mode) {
   }
 }
 
-// One step: the view shows the strip one line further on, drawn from the strip
-// itself (not by scrolling the screen, which would carry the title and the
-// calendar along), and the title and calendar go back over it as they were.
-// The copy is the size of the scroll it replaces.
+// One step: the panning area scrolls by one line inside picDisp and the new
+// line comes from the strip, two copies whatever the picture's size. The title
+// and calendar must not move with it: the scroll carries each one's edge a line
+// onto the picture beside it, which is drawn again from the strip, and then
+// they are put back as they were drawn.
 void Step(SaverScreen& screen) {
   PanState& pan = screen.Pan;
+  const imaging::DeviceContext disp = screen.picDisp->hDC();
+  const imaging::DeviceContext strip = screen.picStretch->hDC();
+  const int l = pan.ViewLeft, t = pan.ViewTop, w = pan.ViewWidth, h = pan.ViewHeight;
   const int mode = screen.PanMode;
-  const QPoint origin = ViewOrigin(pan, mode);
-  imaging::BitBlt(screen.picDisp->hDC(), pan.ViewLeft, pan.ViewTop, pan.ViewWidth, pan.ViewHeight,
-                  screen.picStretch->hDC(), origin.x(), origin.y(), imaging::kSrcCopy);
+  // The line next to a fixed area that the scroll covered with its edge.
+  QRect (*besideFixed)(const QRect&) = nullptr;
+  switch (mode) {
+    case kPanTopToBottom:
+      imaging::BitBlt(disp, l, t, w, h - 1, disp, l, t + 1, imaging::kSrcCopy);
+      besideFixed = [](const QRect& r) { return QRect(r.left(), r.top() - 1, r.width(), 1); };
+      break;
+    case kPanBottomToTop:
+      imaging::BitBlt(disp, l, t + 1, w, h - 1, disp, l, t, imaging::kSrcCopy);
+      besideFixed = [](const QRect& r) { return QRect(r.left(), r.bottom() + 1, r.width(), 1); };
+      break;
+    case kPanLeftToRight:
+      imaging::BitBlt(disp, l, t, w - 1, h, disp, l + 1, t, imaging::kSrcCopy);
+      besideFixed = [](const QRect& r) { return QRect(r.left() - 1, r.top(), 1, r.height()); };
+      break;
+    case kPanRightToLeft:
+      imaging::BitBlt(disp, l + 1, t, w - 1, h, disp, l, t, imaging::kSrcCopy);
+      besideFixed = [](const QRect& r) { return QRect(r.right() + 1, r.top(), 1, r.height()); };
+      break;
+    default:
+      pan.PanDone = true;
+      return;
+  }
+  imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip, pan.SourceX,
+                  pan.SourceY, imaging::kSrcCopy);
   if (!pan.Fixed.empty()) {
+    const QPoint origin = ViewOrigin(pan, mode);
+    const QRect view(l, t, w, h);
+    for (const PanState::FixedArea& fixed : pan.Fixed) {
+      const QRect line = besideFixed(fixed.Area).intersected(view);
+      if (line.isEmpty()) continue;
+      imaging::BitBlt(disp, line.left(), line.top(), line.width(), line.height(), strip,
+                      origin.x() + line.left() - l, origin.y() + line.top() - t,
+                      imaging::kSrcCopy);
+    }
     QImage surface = screen.picDisp->SurfaceView();
     QPainter painter(&surface);
     for (const PanState::FixedArea& fixed : pan.Fixed)
@@ -128,12 +163,9 @@ void Step(SaverScreen& screen) {
       ++pan.SourceX;
       pan.PanDone = pan.SourceX >= pan.StripWidth;
       break;
-    case kPanRightToLeft:
+    default:
       --pan.SourceX;
       pan.PanDone = pan.SourceX < 0;
-      break;
-    default:
-      pan.PanDone = true;
       break;
   }
 }
