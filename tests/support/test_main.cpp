@@ -1,5 +1,5 @@
-// Test main: every test process runs in a fresh temporary HOME with its own XDG
-// folders, on Qt's offscreen platform, with the desktop recorded instead of
+// Test main: every test runs in a fresh temporary HOME with its own XDG
+// folders (one per test, below one temporary root per process), on Qt's offscreen platform, with the desktop recorded instead of
 // changed and sound sent to SDL's dummy driver. Nothing touches the user's files.
 #include <gtest/gtest.h>
 
@@ -24,6 +24,35 @@ void Set(const char* name, const std::filesystem::path& value) {
   setenv(name, value.c_str(), 1);
 }
 
+// Gives root fresh HOME and XDG folders below it.
+void UseFolders(const std::filesystem::path& root) {
+  Set("HOME", root / "home");
+  Set("XDG_DATA_HOME", root / "home/.local/share");
+  Set("XDG_STATE_HOME", root / "home/.local/state");
+  Set("XDG_CONFIG_HOME", root / "home/.config");
+  Set("XDG_CACHE_HOME", root / "home/.cache");
+  Set("XDG_RUNTIME_DIR", root / "run");
+  std::filesystem::permissions(root / "run", std::filesystem::perms::owner_all);
+}
+
+// Every test gets folders of its own, so that nothing one test leaves behind (a
+// stored password, a prepared slide, a settings file) reaches the next, whether
+// ctest runs each test in a process of its own or the program runs them all.
+class FreshFoldersPerTest : public testing::EmptyTestEventListener {
+ public:
+  explicit FreshFoldersPerTest(std::filesystem::path root) : root_(std::move(root)) {}
+  void OnTestStart(const testing::TestInfo&) override {
+    const std::filesystem::path folder = root_ / ("test-" + std::to_string(++count_));
+    std::filesystem::create_directories(folder);
+    orvane::test::MutableRoot() = folder;
+    UseFolders(folder);
+  }
+
+ private:
+  std::filesystem::path root_;
+  int count_ = 0;
+};
+
 }  // namespace
 
 // Read by the leak checker of this test program (when built with it).
@@ -35,13 +64,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = pattern;
   orvane::test::MutableRoot() = root;
 
-  Set("HOME", root / "home");
-  Set("XDG_DATA_HOME", root / "home/.local/share");
-  Set("XDG_STATE_HOME", root / "home/.local/state");
-  Set("XDG_CONFIG_HOME", root / "home/.config");
-  Set("XDG_CACHE_HOME", root / "home/.cache");
-  Set("XDG_RUNTIME_DIR", root / "run");
-  std::filesystem::permissions(root / "run", std::filesystem::perms::owner_all);
+  UseFolders(root);
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   setenv("ORVANE_DESKTOP", "record", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -55,6 +78,7 @@ int main(int argc, char** argv) {
   }
 
   testing::InitGoogleTest(&argc, argv);
+  testing::UnitTest::GetInstance()->listeners().Append(new FreshFoldersPerTest(root));
   int rc;
   {
     QApplication app(argc, argv);

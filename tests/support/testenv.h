@@ -1,12 +1,13 @@
 #pragma once
 // Helpers shared by all test programs. The test main gives each process a fresh
-// temporary root with its own HOME and XDG folders before any test runs.
+// temporary root, and each test a fresh folder below it with its own HOME and
+// XDG folders.
 #include <filesystem>
 #include <string>
 
 namespace orvane::test {
 
-// The per-process temporary root (HOME lives below it).
+// The current test's temporary folder (HOME lives below it).
 const std::filesystem::path& TempRoot();
 
 // A fresh, empty folder below the temporary root.
