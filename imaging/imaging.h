@@ -79,6 +79,9 @@ Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
 void UnloadBitMap(Handle bitmap);
 int GetGCBitmapWidth(Handle handle);   // bitmap or work buffer; 0 for none
 int GetGCBitmapHeight(Handle handle);
+// How many bitmaps and work buffers are held. A released handle is given out
+// again, so a test of a release counts instead of asking the old handle.
+int LiveHandleCount();
 
 // ---- Work buffers ----
 // A black buffer of width x height; hDC and flags are accepted and ignored (every

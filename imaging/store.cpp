@@ -146,6 +146,11 @@ void UnloadBitMap(Handle bitmap) {
   if (p && !p->isWorkBuffer) Erase(bitmap);
 }
 
+int LiveHandleCount() {
+  const auto& table = Table();
+  return int(std::count_if(table.begin(), table.end(), [](const auto& p) { return p != nullptr; }));
+}
+
 int GetGCBitmapWidth(Handle handle) {
   const Picture* p = Find(handle);
   return p ? p->width : 0;

@@ -25,7 +25,8 @@ std::string SaveBmp(const std::string& name, int width, int height, QRgb colour)
 TEST(BitMap, LoadsReplacesAndReleases) {
   const std::string small = SaveBmp("small.bmp", 3, 2, qRgb(200, 0, 0));
   const std::string large = SaveBmp("large.bmp", 9, 4, qRgb(0, 200, 0));
-  std::vector<im::Handle> handles;
+  // Released handles are given out again: releases are checked by counting.
+  const int held = im::LiveHandleCount();
   {
     BitMap bitmap;
     EXPECT_EQ(bitmap.hBMP(), im::kNoHandle);
@@ -33,28 +34,26 @@ TEST(BitMap, LoadsReplacesAndReleases) {
     EXPECT_EQ(bitmap.Height(), 0);
 
     ASSERT_TRUE(bitmap.InitBitmap(small, 0, 0, 0));
-    handles.push_back(bitmap.hBMP());
     EXPECT_EQ(bitmap.Width(), 3);
     EXPECT_EQ(bitmap.Height(), 2);
+    EXPECT_EQ(im::LiveHandleCount(), held + 1);
 
     // Loading again releases the bitmap held before.
     ASSERT_TRUE(bitmap.InitBitmap(large, 0, 0, 0));
-    handles.push_back(bitmap.hBMP());
     EXPECT_EQ(bitmap.Width(), 9);
     EXPECT_EQ(bitmap.Height(), 4);
-    if (handles[0] != handles[1]) {
-      EXPECT_EQ(im::GetGCBitmapWidth(handles[0]), 0);
-    }
+    EXPECT_EQ(im::GetGCBitmapWidth(bitmap.hBMP()), 9);
+    EXPECT_EQ(im::LiveHandleCount(), held + 1);
 
     EXPECT_FALSE(bitmap.InitBitmap(small + ".missing", 0, 0, 0));
     EXPECT_EQ(bitmap.hBMP(), im::kNoHandle);
     EXPECT_EQ(bitmap.Width(), 0);
-    EXPECT_EQ(im::GetGCBitmapWidth(handles[1]), 0);
+    EXPECT_EQ(im::LiveHandleCount(), held);
 
     ASSERT_TRUE(bitmap.InitBitmap(small, 0, 0, 0));
-    handles.push_back(bitmap.hBMP());
+    EXPECT_EQ(im::LiveHandleCount(), held + 1);
   }
-  for (im::Handle handle : handles) EXPECT_EQ(im::GetGCBitmapWidth(handle), 0);
+  EXPECT_EQ(im::LiveHandleCount(), held);
 }
 
 TEST(BitMap, TransparentColourReachesTheLibrary) {

@@ -56,31 +56,32 @@ TEST_F(WorkBuffTest, NewObjectHoldsNothing) {
   EXPECT_EQ(buffer.hDC(), 0);
 }
 
+// Released handles are given out again, so releases are checked by counting
+// the handles held.
 TEST_F(WorkBuffTest, InitWorkBuffReplacesTheBufferAndTheDestructorFreesIt) {
-  im::Handle first, second;
+  const int held = im::LiveHandleCount();
   {
     WorkBuff buffer;
     ASSERT_TRUE(buffer.InitWorkBuff(30, 20, 0, 0));
-    first = buffer.hBMP();
+    const im::Handle first = buffer.hBMP();
     EXPECT_EQ(buffer.Width(), 30);
     EXPECT_EQ(buffer.Height(), 20);
     EXPECT_EQ(buffer.hDC(), im::GetWorkBuffHDC(first));
     EXPECT_NE(buffer.hDC(), 0);
+    EXPECT_EQ(im::LiveHandleCount(), held + 1);
 
     ASSERT_TRUE(buffer.InitWorkBuff(8, 9, 0, 0));
-    second = buffer.hBMP();
-    if (first != second) {
-      EXPECT_EQ(im::GetGCBitmapWidth(first), 0);
-    }
+    EXPECT_EQ(im::LiveHandleCount(), held + 1);  // the first one was released
     EXPECT_EQ(buffer.Width(), 8);
+    EXPECT_EQ(im::GetGCBitmapWidth(buffer.hBMP()), 8);
 
     EXPECT_FALSE(buffer.InitWorkBuff(0, 0, 0, 0));
     EXPECT_EQ(buffer.hBMP(), im::kNoHandle);
-    EXPECT_EQ(im::GetGCBitmapWidth(second), 0);
+    EXPECT_EQ(im::LiveHandleCount(), held);
     ASSERT_TRUE(buffer.InitWorkBuff(3, 3, 0, 0));
-    second = buffer.hBMP();
+    EXPECT_EQ(im::LiveHandleCount(), held + 1);
   }
-  EXPECT_EQ(im::GetGCBitmapWidth(second), 0);
+  EXPECT_EQ(im::LiveHandleCount(), held);
 }
 
 TEST_F(WorkBuffTest, InitWorkBuffFromFileChoosesTheWayByTheJpgSubstring) {
@@ -105,17 +106,16 @@ TEST_F(WorkBuffTest, InitWorkBuffFromFileChoosesTheWayByTheJpgSubstring) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " via " + c.tempFolder);
+    const int held = im::LiveHandleCount();
     WorkBuff buffer;
     buffer.SetTempFolder(c.tempFolder);
     ASSERT_TRUE(buffer.InitWorkBuff(2, 2, 0, 0));  // an old buffer goes in every case
-    const im::Handle old = buffer.hBMP();
     EXPECT_EQ(buffer.InitWorkBuffFromFile(Path(c.file), 0), c.loads);
     EXPECT_EQ(buffer.hBMP() > im::kNoHandle, c.loads);
     EXPECT_EQ(buffer.Width(), c.width);
     EXPECT_EQ(buffer.Height(), c.height);
-    if (!c.loads || buffer.hBMP() != old) {
-      EXPECT_EQ(im::GetGCBitmapWidth(old), 0);
-    }
+    // The old buffer is gone, and so is any picture decoded on the way.
+    EXPECT_EQ(im::LiveHandleCount(), held + (c.loads ? 1 : 0));
     EXPECT_FALSE(fs::exists(temp_ / "Temp.bmp"));
   }
 }
@@ -172,12 +172,10 @@ TEST_F(WorkBuffTest, CopyIsIndependentAndSelfCopyKeepsThePixels) {
   im::WorkBuffImage(source.hBMP()).fill(Qt::black);
   EXPECT_TRUE(SamePixels(im::WorkBuffImage(copy.hBMP()), Pattern(7, 5)));
 
-  const im::Handle before = copy.hBMP();
+  const int held = im::LiveHandleCount();
   copy.SetWorkBuff(copy);
   EXPECT_TRUE(SamePixels(im::WorkBuffImage(copy.hBMP()), Pattern(7, 5)));
-  if (copy.hBMP() != before) {
-    EXPECT_EQ(im::GetGCBitmapWidth(before), 0);
-  }
+  EXPECT_EQ(im::LiveHandleCount(), held);
 
   // Copying an object without a buffer leaves this one without one too.
   WorkBuff empty;
@@ -189,13 +187,18 @@ TEST_F(WorkBuffTest, CopyIsIndependentAndSelfCopyKeepsThePixels) {
 TEST_F(WorkBuffTest, SavePictureWritesTheBuffer) {
   WorkBuff buffer;
   ASSERT_TRUE(buffer.InitWorkBuffFromFile(Path("pic.bmp"), 0));
+  const im::Handle handle = buffer.hBMP();
+  const int held = im::LiveHandleCount();
   buffer.Clone();  // does nothing
+  EXPECT_EQ(buffer.hBMP(), handle);
+  EXPECT_EQ(im::LiveHandleCount(), held);
   buffer.SavePicture(Path("saved.bmp"));
   const QImage saved(QString::fromStdString(Path("saved.bmp")));
   EXPECT_TRUE(SamePixels(saved, Pattern(7, 5)));
 
   WorkBuff empty;
   empty.SavePicture(Path("empty.bmp"));  // reported nowhere, and no crash
+  EXPECT_FALSE(fs::exists(Path("empty.bmp")));
 }
 
 }  // namespace
