@@ -79,11 +79,11 @@ void frmPleaseWait::Load() {
   f.widget->setWindowTitle(QStringLiteral("Please Wait"));
   f.widget->setFixedSize(kWidth, kHeight);
 
-  platform::FontSpec spec;
-  spec.Name = QStringLiteral("Times New Roman");
-  spec.Size = 12;
-  spec.Bold = true;
-  const QFont messageFont = platform::MakeQFont(spec);
+  platform::FontSpec face;
+  face.Name = QStringLiteral("Times New Roman");
+  face.Size = 12;
+  face.Bold = true;
+  const QFont messageFont = platform::MakeQFont(face);
   // Label1 is the shadow one unit below and to the right of Label2.
   f.Label1 = new QLabel(f.widget.get());
   f.Label1->setFont(messageFont);
