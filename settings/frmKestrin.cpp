@@ -16,6 +16,7 @@
 #include "platform/vbruntime.h"
 #include "settings/AboutPage.h"
 #include "settings/ScreenSaverPage.h"
+#include "settings/Thumbnails.h"
 #include "settings/WallpaperPage.h"
 
 namespace orvane::settings {
@@ -104,8 +105,12 @@ void frmKestrin::BuildFrame() {
 
   BuildEditSetsPage(pageEditSets);
 
+  // Both thumbnail timers tick from their first switch-on, not only after a
+  // tick that was called directly has set their interval.
   tmrThumbnailChanger.SetEnabled(false);
   tmrEditSetsThumbnailChanger.SetEnabled(false);
+  tmrThumbnailChanger.SetInterval(kThumbnailInterval);
+  tmrEditSetsThumbnailChanger.SetInterval(kThumbnailInterval);
   tmrThumbnailChanger.SetHandler([this] { tmrThumbnailChanger_Timer(); });
   tmrEditSetsThumbnailChanger.SetHandler([this] { tmrEditSetsThumbnailChanger_Timer(); });
 

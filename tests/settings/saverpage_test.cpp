@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <cstdlib>
@@ -349,6 +350,20 @@ TEST(ThumbnailWalks, EditSetsWalkGoesThroughIncludedThenExcludedImages) {
   EXPECT_EQ(shown, (std::vector<std::string>{"one", "two", "three", "one"}));
   orvane::core::SetInfoClass empty;
   EXPECT_FALSE(EditSetsPicture(empty, index, excluded));
+}
+
+TEST_F(SaverPage, ADialogOpenedWithTheSaverOnCyclesItsThumbnailsFromTheStart) {
+  Settings("[PrefsSS]\r\nrandom=0\r\nCurrentSet=Sea\r\n");
+  pf::SetScreenSaveActive(true);
+  Open();
+  dialog->show();
+  EXPECT_TRUE(dialog->tmrThumbnailChanger.Running());
+  // The first tick comes on its own, without a click on the page.
+  QElapsedTimer waited;
+  waited.start();
+  while (Centre(*page->picSSThumbNail) != kRed && waited.elapsed() < 10000)
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_EQ(Centre(*page->picSSThumbNail), kRed);
 }
 
 TEST_F(SaverPage, TheTimerShowsEachThumbnailAndThePlaceholderForAMissingOne) {
