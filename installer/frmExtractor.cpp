@@ -400,9 +400,10 @@ void frmExtractor::StartAfterCompletion() {
     return;
   }
   // Without a configuration program of its own the folder is set up by the
-  // screen saver's settings dialog.
+  // screen saver's settings dialog, opened as the menu opens it: with the
+  // saver's on/off switch and start delay, which "/c" hides.
   const std::string orvane = ProgramBeside("orvane");
-  if (!orvane.empty()) StartProgram(QString::fromStdString(orvane), {QStringLiteral("/c")});
+  if (!orvane.empty()) StartProgram(QString::fromStdString(orvane), {});
 }
 
 }  // namespace orvane::installer
