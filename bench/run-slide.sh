@@ -12,8 +12,9 @@
 # any of its processes. The load average is shown before and after.
 #   bench/run-slide.sh [ROUNDS]      (default 7)
 # Set ORVANE_BENCH_NO_SETUP=1 to skip installing the peer tools and photographs,
-# and ORVANE_BENCH_COMPARE to another build's orvane-saver-prep (an older
-# commit's, say) to time it in the same rounds as "orvane compared".
+# and ORVANE_BENCH_COMPARE to other builds' orvane-saver-prep (older commits',
+# say), blank-separated NAME=PATH, to time them in the same rounds as "orvane
+# NAME".
 set -euo pipefail
 
 rounds="${1:-7}"
@@ -59,8 +60,9 @@ tools = {
     "ImageMagick": lambda f: [magick, f, "-resize", "1920x1080", work + "/magick.bmp"],
     "djpeg -bmp": lambda f: ["djpeg", "-bmp", "-outfile", work + "/djpeg.bmp", f],
 }
-if compare:
-    tools["orvane compared"] = lambda f: [compare, f, "1920", "1080", "fit", "1"]
+for entry in compare.split():
+    label, path = entry.split("=", 1)
+    tools["orvane " + label] = lambda f, path=path: [path, f, "1920", "1080", "fit", "1"]
 
 def run(cmd):
     start = time.monotonic()
