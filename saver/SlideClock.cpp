@@ -162,6 +162,20 @@ void frmSaver::EndOnSignal() {
   if (!core::QuitSaver) EndShow();
 }
 
+void frmSaver::WindowTakenAway() {
+  if (core::QuitSaver || unloaded_) return;
+  // A new native window, full screen again, with the grabs taken anew.
+  const bool grabbed = inputGrab_ != nullptr;
+  inputGrab_.reset();
+  destroy();
+  setWindowState(windowState() | Qt::WindowFullScreen);
+  show();
+  raise();
+  activateWindow();
+  if (grabbed) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
+  if (PasswordCheck()) EndShow();
+}
+
 void frmSaver::Form_Click() {
   if (core::QuitSaver) return;
   if (PasswordCheck()) EndShow();

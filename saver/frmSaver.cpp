@@ -409,7 +409,9 @@ void frmSaver::ShowModal() {
   platform::SetTerminationHandler([this](int) { EndOnSignal(); });
   // A locked show: no other window can be reached behind it.
   if (UsePassword && !core::DebugMode) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
+  destroyWatch_ = std::make_unique<platform::WindowDestroyWatch>(*this, [this] { WindowTakenAway(); });
   platform::ShowModal(*this);
+  destroyWatch_.reset();
   inputGrab_.reset();
   platform::SetTerminationHandler({});
   if (!unloaded_) Form_Unload();

@@ -25,6 +25,7 @@
 #include "imaging/imaging.h"
 #include "platform/caption_lock.h"
 #include "platform/input_grab.h"
+#include "platform/window_watch.h"
 #include "platform/picturebox.h"
 #include "platform/sound.h"
 #include "platform/vbtimer.h"
@@ -98,6 +99,9 @@ class frmSaver : public QWidget,
   // A termination signal: the prompts and boxes of the show are cancelled and
   // the show ends without asking for the password.
   void EndOnSignal();
+  // Another program destroyed the show's window: it comes back on screen, and
+  // the loss counts as a close request.
+  void WindowTakenAway();
 
   void MP_PlayStateChange();
 
@@ -234,6 +238,7 @@ class frmSaver : public QWidget,
   std::unique_ptr<platform::CaptionLock> captionLock_;
   // With a password the show holds the keyboard and pointer while it is up.
   std::unique_ptr<platform::InputGrab> inputGrab_;
+  std::unique_ptr<platform::WindowDestroyWatch> destroyWatch_;
   std::set<std::string> reportedFailures_;
   std::FILE* trace_ = nullptr;
 };

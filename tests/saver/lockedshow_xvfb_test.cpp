@@ -126,11 +126,12 @@ class LockedShowOnX : public ::testing::Test {
     QThread::msleep(300);
   }
 
-  void Xdotool(const QStringList& arguments) {
+  std::string Xdotool(const QStringList& arguments) {
     QProcess tool;
     tool.setProcessEnvironment(env_);
     tool.start("xdotool", arguments);
     tool.waitForFinished(10000);
+    return tool.readAllStandardOutput().trimmed().toStdString();
   }
 
   // What the other window received since the last call.
@@ -181,6 +182,23 @@ TEST_F(LockedShowOnX, WithAPasswordNoOtherWindowGetsKeyboardOrPointer) {
   ReachTheOtherWindow();
   EXPECT_NE(keyEvents_.find("KeyPress"), std::string::npos);
   EXPECT_NE(pointerEvents_.find("ButtonPress"), std::string::npos);
+}
+
+TEST_F(LockedShowOnX, WindowDestroyedByAnotherProgramComesBackAndAsks) {
+  ASSERT_TRUE(pf::StoreScreenSavePassword("secret"));
+  StartShow();
+  const std::string window = Xdotool({"search", "--name", "DUZudaveZeved"});
+  ASSERT_FALSE(window.empty());
+  // `xdotool windowclose` destroys the window outright.
+  Xdotool({"windowclose", QString::fromStdString(window.substr(0, window.find('\n')))});
+  QThread::msleep(800);
+  EXPECT_EQ(show_.state(), QProcess::Running);
+  EXPECT_FALSE(Xdotool({"search", "--name", "DUZudaveZeved"}).empty()) << "the show is off the screen";
+  // The prompt is up: the password ends the show.
+  Xdotool({"type", "secret"});
+  Xdotool({"key", "Return"});
+  ASSERT_TRUE(show_.waitForFinished(10000)) << "no prompt took the password";
+  EXPECT_EQ(show_.exitStatus(), QProcess::NormalExit);
 }
 
 TEST_F(LockedShowOnX, WithoutAPasswordNothingIsGrabbed) {

@@ -1,0 +1,28 @@
+#pragma once
+// Notices when another program destroys one of our windows on the X server
+// (any client may: `xdotool windowclose` does). The callback runs on the GUI
+// thread, from the event loop. On platforms other than X nothing is watched.
+#include <QAbstractNativeEventFilter>
+#include <QPointer>
+#include <functional>
+
+class QWidget;
+
+namespace orvane::platform {
+
+class WindowDestroyWatch : public QAbstractNativeEventFilter {
+ public:
+  WindowDestroyWatch(QWidget& window, std::function<void()> destroyed);
+  ~WindowDestroyWatch() override;
+  WindowDestroyWatch(const WindowDestroyWatch&) = delete;
+  WindowDestroyWatch& operator=(const WindowDestroyWatch&) = delete;
+
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+ private:
+  QPointer<QWidget> window_;
+  std::function<void()> destroyed_;
+  bool installed_ = false;
+};
+
+}  // namespace orvane::platform
