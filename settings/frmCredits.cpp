@@ -169,6 +169,18 @@ void frmCredits::Form_KeyPress(int keyAscii) {
 
 bool frmCredits::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
+    // Esc closes the window; Enter presses the web button when it has the
+    // focus and Close otherwise, as in a dialog with Close as its default.
+    const int code = static_cast<QKeyEvent*>(event)->key();
+    if (code == Qt::Key_Escape) {
+      cmdClose_Click();
+      return true;
+    }
+    if (code == Qt::Key_Return || code == Qt::Key_Enter) {
+      if (watched == cmdWebLink && cmdWebLink->isVisible()) cmdWebLink_Click();
+      else cmdClose_Click();
+      return true;
+    }
     const QString text = static_cast<QKeyEvent*>(event)->text();
     if (text.size() == 1 && text[0].unicode() < 128 && !(static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier)) {
       const int key = text[0].unicode();

@@ -3,7 +3,8 @@
 // description file says about it: title, credit, further information and a
 // link to a web page. Two forms of the file are read: version 1 (fixed keys plus
 // the set folder's "photo.nfo") and version 2 (a block per language whose values
-// may go on over following lines). "C" or "c" closes it like the Close button.
+// may go on over following lines). "C" or "c", Esc and Enter close it like the
+// Close button.
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>

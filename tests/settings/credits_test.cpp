@@ -138,6 +138,26 @@ TEST_F(Credits, UpperOrLowerCaseCClosesTheWindow) {
   EXPECT_TRUE(w.isVisible());
 }
 
+TEST_F(Credits, EscOrEnterClosesTheWindowAsTheCloseButtonDoes) {
+  for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+    frmCredits w;
+    w.show();
+    ASSERT_TRUE(w.isVisible());
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w.txtPhoto, &press);  // the focus is in the text box
+    EXPECT_FALSE(w.isVisible()) << key;
+  }
+  // Enter on the web button opens the link and leaves the window open.
+  Nfo("[info]\r\nversion=2\r\n[English]\r\nURL=https://sea.example/\r\nwebButton=Visit\r\n");
+  frmCredits w;
+  w.InitCredits(Folder(), Image(), "wave", "English");
+  w.show();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(w.cmdWebLink, &enter);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://sea.example/"}));
+}
+
 }  // namespace
 
 namespace {
