@@ -11,8 +11,10 @@ namespace orvane::platform {
 
 namespace {
 
-// The X protocol's DestroyNotify event, as xcb delivers it.
+// The X protocol's DestroyNotify and UnmapNotify events, as xcb delivers them
+// (both name the window at the same place).
 constexpr std::uint8_t kDestroyNotify = 17;
+constexpr std::uint8_t kUnmapNotify = 18;
 struct DestroyNotifyEvent {
   std::uint8_t responseType;
   std::uint8_t pad;
@@ -39,7 +41,8 @@ bool WindowDestroyWatch::nativeEventFilter(const QByteArray& eventType, void* me
   if (eventType != "xcb_generic_event_t" || !window_ || !message) return false;
   DestroyNotifyEvent event;
   std::memcpy(&event, message, sizeof event);
-  if ((event.responseType & 0x7F) != kDestroyNotify) return false;
+  const std::uint8_t type = event.responseType & 0x7F;
+  if (type != kDestroyNotify && type != kUnmapNotify) return false;
   if (event.window == 0 || event.window != std::uint32_t(window_->internalWinId())) return false;
   // Acted on after Qt has seen the event itself.
   QMetaObject::invokeMethod(window_, destroyed_, Qt::QueuedConnection);

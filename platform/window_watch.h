@@ -1,7 +1,9 @@
 #pragma once
-// Notices when another program destroys one of our windows on the X server
-// (any client may: `xdotool windowclose` does). The callback runs on the GUI
-// thread, from the event loop. On platforms other than X nothing is watched.
+// Notices when one of our windows on the X server is destroyed or taken off the
+// screen (unmapped); any client may do either: `xdotool windowclose`,
+// `xdotool windowunmap`. The callback runs on the GUI thread, from the event
+// loop; it also comes for our own hiding, which the caller tells apart. On
+// platforms other than X nothing is watched.
 #include <QAbstractNativeEventFilter>
 #include <QPointer>
 #include <functional>

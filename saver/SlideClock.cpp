@@ -163,7 +163,8 @@ void frmSaver::EndOnSignal() {
 }
 
 void frmSaver::WindowTakenAway() {
-  if (core::QuitSaver || unloaded_) return;
+  // The show's own end hides the window too.
+  if (core::QuitSaver || unloaded_ || !isVisible()) return;
   // A new native window, full screen again, with the grabs taken anew.
   const bool grabbed = inputGrab_ != nullptr;
   inputGrab_.reset();

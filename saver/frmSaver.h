@@ -99,8 +99,8 @@ class frmSaver : public QWidget,
   // A termination signal: the prompts and boxes of the show are cancelled and
   // the show ends without asking for the password.
   void EndOnSignal();
-  // Another program destroyed the show's window: it comes back on screen, and
-  // the loss counts as a close request.
+  // Another program destroyed or unmapped the show's window: it comes back on
+  // screen, and the loss counts as a close request.
   void WindowTakenAway();
 
   void MP_PlayStateChange();
