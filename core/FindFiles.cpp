@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -15,19 +16,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The names of a folder's entries in byte order, so every file system gives the
-// same order. Hidden entries (a leading ".") are left out like hidden files on
-// the system the sets come from. A folder that cannot be read gives none.
-std::vector<std::string> ListFolder(const std::string& folder) {
-  std::vector<std::string> names;
+struct FolderEntry {
+  std::string name;
+  bool folder;  // a folder, or a link to one
+  bool operator<(const FolderEntry& other) const { return name < other.name; }
+};
+
+// A folder's entries in byte order of their names, so every file system gives
+// the same order. Hidden entries (a leading ".") are left out like hidden files
+// on the system the sets come from. A folder that cannot be read gives none.
+// The kind of an entry comes with the listing; only links are looked up.
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
   std::error_code ec;
   fs::directory_iterator it(folder, ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::string name = it->path().filename().string();
-    if (!name.empty() && name.front() != '.') names.push_back(std::move(name));
+    if (name.empty() || name.front() == '.') continue;
+    std::error_code kind;
+    const bool folderEntry = it->is_symlink(kind)
+                                 ? fs::is_directory(fs::status(it->path(), kind))
+                                 : it->is_directory(kind);
+    entries.push_back({std::move(name), folderEntry && !kind});
   }
-  std::sort(names.begin(), names.end());
-  return names;
+  std::sort(entries.begin(), entries.end());
+  return entries;
 }
 
 bool WildcardMatch(const QString& name, const QString& pattern) {
@@ -75,6 +88,7 @@ bool FindFiles::Find(std::vector<std::string>& files) {
   const std::string pattern = pattern_;
   if (!start.empty()) {
     std::set<FolderId> searched;
+    pumped_ = false;
     SearchFolder(std::move(start), pattern, searched);
   }
 
@@ -99,22 +113,31 @@ void FindFiles::SearchFolder(std::string folder, const std::string& pattern,
 
   // The whole folder is enumerated before any descent. Symbolic links to
   // folders are followed: set folders are often links to where the pictures are.
-  std::vector<std::string> subfolders;
-  for (const std::string& name : ListFolder(folder)) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(folder + name, ec);
-    if (!ec && fs::is_directory(status)) subfolders.push_back(folder + name + "/");
-    if (pumpEvents_) pumpEvents_();
+  const std::vector<FolderEntry> entries = ListFolder(folder);
+  for (const FolderEntry& entry : entries) {
+    if (entry.folder) SearchFolder(folder + entry.name + "/", pattern, searched);
+    PumpEvents();
   }
-  for (std::string& sub : subfolders) SearchFolder(std::move(sub), pattern, searched);
 
-  for (const std::string& name : ListFolder(folder)) {
-    if (!MatchesPattern(name, pattern)) continue;
+  for (const FolderEntry& entry : entries) {
+    if (entry.folder || !MatchesPattern(entry.name, pattern)) continue;
     std::error_code ec;
-    if (!fs::is_regular_file(fs::status(folder + name, ec)) || ec) continue;
-    results_.push_back(folder + name);
-    if (pumpEvents_) pumpEvents_();
+    if (!fs::is_regular_file(fs::status(folder + entry.name, ec)) || ec) continue;
+    results_.push_back(folder + entry.name);
+    PumpEvents();
   }
+}
+
+void FindFiles::PumpEvents() {
+  if (!pumpEvents_) return;
+  // A set folder holds thousands of pictures: running the events after each
+  // entry would cost more than the search. Windows stay alive all the same.
+  constexpr auto kEvery = std::chrono::milliseconds(10);
+  const auto now = std::chrono::steady_clock::now();
+  if (pumped_ && now - lastPump_ < kEvery) return;
+  pumped_ = true;
+  lastPump_ = now;
+  pumpEvents_();
 }
 
 }  // namespace orvane::core

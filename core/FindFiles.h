@@ -7,6 +7,7 @@
 // second time (through a link or a bind mount, or a link loop) is not searched
 // again. A folder that cannot be read, or vanishes during the search, counts as
 // empty.
+#include <chrono>
 #include <functional>
 #include <set>
 #include <string>
@@ -17,8 +18,9 @@ namespace orvane::core {
 
 class FindFiles {
  public:
-  // pumpEvents runs after every directory entry and every match so the windows
-  // stay alive during a long search; by default platform::DoEvents.
+  // pumpEvents runs after the first directory entry and then, after entries
+  // and matches, at most every 10 ms, so the windows stay alive during a long
+  // search; by default platform::DoEvents.
   FindFiles();
   explicit FindFiles(std::function<void()> pumpEvents);
 
@@ -43,7 +45,11 @@ class FindFiles {
 
   void SearchFolder(std::string folder, const std::string& pattern, std::set<FolderId>& searched);
 
+  void PumpEvents();
+
   std::function<void()> pumpEvents_;
+  bool pumped_ = false;
+  std::chrono::steady_clock::time_point lastPump_;
   std::vector<std::string> results_;
   std::string startPath_;
   std::string pattern_;

@@ -1,5 +1,6 @@
 #include "platform/folders.h"
 
+#include <QHash>
 #include <QString>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -7,7 +8,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <list>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
@@ -57,22 +61,89 @@ QString FoldedName(const std::string& name) {
   return text.toCaseFolded();
 }
 
+// A folder's entries by folded name (the first by byte order where several
+// fold alike), listed once and kept while the folder is unchanged: a set folder
+// holds thousands of pictures, and the files looked up in it that do not exist
+// as written would each cost a listing of the whole folder.
+class FolderIndexCache {
+ public:
+  std::string Find(const std::string& folder, const QString& folded, const QString& folded1252) {
+    const std::string path = folder.empty() ? "." : folder;
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+    std::lock_guard<std::mutex> hold(mutex_);
+    Index* index = nullptr;
+    for (auto it = indexes_.begin(); it != indexes_.end(); ++it) {
+      if (it->path != path) continue;
+      if (it->trusted && Same(it->info, info)) {
+        indexes_.splice(indexes_.begin(), indexes_, it);
+        index = &indexes_.front();
+      } else {
+        indexes_.erase(it);
+      }
+      break;
+    }
+    if (!index) index = &List(path, info);
+    std::string best;
+    for (const QString& key : {folded, folded1252}) {
+      const auto found = index->names.constFind(key);
+      if (found != index->names.cend() && (best.empty() || *found < best)) best = *found;
+    }
+    return best;
+  }
+
+ private:
+  struct Index {
+    std::string path;
+    struct stat info;
+    bool trusted;
+    QHash<QString, std::string> names;
+  };
+
+  static bool Same(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+  }
+
+  Index& List(const std::string& path, const struct stat& info) {
+    // File times advance in clock ticks: a listing is kept for the next look-up
+    // only when the folder last changed well before it (see the profile reader).
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const long long age = (now.tv_sec - info.st_ctim.tv_sec) * 1000000000LL +
+                          (now.tv_nsec - info.st_ctim.tv_nsec);
+    Index index{path, info, age > 50'000'000, {}};
+    std::error_code ec;
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+      std::string name = it->path().filename().string();
+      const QString folded = FoldedName(name);
+      auto found = index.names.find(folded);
+      if (found == index.names.end()) {
+        index.names.insert(folded, std::move(name));
+      } else if (name < *found) {
+        *found = std::move(name);
+      }
+    }
+    struct stat after {};
+    if (ec || stat(path.c_str(), &after) != 0 || !Same(after, info)) index.trusted = false;
+    indexes_.push_front(std::move(index));
+    if (indexes_.size() > kIndexes) indexes_.pop_back();
+    return indexes_.front();
+  }
+
+  static constexpr size_t kIndexes = 8;
+  std::mutex mutex_;
+  std::list<Index> indexes_;
+};
+
 // The entry of folder whose name equals wanted without regard to case; the
 // first by byte order when several do. Empty when none.
 std::string FindEntry(const std::string& folder, const std::string& wanted) {
-  const QString folded = FoldedName(wanted);
+  static FolderIndexCache* cache = new FolderIndexCache;  // never destroyed: used at exit too
   // A UTF-8 name may also be windows-1252 bytes that happen to form UTF-8.
-  const QString folded1252 = ToQString(wanted, CodePage::Windows1252).toCaseFolded();
-  std::vector<std::string> matches;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    const QString candidate = FoldedName(name);
-    if (candidate == folded || candidate == folded1252) matches.push_back(name);
-  }
-  if (matches.empty()) return {};
-  return *std::min_element(matches.begin(), matches.end());
+  return cache->Find(folder, FoldedName(wanted),
+                     ToQString(wanted, CodePage::Windows1252).toCaseFolded());
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 #include "platform/folders.h"
 
 #include <gtest/gtest.h>
+#include <thread>
+#include <ctime>
+#include <chrono>
+#include <sys/stat.h>
+#include <fcntl.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -64,3 +69,31 @@ TEST(Folders, ResolvesRelativeNamesInTheWorkingFolder) {
 }
 
 }  // namespace
+
+// A folder's listing is kept for the look-ups that follow; any change to the
+// folder (an entry renamed, added or removed) is seen by the next look-up.
+TEST(Folders, LookUpsFollowChangesOfTheFolder) {
+  const auto dir = orvane::test::MakeTempDir("lookups");
+  const std::string folder = dir.string() + "/";
+  orvane::test::WriteFile(dir / "Photo.JPG", "x");
+  const auto settle = [&] {
+    // Past the file time's tick, so the listing is kept as trusted.
+    struct timespec old[2] = {{time(nullptr) - 100, 0}, {time(nullptr) - 100, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, dir.c_str(), old, 0), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  };
+  settle();
+  EXPECT_EQ(ResolveCaseInsensitive(folder + "photo.jpg"), folder + "Photo.JPG");
+  EXPECT_EQ(ResolveCaseInsensitive(folder + "PHOTO.jpg"), folder + "Photo.JPG");
+
+  std::filesystem::rename(dir / "Photo.JPG", dir / "PHOTO.jpeg");
+  EXPECT_EQ(ResolveCaseInsensitive(folder + "photo.jpeg"), folder + "PHOTO.jpeg");
+  EXPECT_EQ(ResolveCaseInsensitive(folder + "photo.jpg"), folder + "photo.jpg");
+  settle();
+  EXPECT_EQ(ResolveCaseInsensitive(folder + "photo.JPEG"), folder + "PHOTO.jpeg");
+  orvane::test::WriteFile(dir / "A.txt", "x");  // a name that sorts first now matches too
+  orvane::test::WriteFile(dir / "a.TXT", "x");
+  EXPECT_EQ(ResolveCaseInsensitive(folder + "a.txt"), folder + "A.txt");
+  std::filesystem::remove(dir / "PHOTO.jpeg");
+  EXPECT_EQ(ResolveCaseInsensitive(folder + "photo.jpeg"), folder + "photo.jpeg");
+}
