@@ -76,7 +76,8 @@ load_start = load()
 tick = lambda: int(time.monotonic() * 1000) & 0xFFFFFFFF
 hz = os.sysconf("SC_CLK_TCK")
 env = dict(os.environ, ORVANE_TRACE=trace)
-proc = subprocess.Popen([exe, "/s"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+errors = open(trace + ".stderr", "w+")
+proc = subprocess.Popen([exe, "/s"], env=env, stdout=subprocess.DEVNULL, stderr=errors)
 def cpu():
     with open("/proc/%d/stat" % proc.pid) as f:
         fields = f.read().rsplit(")", 1)[1].split()
@@ -86,6 +87,10 @@ start = time.monotonic()
 while time.monotonic() - start < seconds and proc.poll() is None:
     samples.append((tick(), cpu()))
     time.sleep(0.5)
+if proc.poll() is not None:
+    errors.seek(0)
+    sys.exit("%s: orvane ended after %.1f s (exit %d): %s" % (name, time.monotonic() - start,
+             proc.returncode, errors.read()[-500:].strip()))
 samples.append((tick(), cpu()))
 wall = time.monotonic() - start
 proc.send_signal(signal.SIGTERM)
