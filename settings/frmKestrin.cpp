@@ -117,6 +117,29 @@ void frmKestrin::BuildFrame() {
   screenSaverPage = std::make_unique<ScreenSaverPage>(*this, pageSaver);
   wallpaperPage = std::make_unique<WallpaperPage>(*this, pageWallpaper);
   aboutPage = std::make_unique<AboutPage>(*this, pageAbout);
+  SetTabOrder();
+}
+
+void frmKestrin::SetTabOrder() {
+  // Tab follows the order of creation, and the buttons and the lists shared by
+  // the pages are made before the pages: the shared lists are put in their
+  // places in the page, the buttons last.
+  const auto chain = [](std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+      if (previous && widget) setTabOrder(previous, widget);
+      if (widget) previous = widget;
+    }
+  };
+  if (screenSaverPage)
+    chain({screenSaverPage->nbsSaverDelay, SSTabScreenSaver, cmboSS_SetsToUse, screenSaverPage->nbsImageDelay});
+  if (wallpaperPage)
+    chain({wallpaperPage->optWallPaperOff, wallpaperPage->cmboAutoChange, cmboSets, lstImages,
+           wallpaperPage->cmdImageCredits, wallpaperPage->chkFit2Screen});
+  QWidget* last = nullptr;  // the last control that can take the focus
+  for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain())
+    if (w->focusPolicy() != Qt::NoFocus) last = w;
+  if (last && last != cmdApply) chain({last, cmdOk, cmdCancel, cmdApply});
 }
 
 void frmKestrin::BuildEditSetsPage(QWidget* page) {

@@ -234,6 +234,7 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
  private:
   void BuildFrame();
   void BuildEditSetsPage(QWidget* page);
+  void SetTabOrder();
   void Form_Load();
   void InitDialog();
   // False when the dialog must stay (a render runs).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QTabBar>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,9 @@
 
 #include "core/PPS.h"
 #include "core/mdlMain.h"
+#include "platform/desktop.h"
+#include "settings/ScreenSaverPage.h"
+#include "settings/WallpaperPage.h"
 #include "tests/settings/kestrin_fixture.h"
 
 namespace fs = std::filesystem;
@@ -311,6 +315,54 @@ TEST(Frame, StartingTabResetsTheInnerTabs) {
   EXPECT_EQ(dialog->SSTabScreenSaver->Tab(), 0);
   EXPECT_EQ(dialog->SSTabWallPaper->Tab(), 0);
   EXPECT_EQ(dialog->windowTitle(), "Screen Saver Configuration");
+}
+
+// The widgets of keys that Tab reaches, in the order it reaches them from the
+// page tabs round to the last one.
+Names TabStops(frmKestrin& dialog, const std::vector<std::pair<QWidget*, std::string>>& keys) {
+  Names out;
+  for (QWidget* w = dialog.nextInFocusChain(); w != &dialog; w = w->nextInFocusChain()) {
+    if (!w->isVisibleTo(&dialog) || !w->isEnabled() || (w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus) continue;
+    for (const auto& [key, name] : keys)
+      if (key == w) out.push_back(name);
+  }
+  return out;
+}
+
+QWidget* Bar(QTabWidget* tabs) { return tabs->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly); }
+
+TEST(Frame, TabGoesDownEachPageAsItReadsAndEndsOnTheButtons) {
+  KestrinFixture fixture;
+  WriteFile(fixture.settings + "ScreenSaver.ini",
+            "[ScreenSaver]\r\nSetup=1\r\n[PrefsWP]\r\nenable=1\r\nrandom=0\r\nCurrentSet=Sea\r\n");
+  orvane::platform::SetScreenSaveActive(true);
+  Dialog dialog;
+  dialog->Show();
+  auto* saver = dialog->screenSaverPage.get();
+  auto* wallpaper = dialog->wallpaperPage.get();
+  const std::vector<std::pair<QWidget*, std::string>> keys = {
+      {Bar(dialog->SSTabPages), "pages"},
+      {saver->optSS_State[1], "on"},
+      {saver->nbsSaverDelay, "delay"},
+      {Bar(dialog->SSTabScreenSaver), "saver tabs"},
+      {dialog->cmboSS_SetsToUse, "saver set"},
+      {saver->nbsImageDelay, "image delay"},
+      {saver->cmdSSPreview, "preview"},
+      {Bar(dialog->SSTabWallPaper), "wallpaper tabs"},
+      {wallpaper->optWallPaperOnButton, "wallpaper on"},
+      {wallpaper->cmboAutoChange, "change"},
+      {dialog->cmboSets, "wallpaper set"},
+      {dialog->lstImages, "images"},
+      {wallpaper->cmdImageCredits, "credits"},
+      {wallpaper->chkFit2Screen, "fit"},
+      {dialog->cmdOk, "ok"},
+      {dialog->cmdCancel, "cancel"},
+  };
+  EXPECT_EQ(TabStops(*dialog.form, keys),
+            (Names{"pages", "on", "delay", "saver tabs", "saver set", "image delay", "preview", "ok", "cancel"}));
+  dialog->SSTabPages->SetTab(frmKestrin::kPageWallpaper);
+  EXPECT_EQ(TabStops(*dialog.form, keys), (Names{"pages", "wallpaper tabs", "wallpaper on", "change", "wallpaper set",
+                                                 "images", "credits", "fit", "ok", "cancel"}));
 }
 
 TEST(EmptyLists, NoSelectionInEmptyCombosAndNoFailureOnAnyPage) {
