@@ -25,7 +25,7 @@ struct DestroyNotifyEvent {
 
 }  // namespace
 
-WindowDestroyWatch::WindowDestroyWatch(QWidget& window, std::function<void()> destroyed)
+WindowDestroyWatch::WindowDestroyWatch(QWidget& window, std::function<void(quintptr)> destroyed)
     : window_(&window), destroyed_(std::move(destroyed)) {
   if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
   QCoreApplication::instance()->installNativeEventFilter(this);
@@ -45,7 +45,9 @@ bool WindowDestroyWatch::nativeEventFilter(const QByteArray& eventType, void* me
   if (type != kDestroyNotify && type != kUnmapNotify) return false;
   if (event.window == 0 || event.window != std::uint32_t(window_->internalWinId())) return false;
   // Acted on after Qt has seen the event itself.
-  QMetaObject::invokeMethod(window_, destroyed_, Qt::QueuedConnection);
+  const quintptr id = event.window;
+  QMetaObject::invokeMethod(window_, [callback = destroyed_, id] { callback(id); },
+                            Qt::QueuedConnection);
   return false;
 }
 

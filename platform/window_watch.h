@@ -14,7 +14,9 @@ namespace orvane::platform {
 
 class WindowDestroyWatch : public QAbstractNativeEventFilter {
  public:
-  WindowDestroyWatch(QWidget& window, std::function<void()> destroyed);
+  // destroyed gets the native window that was taken (the widget may have a
+  // new one by the time it runs).
+  WindowDestroyWatch(QWidget& window, std::function<void(quintptr window)> destroyed);
   ~WindowDestroyWatch() override;
   WindowDestroyWatch(const WindowDestroyWatch&) = delete;
   WindowDestroyWatch& operator=(const WindowDestroyWatch&) = delete;
@@ -23,7 +25,7 @@ class WindowDestroyWatch : public QAbstractNativeEventFilter {
 
  private:
   QPointer<QWidget> window_;
-  std::function<void()> destroyed_;
+  std::function<void(quintptr)> destroyed_;
   bool installed_ = false;
 };
 

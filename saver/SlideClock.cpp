@@ -162,9 +162,11 @@ void frmSaver::EndOnSignal() {
   if (!core::QuitSaver) EndShow();
 }
 
-void frmSaver::WindowTakenAway() {
-  // The show's own end hides the window too.
-  if (core::QuitSaver || unloaded_ || !isVisible()) return;
+void frmSaver::WindowTakenAway(quintptr nativeWindow) {
+  // The show's own end hides the window too; a window replaced already (its
+  // unmap and its destruction both come) is past.
+  if (core::QuitSaver || unloaded_ || !isVisible() || nativeWindow != quintptr(internalWinId()))
+    return;
   // A new native window, full screen again, with the grabs taken anew.
   const bool grabbed = inputGrab_ != nullptr;
   inputGrab_.reset();

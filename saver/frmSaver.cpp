@@ -409,7 +409,7 @@ void frmSaver::ShowModal() {
   platform::SetTerminationHandler([this](int) { EndOnSignal(); });
   // A locked show: no other window can be reached behind it.
   if (UsePassword && !core::DebugMode) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
-  destroyWatch_ = std::make_unique<platform::WindowDestroyWatch>(*this, [this] { WindowTakenAway(); });
+  destroyWatch_ = std::make_unique<platform::WindowDestroyWatch>(*this, [this](quintptr id) { WindowTakenAway(id); });
   platform::ShowModal(*this);
   destroyWatch_.reset();
   inputGrab_.reset();

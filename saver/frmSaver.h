@@ -101,7 +101,7 @@ class frmSaver : public QWidget,
   void EndOnSignal();
   // Another program destroyed or unmapped the show's window: it comes back on
   // screen, and the loss counts as a close request.
-  void WindowTakenAway();
+  void WindowTakenAway(quintptr nativeWindow);
 
   void MP_PlayStateChange();
 

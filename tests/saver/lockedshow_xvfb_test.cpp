@@ -124,7 +124,7 @@ class LockedShowOnX : public ::testing::Test {
     ASSERT_TRUE(WaitFor([&] {
       return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos;
     }, 30000));
-    QThread::msleep(300);
+    QThread::msleep(1000);
   }
 
   std::string Xdotool(const QStringList& arguments) {
@@ -195,10 +195,11 @@ TEST_F(LockedShowOnX, WindowTakenAwayByAnotherProgramComesBackAndAsks) {
     const std::string window = Xdotool({"search", "--name", "DUZudaveZeved"});
     ASSERT_FALSE(window.empty());
     Xdotool({action, QString::fromStdString(window.substr(0, window.find('\n')))});
-    QThread::msleep(800);
+    EXPECT_TRUE(WaitFor([&] {
+      return !Xdotool({"search", "--onlyvisible", "--name", "DUZudaveZeved"}).empty();
+    }, 10000)) << "the show is off the screen";
     EXPECT_EQ(show_.state(), QProcess::Running);
-    EXPECT_FALSE(Xdotool({"search", "--onlyvisible", "--name", "DUZudaveZeved"}).empty())
-        << "the show is off the screen";
+    QThread::msleep(500);  // the prompt comes up over it
     // The prompt is up: the password ends the show.
     Xdotool({"type", "secret"});
     Xdotool({"key", "Return"});
