@@ -582,13 +582,23 @@ class ProfileCache {
       std::erase_if(entries_, [&](const Entry& entry) { return entry.path == path; });
       const bool trusted = Nanoseconds(now) - Nanoseconds(before.st_ctim) > kTimestampSlackNs;
       entries_.push_front({path, FileIdentity(before), trusted, parsed});
-      if (entries_.size() > kEntries) entries_.pop_back();
+      // A few files, and only so many bytes of them: the largest are 16 MiB.
+      size_t bytes = 0;
+      size_t kept = 0;
+      for (auto it = entries_.begin(); it != entries_.end(); ++it, ++kept) {
+        bytes += it->parsed->contents.size();
+        if (kept == kEntries || (kept > 0 && bytes > kBytes)) {
+          entries_.erase(it, entries_.end());
+          break;
+        }
+      }
     }
     return parsed;
   }
 
  private:
   static constexpr size_t kEntries = 16;
+  static constexpr size_t kBytes = size_t{32} << 20;
   struct Entry {
     std::string path;
     FileIdentity identity;

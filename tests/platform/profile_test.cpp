@@ -484,6 +484,18 @@ TEST_F(ProfileTest, ReadsNeverGoStale) {
   EXPECT_EQ(Read("S", "a", file), "7");
   fs::remove(file);
   EXPECT_EQ(Read("S", "a", file), "<def>");
+
+  // More files than copies are kept, read in turns and changed in between.
+  std::vector<std::string> files;
+  for (int i = 0; i < 40; ++i) {
+    files.push_back(Ini("[S]\na=0\n", "f" + std::to_string(i) + ".ini"));
+  }
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 40; ++i) {
+      ASSERT_EQ(Read("S", "a", files[i]), std::to_string(round)) << i;
+      ASSERT_TRUE(WritePrivateProfileString("S", "a", std::to_string(round + 1), files[i]));
+    }
+  }
 }
 
 }  // namespace
