@@ -1,6 +1,7 @@
-// The catalogue work of a first start: importing a large set's images.ini into
-// the catalogue file (one profile write per image line) and searching a program
-// folder tree for set files.
+// The catalogue work of a start: importing a large set's images.ini into the
+// catalogue file (one batch write per set), reading every image key of a large
+// catalogue back (through the parsed copy of the file) and searching a program
+// folder tree for set files. bench/run-catalogue.sh times whole processes.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "core/FindFiles.h"
 #include "core/ImportSetDescriptions.h"
+#include "core/PPS.h"
 
 namespace fs = std::filesystem;
 
@@ -42,7 +44,26 @@ void ImportLargeSet(benchmark::State& state) {
   }
   fs::remove_all(root);
 }
-BENCHMARK(ImportLargeSet)->Arg(100)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(ImportLargeSet)->Arg(100)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+void ReadEveryImageKey(benchmark::State& state) {
+  const int images = static_cast<int>(state.range(0));
+  const fs::path root = BenchFolder("read");
+  const std::string catalogue = (root / "Orvane.ini").string();
+  {
+    std::ofstream out(catalogue, std::ios::binary);
+    out << "[SetDescriptions]\r\nBig=Big/\r\n[Big]\r\n";
+    for (int i = 0; i < images; ++i) out << "image" << i << "=file" << i << "\r\n";
+  }
+  for (auto _ : state) {
+    for (int i = 0; i < images; ++i) {
+      benchmark::DoNotOptimize(orvane::core::GetIniString("Big", "image" + std::to_string(i), "", catalogue));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * images);
+  fs::remove_all(root);
+}
+BENCHMARK(ReadEveryImageKey)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 void SearchProgramFolder(benchmark::State& state) {
   const int sets = static_cast<int>(state.range(0));
