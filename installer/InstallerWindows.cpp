@@ -5,11 +5,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "installer/DiskSpace.h"
 #include "platform/msgbox.h"
@@ -24,6 +26,23 @@ QString Text(const std::string& bytes) { return platform::ToQString(bytes); }
 // The small windows stay above the installer window that owns them.
 void MakeOwnedWindow(QWidget& window) {
   window.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+// Enter presses the focused button of window, else runs ok; Esc runs cancel.
+// Returns false for any other key.
+bool DialogKey(QWidget& window, QKeyEvent* event, const std::function<void()>& ok,
+               const std::function<void()>& cancel) {
+  const int key = event->key();
+  if (event->modifiers() & ~Qt::KeypadModifier) return false;
+  if (key == Qt::Key_Escape) {
+    cancel();
+    return true;
+  }
+  if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+  auto* button = qobject_cast<QPushButton*>(window.focusWidget());
+  if (button && button->isVisible() && button->isEnabled()) button->click();
+  else ok();
+  return true;
 }
 
 QLabel* WrappedLabel(const QString& text, QWidget* parent) {
@@ -142,6 +161,11 @@ void frmSelectSets::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
+void frmSelectSets::keyPressEvent(QKeyEvent* event) {
+  if (!DialogKey(*this, event, [this] { cmdOk_Click(); }, [this] { cmdCancel_Click(); }))
+    QWidget::keyPressEvent(event);
+}
+
 // ---- frmLicenseAgreement ----------------------------------------------------------
 
 frmLicenseAgreement::frmLicenseAgreement(QWidget* owner) : QWidget(owner) {
@@ -233,6 +257,14 @@ void frmLicenseAgreement::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
+void frmLicenseAgreement::keyPressEvent(QKeyEvent* event) {
+  const auto closeBox = [this] {
+    Result = kDeclined;
+    hide();
+  };
+  if (!DialogKey(*this, event, [this] { cmdOk_Click(); }, closeBox)) QWidget::keyPressEvent(event);
+}
+
 // ---- frmComplete --------------------------------------------------------------------
 
 frmComplete::frmComplete(QWidget* owner) : QWidget(owner) {
@@ -274,6 +306,14 @@ void frmComplete::cmdOk_Click() {
 void frmComplete::closeEvent(QCloseEvent* event) {
   CloseStatus = kDeclined;
   QWidget::closeEvent(event);
+}
+
+void frmComplete::keyPressEvent(QKeyEvent* event) {
+  const auto closeBox = [this] {
+    CloseStatus = kDeclined;
+    hide();
+  };
+  if (!DialogKey(*this, event, [this] { cmdOk_Click(); }, closeBox)) QWidget::keyPressEvent(event);
 }
 
 }  // namespace orvane::installer

@@ -1,7 +1,9 @@
 #pragma once
 // The installer's small windows: the status window, the set chooser, the
 // licence page and the completion page. Each is closed by hiding it; the install
-// run reads their public results.
+// run reads their public results. In the three question windows Enter presses
+// the button that has the focus, else the window's OK, and Esc answers as the
+// close box does.
 #include <QWidget>
 #include <cstdint>
 #include <string>
@@ -10,6 +12,7 @@
 #include "installer/Library.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -70,6 +73,7 @@ class frmSelectSets : public QWidget {
  protected:
   // The close box cancels.
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   std::vector<std::int64_t> itemData_;
@@ -104,6 +108,7 @@ class frmLicenseAgreement : public QWidget {
   void showEvent(QShowEvent* event) override;
   // The close box declines.
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 // The completion page.
@@ -127,6 +132,7 @@ class frmComplete : public QWidget {
  protected:
   // The close box is OK without running anything.
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace orvane::installer

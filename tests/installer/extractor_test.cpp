@@ -3,12 +3,15 @@
 // page. Message boxes and modal windows are scripted.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -211,6 +214,58 @@ TEST_F(Install, AnsweringYesInstallsNothingAndTheCompletionPageSaysSo) {
   EXPECT_TRUE(done.Label2->isHidden());
   EXPECT_EQ(done.CloseStatus, kDeclined);
   EXPECT_TRUE(started.empty());
+}
+
+void Key(QWidget* target, Qt::Key key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+}
+
+TEST_F(Install, EnterAndEscAnswerEachWindowLikeItsButtons) {
+  {  // The chooser: Enter is OK, Esc is Cancel, from the list.
+    frmSelectSets chooser;
+    chooser.lAvailable = 1000;
+    chooser.show();
+    Key(chooser.lstSets, Qt::Key_Return);
+    EXPECT_TRUE(chooser.isHidden());
+    EXPECT_TRUE(chooser.CloseState);
+    chooser.show();
+    Key(chooser.lstSets, Qt::Key_Escape);
+    EXPECT_TRUE(chooser.isHidden());
+    EXPECT_FALSE(chooser.CloseState);
+  }
+  {  // The licence: Enter in the text is OK (ticked: accepted); on a button it is that button.
+    frmLicenseAgreement license;
+    license.Prepare("Sea", "terms");
+    license.show();
+    license.chkAccept->setChecked(true);
+    Key(license.txtAgreement, Qt::Key_Return);
+    EXPECT_TRUE(license.isHidden());
+    EXPECT_EQ(license.Result, kAccepted);
+    license.Prepare("Sea", "terms");
+    license.show();
+    license.cmdDecline->setFocus();
+    Key(license.cmdDecline, Qt::Key_Enter);
+    EXPECT_TRUE(license.isHidden());
+    EXPECT_EQ(license.Result, kDeclined);
+    license.Prepare("Sea", "terms");
+    license.show();
+    Key(license.txtAgreement, Qt::Key_Escape);  // as the close box: declined
+    EXPECT_TRUE(license.isHidden());
+    EXPECT_EQ(license.Result, kDeclined);
+  }
+  {  // The completion page: Enter is OK, Esc the close box (nothing is run).
+    frmComplete done;
+    done.show();
+    Key(done.chkConfigure, Qt::Key_Return);
+    EXPECT_TRUE(done.isHidden());
+    EXPECT_EQ(done.CloseStatus, kAccepted);
+    done.show();
+    Key(done.chkConfigure, Qt::Key_Escape);
+    EXPECT_TRUE(done.isHidden());
+    EXPECT_EQ(done.CloseStatus, kDeclined);
+  }
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(Install, ChooserFiguresAndTheSpaceCheck) {
