@@ -288,8 +288,10 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
 
 void WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
                         const platform::DateTime& now) {
-  auto write = [&file](const core::settings::IniKey& key, const std::string& value) {
-    core::WriteIni(key.section, key.key, value, file);
+  // One write of the settings file for all the keys.
+  core::IniBatch batch(file);
+  auto write = [&batch](const core::settings::IniKey& key, const std::string& value) {
+    batch.Write(key.section, key.key, value);
   };
   auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
   if (!k.WPAutoChange) {
@@ -312,6 +314,7 @@ void WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool im
     write(keys::kPrefsWP_CurrentImage, k.CurrentImage);
   }
   if (imageReset) write(keys::kPrefsWP_LastChanged, platform::FormatMmmDateTime(now));
+  batch.Commit();
 }
 
 WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKeys& keys,
