@@ -264,6 +264,15 @@ int frmExtractor::Form_Load(const std::string& commandLine) {
   SourceFolder = WithSlash(commandLine.empty() ? OwnFolder : commandLine);
   if (SourceFolder.front() != '/') SourceFolder = WithSlash(fs::absolute(SourceFolder).string());
   const std::string customInf = SourceFolder + "custom.inf";
+  // Without the file every key below reads empty, and the registry message
+  // would point the user at the wrong thing: a wrong or empty folder argument.
+  if (!QFileInfo(QString::fromStdString(platform::ResolveCaseInsensitive(customInf))).isFile()) {
+    platform::MsgBox("\"" + platform::FromUtf8(customInf) +
+                         "\" was not found: start pellam with the folder that holds the image-set "
+                         "libraries and their \"custom.inf\".",
+                     platform::vbCritical, "Error", this);
+    return 1;
+  }
   LibraryFolder = WithSlash(SourceFolder + core::GetIniString("Custom", "SetDir", "", customInf));
   const std::string registryInfo = core::GetIniString("Custom", "RegistryInfo", "", customInf);
   const std::string productId = core::GetIniString("Custom", "ProductID", "", customInf);

@@ -126,6 +126,17 @@ TEST_F(Install, MirrorsTheProgramFolderIntoTheMachineHive) {
   EXPECT_EQ(boxes[0].title, "Error");
 }
 
+TEST_F(Install, AFolderWithoutCustomInfSaysSoInsteadOfBlamingTheRegistry) {
+  fs::remove(source / "custom.inf");
+  EXPECT_EQ(Run(), 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "\"" + (source / "custom.inf").string() +
+                               "\" was not found: start pellam with the folder that holds the image-set "
+                               "libraries and their \"custom.inf\".");
+  EXPECT_EQ(boxes[0].style, platform::vbCritical);
+  EXPECT_EQ(boxes[0].title, "Error");
+}
+
 TEST_F(Install, OneGoodLibraryInstallsWithoutTheChooserAndStartsTheProgramsAfterwards) {
   AddLibrary("a-broken.ilb", "Broken", {{"../escape.jpg", "x"}});
   AddLibrary("a-caf\xC3\xA9.ilb", "Broken", {{"caf\xE9*.jpg", "x"}});
