@@ -358,8 +358,12 @@ void ScreenSaverPage::EnableSaverControls(bool state) {
   for (QWidget* control : controls) control->setEnabled(state);
 }
 
+bool ScreenSaverPage::SaverSettingsOn() const { return form_.ConfigMode || optSS_State[1]->Value(); }
+
 void ScreenSaverPage::optSS_State_Click(int index) {
-  if (index == 0) {
+  // A settings-button start hides the switch: its page stays usable whatever
+  // the hidden switch holds.
+  if (index == 0 && !form_.ConfigMode) {
     form_.tmrThumbnailChanger.SetEnabled(false);
     picSSThumbNail->ClearPicture();
     EnableSaverControls(false);

@@ -61,6 +61,9 @@ class ScreenSaverPage {
   PreviewValues PreviewSettings() const;
 
   void optSS_State_Click(int index);
+  // The saver's own settings are in use: it is switched on, or the dialog was
+  // started by a system settings button ("/c"), whose dialog owns the switch.
+  bool SaverSettingsOn() const;
   void cmdSSPreview_Click();
   void chkSSFit2Screen_Click();
   void optVeloscanOn_Click();

@@ -309,7 +309,12 @@ void frmKestrin::Form_Load() {
   }
 
   tmrEditSetsThumbnailChanger.SetEnabled(false);
-  tmrThumbnailChanger.SetEnabled(SSTabPages->Tab() == kPageScreenSaver);
+  tmrThumbnailChanger.SetEnabled(SSTabPages->Tab() == kPageScreenSaver && SaverThumbnails());
+}
+
+bool frmKestrin::SaverThumbnails() const {
+  // The screen-saver page shows no thumbnails while the saver is off.
+  return screenSaverPage && screenSaverPage->SaverSettingsOn();
 }
 
 void frmKestrin::InitDialog() {
@@ -469,7 +474,7 @@ void frmKestrin::SSTabPages_Click() {
     case kPageScreenSaver:
       ThumbnailTarget = picSSThumbNail;
       tmrEditSetsThumbnailChanger.SetEnabled(false);
-      tmrThumbnailChanger.SetEnabled(true);
+      tmrThumbnailChanger.SetEnabled(SaverThumbnails());
       InternalChange = true;
       if (screenSaverPage) screenSaverPage->cmboSS_SetsToUse_Click();
       InternalChange = false;

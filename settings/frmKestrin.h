@@ -235,6 +235,7 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   void BuildFrame();
   void BuildEditSetsPage(QWidget* page);
   void SetTabOrder();
+  bool SaverThumbnails() const;
   void Form_Load();
   void InitDialog();
   // False when the dialog must stay (a render runs).

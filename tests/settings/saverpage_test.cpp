@@ -165,6 +165,33 @@ TEST_F(SaverPage, ASettingsButtonStartHidesAndKeepsTheSaversOwnSettings) {
   EXPECT_EQ(Key("ScreenSaver", "Setup"), "1");
 }
 
+TEST_F(SaverPage, ASettingsButtonStartWithTheSaverOffStillOffersTheSaversOwnSettings) {
+  Settings("");
+  pf::SetScreenSaveActive(false);
+  Open(/*configMode=*/true);
+  dialog->show();
+  // The on/off switch is hidden, so nothing could bring a greyed page back.
+  EXPECT_TRUE(dialog->cmboSS_SetsToUse->isEnabled());
+  EXPECT_TRUE(dialog->SSTabScreenSaver->isEnabled());
+  EXPECT_TRUE(page->cmdSSPreview->isEnabled());
+  EXPECT_TRUE(dialog->tmrThumbnailChanger.Enabled());
+  page->SetScreenSaverInfo();
+  EXPECT_FALSE(pf::GetScreenSaveActive());
+}
+
+TEST_F(SaverPage, ADialogOpenedWithTheSaverOffShowsNoThumbnailsUntilItIsSwitchedOn) {
+  Settings("[PrefsSS]\r\nrandom=0\r\nCurrentSet=Sea\r\n");
+  pf::SetScreenSaveActive(false);
+  Open();
+  dialog->show();
+  EXPECT_FALSE(dialog->tmrThumbnailChanger.Enabled());
+  dialog->SSTabPages->SetTab(frmKestrin::kPageAbout);
+  dialog->SSTabPages->SetTab(frmKestrin::kPageScreenSaver);
+  EXPECT_FALSE(dialog->tmrThumbnailChanger.Enabled());
+  page->optSS_State[1]->SetValue(true);
+  EXPECT_TRUE(dialog->tmrThumbnailChanger.Enabled());
+}
+
 TEST_F(SaverPage, OffDisablesThePageAndOnBringsItBack) {
   Settings("");
   pf::SetScreenSaveActive(true);
