@@ -20,6 +20,7 @@
 #include "platform/msgbox.h"
 #include "platform/registry.h"
 #include "platform/textcodec.h"
+#include "platform/window_watch.h"
 
 namespace orvane::platform {
 
@@ -170,8 +171,16 @@ bool RunDialog(PasswordDialogCall call,
   PasswordDialog dialog(call, validate, parent);
   // The prompt over a locked show keeps the keyboard and pointer to itself, as
   // the show did.
+  // Taken off the screen by another program, it counts as cancelled: the show
+  // behind it takes the grabs back.
   std::optional<InputGrab> grab;
-  if (call.kind == PasswordDialogCall::Verify && parent) grab.emplace(dialog);
+  std::optional<WindowDestroyWatch> watch;
+  if (call.kind == PasswordDialogCall::Verify && parent) {
+    grab.emplace(dialog);
+    watch.emplace(dialog, [&dialog](quintptr) {
+      if (dialog.isVisible()) dialog.reject();
+    });
+  }
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -208,6 +208,30 @@ TEST_F(LockedShowOnX, WindowTakenAwayByAnotherProgramComesBackAndAsks) {
   }
 }
 
+TEST_F(LockedShowOnX, PromptTakenAwayByAnotherProgramCountsAsCancelled) {
+  ASSERT_TRUE(pf::StoreScreenSavePassword("secret"));
+  StartShow();
+  Xdotool({"key", "x"});
+  std::string prompt;
+  ASSERT_TRUE(WaitFor([&] {
+    prompt = Xdotool({"search", "--onlyvisible", "--name", "Screen Saver"});
+    return !prompt.empty();
+  }, 10000));
+  Xdotool({"windowunmap", QString::fromStdString(prompt.substr(0, prompt.find('\n')))});
+  QThread::msleep(500);
+  // The show holds the grabs again: the other window stays out of reach, and
+  // the key brings the prompt back.
+  ReachTheOtherWindow();
+  EXPECT_EQ(keyEvents_.find("KeyPress"), std::string::npos) << keyEvents_;
+  EXPECT_EQ(pointerEvents_.find("ButtonPress"), std::string::npos) << pointerEvents_;
+  EXPECT_TRUE(WaitFor([&] {
+    return !Xdotool({"search", "--onlyvisible", "--name", "Screen Saver"}).empty();
+  }, 10000));
+  Xdotool({"type", "secret"});
+  Xdotool({"key", "Return"});
+  ASSERT_TRUE(show_.waitForFinished(10000)) << "no prompt took the password";
+}
+
 TEST_F(LockedShowOnX, WithoutAPasswordNothingIsGrabbed) {
   StartShow();
   ReachTheOtherWindow();
