@@ -123,7 +123,8 @@ void frmKestrin::BuildFrame() {
 void frmKestrin::SetTabOrder() {
   // Tab follows the order of creation, and the buttons and the lists shared by
   // the pages are made before the pages: the shared lists are put in their
-  // places in the page, the buttons last.
+  // places in the page, each move button between its two lists, the buttons
+  // last.
   const auto chain = [](std::initializer_list<QWidget*> widgets) {
     QWidget* previous = nullptr;
     for (QWidget* widget : widgets) {
@@ -131,6 +132,8 @@ void frmKestrin::SetTabOrder() {
       if (widget) previous = widget;
     }
   };
+  chain({lstActiveImages, cmdImageMove, lstInactiveImages});
+  chain({lstActiveSets, cmdMoveSet, lstInactiveSets});
   if (screenSaverPage)
     chain({screenSaverPage->nbsSaverDelay, SSTabScreenSaver, cmboSS_SetsToUse, screenSaverPage->nbsImageDelay});
   if (wallpaperPage)

@@ -363,6 +363,15 @@ TEST(Frame, TabGoesDownEachPageAsItReadsAndEndsOnTheButtons) {
   dialog->SSTabPages->SetTab(frmKestrin::kPageWallpaper);
   EXPECT_EQ(TabStops(*dialog.form, keys), (Names{"pages", "wallpaper tabs", "wallpaper on", "change", "wallpaper set",
                                                  "images", "credits", "fit", "ok", "cancel"}));
+  // Edit Sets: the move button stands between the two lists.
+  const std::vector<std::pair<QWidget*, std::string>> lists = {
+      {dialog->lstActiveImages, "included"}, {dialog->cmdImageMove, "move"}, {dialog->lstInactiveImages, "excluded"},
+      {dialog->lstActiveSets, "included"},   {dialog->cmdMoveSet, "move"},   {dialog->lstInactiveSets, "excluded"}};
+  for (int tab : {0, 1}) {
+    ShowEditSets(dialog, tab);
+    (tab == 0 ? dialog->lstActiveImages : dialog->lstActiveSets)->SetListIndex(0);  // the button needs a choice
+    EXPECT_EQ(TabStops(*dialog.form, lists), (Names{"included", "move", "excluded"})) << tab;
+  }
 }
 
 TEST(EmptyLists, NoSelectionInEmptyCombosAndNoFailureOnAnyPage) {
