@@ -28,48 +28,14 @@
 #include "platform/registry.h"
 #include "platform/saverlink.h"
 #include "tests/support/testenv.h"
+#include "tests/support/xvfb.h"
 
 namespace pf = orvane::platform;
 namespace fs = std::filesystem;
 
 namespace {
 
-// An Xvfb of its own on a free display.
-class Xvfb {
- public:
-  Xvfb() {
-    const std::string exe = QStandardPaths::findExecutable("Xvfb").toStdString();
-    if (exe.empty()) return;
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 3);
-      if (fds[0] != 3) close(fds[0]);
-      execl(exe.c_str(), "Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0",
-            "640x480x24", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd wait{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&wait, 1, 30000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (!number.empty()) display_ = ":" + number;
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
+using orvane::test::Xvfb;
 
 std::string RunTool(const QString& program, const QStringList& args) {
   QProcess process;
@@ -162,7 +128,7 @@ class TrayOnX : public testing::Test {
     tobrin = QString::fromStdString((orvane::test::OrvaneExe().parent_path() / "tobrin").string());
     ASSERT_TRUE(fs::exists(tobrin.toStdString()));
 
-    server = std::make_unique<Xvfb>();
+    server = std::make_unique<Xvfb>(640, 480);
     ASSERT_FALSE(server->Display().empty());
     // What the programs started here inherit: this X server, and no session
     // bus, so the icon goes to the XEmbed tray.

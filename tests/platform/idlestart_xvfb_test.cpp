@@ -27,6 +27,7 @@
 #include "platform/profile.h"
 #include "platform/saverlink.h"
 #include "tests/support/testenv.h"
+#include "tests/support/xvfb.h"
 #include "tools/demo/demo_sets.h"
 
 namespace pf = orvane::platform;
@@ -34,43 +35,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An Xvfb of its own on a free display; kept across server resets (-noreset),
-// since the time-out would otherwise fall back when the last client leaves.
-class Xvfb {
- public:
-  Xvfb() {
-    const std::string exe = QStandardPaths::findExecutable("Xvfb").toStdString();
-    if (exe.empty()) return;
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 3);
-      if (fds[0] != 3) close(fds[0]);
-      execl(exe.c_str(), "Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0",
-            "800x600x24", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd wait{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&wait, 1, 30000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (!number.empty()) display_ = ":" + number;
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
+using orvane::test::Xvfb;
 
 std::string Run(const QString& program, const QStringList& args) {
   QProcess process;
@@ -106,7 +71,7 @@ void EndSaverPrograms(const std::string& saverFile) {
 TEST(IdleStartOnX, AnIdleSessionStartsTheSlideShowByItself) {
   for (const char* tool : {"Xvfb", "xset", "xss-lock", "import"})
     if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
-  Xvfb server;
+  Xvfb server(800, 600);
   ASSERT_FALSE(server.Display().empty());
 
   // A program folder with the demo sets, set up, and the saver file pointing at

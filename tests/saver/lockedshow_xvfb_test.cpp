@@ -20,6 +20,7 @@
 #include "platform/password.h"
 #include "platform/profile.h"
 #include "tests/support/testenv.h"
+#include "tests/support/xvfb.h"
 #include "tools/demo/demo_sets.h"
 
 namespace pf = orvane::platform;
@@ -27,42 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An Xvfb of its own on a free display.
-class Xvfb {
- public:
-  Xvfb() {
-    const std::string exe = QStandardPaths::findExecutable("Xvfb").toStdString();
-    if (exe.empty()) return;
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 3);
-      if (fds[0] != 3) close(fds[0]);
-      execl(exe.c_str(), "Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0",
-            "640x480x24", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd wait{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&wait, 1, 30000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (!number.empty()) display_ = ":" + number;
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
+using orvane::test::Xvfb;
 
 bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -155,7 +121,7 @@ class LockedShowOnX : public ::testing::Test {
     pointerEvents_ = OtherEvents();
   }
 
-  Xvfb server_;
+  Xvfb server_{640, 480};
   QProcessEnvironment env_;
   fs::path trace_;
   QProcess other_;

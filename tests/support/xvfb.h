@@ -4,6 +4,7 @@
 // -noreset so the root window keeps what is set on it when the last client
 // disconnects. Stopped when the object goes.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,9 +32,12 @@ class Xvfb {
       _exit(127);
     }
     close(fds[1]);
+    // The server writes its display number once it listens; a server that never
+    // gets there is given up after 30 s.
     std::string number;
+    pollfd ready{fds[0], POLLIN, 0};
     char c;
-    while (pid_ > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    while (pid_ > 0 && poll(&ready, 1, 30000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
     if (!number.empty()) display_ = ":" + number;
   }
