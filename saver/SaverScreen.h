@@ -119,7 +119,7 @@ struct SaverScreen {
   std::string EntryName;     // image key; "NULL" for the title page
   bool IsTitlePage = false;
   std::string PanDirection;  // empty = the slide does not pan
-  int ImageWidth = 0;        // size of the picture shown (centred when smaller)
+  int ImageWidth = 0;        // size of the picture shown (fitted; or centred, cut to the screen)
   int ImageHeight = 0;
   int PanMode = kPanNone;    // PanModeKind
   // The point of picStretch shown at the screen's top-left when the slide

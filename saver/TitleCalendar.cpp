@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/FitRect.h"
 #include "core/ImageDescription.h"
 #include "imaging/gdi.h"
 #include "platform/picturebox.h"
@@ -122,8 +123,16 @@ OverlayRect CalendarRect(SaverScreen& screen) {
 
   int left = 0, top = 0, w = 0, h = 0;
   if (screen.Stretch) {
-    calendar.GetBounds(disp.Width(), disp.Height(), left, top, w, h);
-    return {left, top, w, h};
+    // A fitted picture keeps its proportions, so it may not cover the whole
+    // screen: the calendar goes on the part it covers, not on the black beside
+    // it. A panning strip covers the whole screen.
+    const core::FitRect area =
+        screen.PanDirection.empty()
+            ? core::FitKeepingProportions(screen.ImageWidth, screen.ImageHeight, disp.Width(),
+                                          disp.Height())
+            : core::FitRect{0, 0, disp.Width(), disp.Height()};
+    calendar.GetBounds(int(area.Width), int(area.Height), left, top, w, h);
+    return {left + int(area.X), top + int(area.Y), w, h};
   }
   // Placed on the visible part of the centred picture: a picture larger than
   // the screen is shown cut to it, so the calendar stays on the screen.

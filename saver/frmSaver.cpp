@@ -386,9 +386,11 @@ void frmSaver::SyncScreen() {
   Screen.EntryName = EntryName;
   Screen.IsTitlePage = IsTitlePage;
   Screen.PanDirection = PanDirection;
-  // The overlays are placed on the part of the picture that is on screen.
-  Screen.ImageWidth = std::min(ImageWidth, picDisp.Width());
-  Screen.ImageHeight = std::min(ImageHeight, picDisp.Height());
+  // The overlays are placed on the part of the picture that is on screen: a
+  // fitted picture covers the part its own proportions give, a centred one is
+  // cut to the screen.
+  Screen.ImageWidth = Stretch ? ImageWidth : std::min(ImageWidth, picDisp.Width());
+  Screen.ImageHeight = Stretch ? ImageHeight : std::min(ImageHeight, picDisp.Height());
   Screen.PanMode = PanMode;
   Screen.PanX = PanX;
   Screen.PanY = PanY;

@@ -128,6 +128,21 @@ TEST_F(ShowSlideTest, OverlaysOfAnUnfittedLargePictureStayOnTheScreen) {
   EXPECT_LE(calendar.Top + calendar.Height, kScreenH);
 }
 
+TEST_F(ShowSlideTest, CalendarOfAFittedPictureStaysOnThePictureNotOnTheBlackBeside) {
+  OnePicture(400, 150);  // fitted to 320 x 120, centred between black bands of 60 rows
+  Settings(
+      "[ScreenSaver]\r\nSetup=1\r\n[PrefsSS]\r\nchange=5s\r\nRandom=0\r\nCurrentSet=Sea\r\n"
+      "stretch=1\r\n[transition]\r\ndefaultTransition=0\r\n"
+      "[CalendarSS]\r\nenable=1\r\nposition=9\r\nsize=33\r\n");
+  frmSaver& w = Window();
+  w.DoTrans();
+  const OverlayRect calendar = CalendarRect(w.Screen);
+  EXPECT_GT(calendar.Height, 0);
+  EXPECT_GE(calendar.Top, 60);
+  EXPECT_LE(calendar.Top + calendar.Height, 180);
+  EXPECT_LE(calendar.Left + calendar.Width, kScreenW);
+}
+
 TEST_F(ShowSlideTest, EightBitScreensShowThePreparedFileAsTheWindowsPicture) {
   setenv("ORVANE_SCREEN_BPP", "8", 1);
   OnePicture(64, 48);

@@ -219,6 +219,9 @@ TEST_F(OverlayFixture, CalendarRectangles) {
       {"800x600 picture on 1024x768", 1024, 768, false, 800, 600, 66, 9, 800, 600, 112, 84, 66},
       {"narrow picture", 320, 240, false, 200, 240, 20, 3, 200, 240, 60, 0, 20},
       {"picture larger than the screen", 320, 240, false, 2000, 1500, 33, 9, 320, 240, 0, 0, 33},
+      {"4:3 picture fitted on a 16:9 screen", 640, 360, true, 800, 600, 33, 3, 480, 360, 80, 0, 33},
+      {"wide picture fitted on a 4:3 screen", 320, 240, true, 1600, 600, 20, 7, 320, 120, 0, 60, 20},
+      {"picture within 2 % of the screen's shape", 640, 360, true, 1280, 722, 20, 9, 640, 360, 0, 0, 20},
       {"size 0 falls back to 20", 320, 240, true, 0, 0, 0, 7, 320, 240, 0, 0, 20},
       {"size below 0 falls back to 20", 320, 240, true, 0, 0, -5, 2, 320, 240, 0, 0, 20},
   };
@@ -244,6 +247,25 @@ TEST_F(OverlayFixture, CalendarRectangles) {
     EXPECT_LE(rect.Left + rect.Width, c.dispWidth);
     EXPECT_LE(rect.Top + rect.Height, c.dispHeight);
   }
+}
+
+TEST_F(OverlayFixture, PanningStripPlacesTheCalendarOnTheWholeScreen) {
+  SetUpScreen(640, 360);
+  screen.Stretch = true;
+  screen.ImageWidth = 3000;  // the panorama's own size, not the screen's shape
+  screen.ImageHeight = 600;
+  screen.PanDirection = "LeftToRight";
+  screen.CalendarSize = 20;
+  screen.CalendarPosition = 9;
+  const OverlayRect rect = CalendarRect(screen);
+
+  core::CalendarClass calendar;
+  calendar.Position = 9;
+  calendar.Scale = 0.2f;
+  calendar.SetDate(QDate(2026, 12, 10));
+  int left, top, w, h;
+  calendar.GetBounds(640, 360, left, top, w, h);
+  EXPECT_EQ(rect, (OverlayRect{left, top, w, h}));
 }
 
 TEST_F(OverlayFixture, CalendarPositionOutsideTheNineKeepsTheCalendarsOwnPlace) {
