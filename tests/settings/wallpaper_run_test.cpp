@@ -16,6 +16,7 @@
 #include "platform/desktop.h"
 #include "platform/registry.h"
 #include "platform/vbruntime.h"
+#include "tests/settings/picture_files.h"
 #include "tests/support/testenv.h"
 #include "tests/support/xvfb.h"
 
@@ -30,23 +31,11 @@ namespace pf = orvane::platform;
 
 namespace {
 
+using orvane::test::WritePicture;
+using orvane::test::LoadPicture;
+
 const QRgb kHarbour = qRgb(0, 90, 160);
 const QRgb kCliff = qRgb(150, 140, 90);
-
-void WritePicture(const fs::path& file, int width, int height, QRgb colour) {
-  const im::Handle h = im::CreateWorkBuff(width, height, 0, 0);
-  im::WorkBuffImage(h).fill(colour);
-  ASSERT_TRUE(im::SaveBitmap(file.string(), h));
-  im::DestroyWorkBuff(h);
-}
-
-QImage Load(const fs::path& file) {
-  const im::Handle h = im::LoadBitMap(file.string());
-  if (h == im::kNoHandle) return {};
-  QImage copy = im::WorkBuffImage(h).copy();
-  im::UnloadBitMap(h);
-  return copy;
-}
 
 class Run : public testing::Test {
  protected:
@@ -93,7 +82,7 @@ class Run : public testing::Test {
 
 TEST_F(Run, WallThenKalendarHeadless) {
   ASSERT_EQ(Orvane("/wall"), 0);
-  const QImage wallpaper = Load(folder_ / "Orvane.bmp");
+  const QImage wallpaper = LoadPicture(folder_ / "Orvane.bmp");
   ASSERT_EQ(wallpaper.size(), Screen());
   EXPECT_EQ(pf::GetDesktopWallpaper(), (folder_ / "Orvane.bmp").string());
   const std::string image = Key("CurrentImage");
@@ -110,7 +99,7 @@ TEST_F(Run, WallThenKalendarHeadless) {
   fs::remove(folder_ / "Orvane.bmp");
   ASSERT_EQ(Orvane("/kalendar"), 0);
   EXPECT_EQ(Key("CurrentImage"), image);
-  EXPECT_EQ(Load(folder_ / "Orvane.bmp"), wallpaper);
+  EXPECT_EQ(LoadPicture(folder_ / "Orvane.bmp"), wallpaper);
 }
 
 TEST_F(Run, MissingPictureEndsTheRunWithOneReportAndNoKeys) {
@@ -142,7 +131,7 @@ TEST_F(Run, OnABareXServerTheRootWindowShowsItAndADeferredWallFollowsTheShow) {
     XDestroyImage(x);
     return out;
   };
-  EXPECT_EQ(readRoot(), Load(folder_ / "Orvane.bmp"));
+  EXPECT_EQ(readRoot(), LoadPicture(folder_ / "Orvane.bmp"));
   Atom type;
   int format;
   unsigned long count, after;
@@ -170,7 +159,7 @@ TEST_F(Run, OnABareXServerTheRootWindowShowsItAndADeferredWallFollowsTheShow) {
   ASSERT_TRUE(show.waitForFinished(60000));
   EXPECT_EQ(show.exitCode(), 0);
   EXPECT_EQ(Key("DelayedChange"), "");
-  const QImage deferred = Load(folder_ / "Orvane.bmp");
+  const QImage deferred = LoadPicture(folder_ / "Orvane.bmp");
   ASSERT_EQ(deferred.size(), Screen());
   EXPECT_EQ(deferred.pixel(22, 22), deferred.pixel(400, 300));  // no calendar this time
   EXPECT_EQ(readRoot(), deferred);

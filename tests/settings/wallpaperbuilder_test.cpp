@@ -19,6 +19,7 @@
 #include "platform/desktop.h"
 #include "platform/msgbox.h"
 #include "platform/vbruntime.h"
+#include "tests/settings/picture_files.h"
 #include "tests/support/testenv.h"
 
 namespace fs = std::filesystem;
@@ -28,33 +29,8 @@ using namespace orvane::settings;
 
 namespace {
 
-// Writes a picture of width x height whose pixels come from colour(x, y), as a
-// bitmap (the builder recognises pictures by content, so exact pixels can be
-// probed) or, with jpeg, as a real JPEG.
-void WritePicture(const fs::path& file, int width, int height, const std::function<QRgb(int, int)>& colour,
-                  bool jpeg = false) {
-  const im::Handle h = im::CreateWorkBuff(width, height, 0, 0);
-  QImage image = im::WorkBuffImage(h);
-  for (int y = 0; y < height; ++y) {
-    QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < width; ++x) row[x] = colour(x, y);
-  }
-  const std::string bmp = file.string() + ".tmp.bmp";
-  ASSERT_TRUE(im::SaveBitmap(jpeg ? bmp : file.string(), h));
-  im::DestroyWorkBuff(h);
-  if (jpeg) {
-    ASSERT_TRUE(im::DoCompress(bmp, file.string()));
-    fs::remove(bmp);
-  }
-}
-
-QImage Load(const fs::path& file) {
-  const im::Handle h = im::LoadBitMap(file.string());
-  if (h == im::kNoHandle) return {};
-  QImage copy = im::WorkBuffImage(h).copy();
-  im::UnloadBitMap(h);
-  return copy;
-}
+using orvane::test::WritePicture;
+using orvane::test::LoadPicture;
 
 int BitsOfBitmap(const fs::path& file) {
   const std::string bytes = orvane::test::ReadFile(file);
@@ -129,7 +105,7 @@ TEST_F(Builder, FittedPictureCoversTheScreenAndCropsEvenly) {
   const WallpaperRender render = Render();
   ASSERT_TRUE(render.ok) << render.failedStep;
   EXPECT_EQ(render.target, Settings("Orvane.bmp").string());
-  const QImage out = Load(Settings("Orvane.bmp"));
+  const QImage out = LoadPicture(Settings("Orvane.bmp"));
   ASSERT_EQ(out.size(), QSize(320, 180));
   for (int x : {0, 160, 319}) {
     EXPECT_EQ(out.pixel(x, 0), qRgb(0, 200, 0)) << x;
@@ -147,7 +123,7 @@ TEST_F(Builder, PanoramaIsCutAtItsOriginThenStretchedAndSmoothedBelowTheTopRows)
   job.ScreenWidth = 1024;
   job.ScreenHeight = 768;
   ASSERT_TRUE(Render().ok);
-  const QImage out = Load(Settings("Orvane.bmp"));
+  const QImage out = LoadPicture(Settings("Orvane.bmp"));
   ASSERT_EQ(out.size(), QSize(1024, 768));
   EXPECT_NEAR(qRed(out.pixel(0, 300)), 500 / 12, 1);
   EXPECT_NEAR(qRed(out.pixel(1023, 300)), 1299 / 12, 1);
@@ -170,7 +146,7 @@ TEST_F(Builder, NotFittedIsCopiedOneToOne) {
   job.Fit2Screen = false;
   orvane::core::ProgressTotal = 400;
   ASSERT_TRUE(Render().ok);
-  EXPECT_EQ(Load(Settings("Orvane.bmp")), Load(root_ / "Sea/photo.jpg"));
+  EXPECT_EQ(LoadPicture(Settings("Orvane.bmp")), LoadPicture(root_ / "Sea/photo.jpg"));
   EXPECT_EQ(orvane::core::ProgressTotal, 200);
   EXPECT_EQ(statuses, std::vector<std::string>{"Loading Image."});
 }
@@ -186,7 +162,7 @@ TEST_F(Builder, LowColourScreenGetsAnEightBitWallpaperAndNoTemporaryFiles) {
   ASSERT_EQ(outcome.result, WallpaperResult::Applied);
   EXPECT_EQ(orvane::core::ProgressTotal, 900);
   EXPECT_EQ(BitsOfBitmap(Settings("Orvane.bmp")), 8);
-  EXPECT_EQ(Load(Settings("Orvane.bmp")).size(), QSize(160, 90));
+  EXPECT_EQ(LoadPicture(Settings("Orvane.bmp")).size(), QSize(160, 90));
   EXPECT_FALSE(fs::exists(Settings("wp.jpg")));
   EXPECT_FALSE(fs::exists(Settings("sswpprep.bmp")));
   EXPECT_EQ(statuses, (std::vector<std::string>{"Loading Image.", "Conversion to 8 bit. Pass 1",
@@ -202,15 +178,15 @@ TEST_F(Builder, LargeJpegIsDecodedScaledAndStillFillsTheScreen) {
   job.ScreenWidth = 240;
   job.ScreenHeight = 135;
   ASSERT_TRUE(Render().ok);
-  EXPECT_EQ(Load(Settings("Orvane.bmp")).size(), QSize(240, 135));
+  EXPECT_EQ(LoadPicture(Settings("Orvane.bmp")).size(), QSize(240, 135));
   // 1/4 still covers the screen with the crop (400x225); 1/8 (200x113) would not.
-  EXPECT_EQ(Load(Settings("sswpprep.bmp")).size(), QSize(400, 300));
+  EXPECT_EQ(LoadPicture(Settings("sswpprep.bmp")).size(), QSize(400, 300));
 }
 
 TEST_F(Builder, PictureIsFoundWhateverTheCaseOfItsName) {
   WritePicture(root_ / "Sea/Photo.JPG", 32, 18, [](int, int) { return qRgb(9, 9, 9); });
   ASSERT_TRUE(Render().ok);
-  EXPECT_EQ(Load(Settings("Orvane.bmp")).pixel(100, 100), qRgb(9, 9, 9));
+  EXPECT_EQ(LoadPicture(Settings("Orvane.bmp")).pixel(100, 100), qRgb(9, 9, 9));
 }
 
 TEST_F(Builder, PictureThatCannotBeDecodedSetsNothingAndWritesNoKeys) {

@@ -21,6 +21,7 @@
 #include "platform/registry.h"
 #include "platform/vbruntime.h"
 #include "settings/frmKestrin.h"
+#include "tests/settings/picture_files.h"
 #include "tests/support/testenv.h"
 
 namespace fs = std::filesystem;
@@ -30,6 +31,9 @@ using orvane::settings::frmKestrin;
 using orvane::settings::WallpaperPage;
 
 namespace {
+
+using orvane::test::WritePicture;
+using orvane::test::LoadPicture;
 
 class ScriptedRandom : public pf::RandomSource {
  public:
@@ -42,21 +46,6 @@ class ScriptedRandom : public pf::RandomSource {
   void Randomize() override {}
   std::deque<float> values;
 };
-
-void WritePicture(const fs::path& file, int width, int height, QRgb colour) {
-  const im::Handle h = im::CreateWorkBuff(width, height, 0, 0);
-  im::WorkBuffImage(h).fill(colour);
-  ASSERT_TRUE(im::SaveBitmap(file.string(), h));
-  im::DestroyWorkBuff(h);
-}
-
-QImage Load(const fs::path& file) {
-  const im::Handle h = im::LoadBitMap(file.string());
-  if (h == im::kNoHandle) return {};
-  QImage copy = im::WorkBuffImage(h).copy();
-  im::UnloadBitMap(h);
-  return copy;
-}
 
 class Page : public testing::Test {
  protected:
@@ -148,7 +137,7 @@ TEST_F(Page, ApplyRendersOnceAndThenWritesOnlyTheKeys) {
   page->cmboWPCalendarPosition->SetListIndex(4);  // a change: Apply becomes possible
   EXPECT_TRUE(dialog->cmdApply->isEnabled());
   dialog->cmdApply_Click();
-  const QImage wallpaper = Load(Wallpaper());
+  const QImage wallpaper = LoadPicture(Wallpaper());
   ASSERT_EQ(wallpaper.size(), Screen());
   EXPECT_EQ(wallpaper.pixel(Screen().width() / 2, Screen().height() / 2), qRgb(150, 140, 90));
   EXPECT_EQ(pf::GetDesktopWallpaper(), Wallpaper().string());
@@ -189,7 +178,7 @@ TEST_F(Page, NextImageNeverPicksTheRandomizeEntryItself) {
   // A changer's run stores only set and image.
   EXPECT_EQ(Key("PrefsWP", "stretch"), "<none>");
   EXPECT_EQ(Key("PrefsWP", "random"), "1");
-  EXPECT_EQ(Load(Wallpaper()).size(), Screen());
+  EXPECT_EQ(LoadPicture(Wallpaper()).size(), Screen());
 
   // A set of one image gets the same image again.
   dialog->cmboSets->SetListIndex(orvane::settings::frmKestrin::FindItemIndex(*dialog->cmboSets, "Hills"));
@@ -197,7 +186,7 @@ TEST_F(Page, NextImageNeverPicksTheRandomizeEntryItself) {
   random.values = {0.999f};
   dialog->NextWallpaperImage();
   EXPECT_EQ(Key("PrefsWP", "CurrentImage"), "Top");
-  EXPECT_EQ(Load(Wallpaper()).pixel(5, 5), qRgb(60, 160, 60));
+  EXPECT_EQ(LoadPicture(Wallpaper()).pixel(5, 5), qRgb(60, 160, 60));
 }
 
 TEST_F(Page, SuccessiveRendersRotateTheSetsLayers) {
@@ -213,7 +202,7 @@ TEST_F(Page, SuccessiveRendersRotateTheSetsLayers) {
   for (int render = 0; render < 4; ++render) {
     dialog->ResetWPImage(true);
     dialog->SetWallpaper();  // "/kalendar"
-    seen.push_back(Load(Wallpaper()).pixel(probe));
+    seen.push_back(LoadPicture(Wallpaper()).pixel(probe));
   }
   EXPECT_EQ(seen, (std::vector<QRgb>{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 0, 0)}));
 }
