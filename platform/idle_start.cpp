@@ -1,5 +1,6 @@
 #include "platform/idle_start.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "platform/desktop.h"
@@ -52,9 +52,17 @@ std::string SaverProgram() {
   return GetPrivateProfileString(std::string("boot"), std::string("SCRNSAVE.EXE"), "", 4096, "system.ini").text;
 }
 
+// What can be read of a file under /proc; a process that ends meanwhile gives
+// what was read before (or nothing), never an exception.
 std::string ReadWhole(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string text;
+  const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, std::size_t(got));
+  close(fd);
+  return text;
 }
 
 std::vector<std::string> SplitNul(const std::string& text) {
@@ -74,7 +82,9 @@ struct Watcher {
 std::vector<Watcher> SessionWatchers(const std::string& display) {
   std::vector<Watcher> found;
   std::error_code ec;
-  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+  // Processes come and go while /proc is listed: the listing never throws.
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::directory_entry& entry = *it;
     const std::string name = entry.path().filename().string();
     if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != std::string::npos) continue;
     struct stat info {};
