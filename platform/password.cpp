@@ -19,6 +19,7 @@
 #include "platform/input_grab.h"
 #include "platform/msgbox.h"
 #include "platform/registry.h"
+#include "platform/session_lock.h"
 #include "platform/textcodec.h"
 #include "platform/window_watch.h"
 
@@ -98,6 +99,11 @@ class PasswordDialog : public QDialog {
       layout->insertWidget(0, new QLabel(tr("Please type your screen saver password"), this));
       password_ = AddField(form, tr("Password:"));
     } else {
+      if (!call.note.empty()) {
+        auto* note = new QLabel(ToQString(call.note), this);
+        note->setWordWrap(true);
+        layout->insertWidget(0, note);
+      }
       if (call.asksOldPassword) password_ = AddField(form, tr("Old password:"));
       newPassword_ = AddField(form, tr("New password:"));
       confirmation_ = AddField(form, tr("Confirm new password:"));
@@ -270,6 +276,7 @@ bool PwdChangePassword(const std::string& provider, QWidget* parent) {
   call.kind = PasswordDialogCall::Change;
   call.caption = "Change Password";
   call.asksOldPassword = HasScreenSavePassword();
+  if (ShowLocksSession()) call.note = kSessionLockNote;
   const bool changed = RunDialog(
       call,
       [](const PasswordDialogAnswer& answer) {

@@ -47,6 +47,12 @@ std::string PasswordChangeMessage(PasswordChangeResult result);
 // the prompt, which stays open for another try. caption is code-page text.
 bool VerifyScreenSavePwd(QWidget* parent, const std::string& caption = "Screen Saver");
 
+// What the change dialog says in a Wayland session, where the show locks the
+// session instead of asking for this password.
+inline constexpr char kSessionLockNote[] =
+    "In a Wayland session the screen saver locks the session instead of asking for this password, "
+    "and you unlock it with your login password.";
+
 // The change-password dialog for provider "SCRSAVE" (other providers are not
 // ours: false). Asks the old password when one is set, then the new one twice.
 // True when a password was stored (an empty one switches the password off).
@@ -60,6 +66,7 @@ struct PasswordDialogCall {
   std::string caption;
   std::string message;         // why the previous answer was refused; empty at first
   bool asksOldPassword = false;  // Change: a password is set, so the old one is asked
+  std::string note;            // a sentence shown above the fields; empty for none
 };
 struct PasswordDialogAnswer {
   bool ok = false;             // false: Cancel

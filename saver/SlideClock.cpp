@@ -126,7 +126,9 @@ bool frmSaver::PasswordCheck() {
   tmrInfo.SetEnabled(false);
   core::ShowMouse();
   bool result = true;
-  if (UsePassword) {
+  // In a Wayland session the session's lock asks for the password; where it
+  // cannot be locked the show's own prompt asks.
+  if (UsePassword && !(sessionLock_ && LockSessionOnce())) {
     const std::string caption =
         core::PasswordTitle.empty() ? keys::kDefault_Config_PassWinTitle : core::PasswordTitle;
     // The prompt takes the grabs over while it is up; the show takes them back.
@@ -254,6 +256,13 @@ bool frmSaver::event(QEvent* event) {
       Form_MouseMove(at.x(), at.y());
       return true;
     }
+    case QEvent::Hide:
+      // Hidden by the desktop (its own end hides it too, with QuitSaver set).
+      LeftShow();
+      return QWidget::event(event);
+    case QEvent::WindowStateChange:
+      if (windowState() & Qt::WindowMinimized) LeftShow();
+      return QWidget::event(event);
     case QEvent::Close:
       // A close request of the window system (a window manager's close,
       // WM_DELETE_WINDOW) is input like any other: with a password it is asked

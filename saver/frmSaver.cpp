@@ -211,6 +211,7 @@ void frmSaver::Load() {
   setWindowFlags(flags);
 
   Form_Load();
+  StartSessionLock();
   captionLock_ = std::make_unique<platform::CaptionLock>(SettingsFolder);
   core::SetSaverMeterSink(this);
 
@@ -409,8 +410,9 @@ void frmSaver::ShowModal() {
   // A termination signal ends the show as input does, without the password:
   // the end of the show writes "running" back and removes what it prepared.
   platform::SetTerminationHandler([this](int) { EndOnSignal(); });
-  // A locked show: no other window can be reached behind it.
-  if (UsePassword && !core::DebugMode) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
+  // A locked show: no other window can be reached behind it (on X; in a
+  // Wayland session the session's lock holds the password).
+  if (UsePassword && !core::DebugMode && !sessionLock_) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
   destroyWatch_ = std::make_unique<platform::WindowDestroyWatch>(*this, [this](quintptr id) { WindowTakenAway(id); });
   platform::ShowModal(*this);
   destroyWatch_.reset();
@@ -431,6 +433,9 @@ void frmSaver::FinishUnload() {
 void frmSaver::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  // Every end of the show comes here, before the program can exit.
+  if (sessionLock_) LockSessionOnce();
+  QObject::disconnect(focusWatch_);
   tmrTrans.SetEnabled(false);
   tmrInfo.SetEnabled(false);
   std::error_code ignored;

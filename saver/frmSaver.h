@@ -7,10 +7,12 @@
 //
 // The window's work is split by concern: frmSaver.cpp (start, layout, sound,
 // painting), PrepImage.cpp (slide preparation), ShowSlide.cpp (showing a slide),
-// SlideClock.cpp (the clocks, input and the end of the show).
+// SlideClock.cpp (the clocks, input and the end of the show), ShowLock.cpp (the
+// session lock that holds the password in a Wayland session).
 #include <QImage>
 #include <QRect>
 #include <QWidget>
+#include <QWindow>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -102,6 +104,14 @@ class frmSaver : public QWidget,
   // Another program destroyed or unmapped the show's window: it comes back on
   // screen, and the loss counts as a close request.
   void WindowTakenAway(quintptr nativeWindow);
+  // In a Wayland session a show with a password locks the session through
+  // logind (platform/session_lock.h) as it ends or is left, once; false when
+  // the lock did not go through.
+  bool LockSessionOnce();
+  // The show's window lost the focus to another program's, or was hidden:
+  // the session is locked and the show ends.
+  void LeftShow();
+  bool LocksSession() const { return sessionLock_; }
 
   void MP_PlayStateChange();
 
@@ -239,6 +249,13 @@ class frmSaver : public QWidget,
   // With a password the show holds the keyboard and pointer while it is up.
   std::unique_ptr<platform::InputGrab> inputGrab_;
   std::unique_ptr<platform::WindowDestroyWatch> destroyWatch_;
+  // Set at load: the password is held by the session's lock, not by a prompt.
+  bool sessionLock_ = false;
+  bool sessionLocked_ = false;
+  bool hadFocus_ = false;
+  QMetaObject::Connection focusWatch_;
+  void StartSessionLock();
+  void FocusMoved(QWindow* window);
   std::set<std::string> reportedFailures_;
   std::FILE* trace_ = nullptr;
 };
