@@ -1,15 +1,17 @@
 #pragma once
-// Carrying the recorded screen-saver settings out on the running X session: the
-// X server's screen-saver time-out ("xset s SECONDS"), and Debian's xss-lock as
-// the idle watcher that starts the saver program ("system.ini" [boot]
-// "SCRNSAVE.EXE") with "/s" when the X screen saver activates. The watcher is
-// started at once for the running session and through an XDG autostart entry
-// for later ones; switching the saver off sets the time-out off, removes the
-// entry and stops the session's watcher.
+// Carrying the recorded screen-saver settings out on the running session: an
+// idle watcher (idle_watcher.h: orvane-idle on GNOME, swayidle on other
+// Wayland compositors, xss-lock on other X sessions) starts the saver program
+// ("system.ini" [boot] "SCRNSAVE.EXE") with "/s" once the session has been
+// idle for the time-out. The watcher is started at once for the running
+// session and through an XDG autostart entry for later ones, which runs
+// orvane-idle: it picks the watcher of the session it finds itself in. On X the
+// time-out is also the X server's screen-saver time-out ("xset s SECONDS").
+// Switching the saver off removes the entry and stops the session's watcher.
 //
-// Without an X server (DISPLAY unset or not answering), in a Wayland session
-// (whose XWayland server does not see the session's input) and under
-// ORVANE_DESKTOP=record nothing is carried out: the settings are only recorded.
+// Where no watcher can run (no session bus, no idle protocol, the tool
+// missing) the settings are only recorded and the reason is logged once; under
+// ORVANE_DESKTOP=record nothing is carried out.
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,14 +21,19 @@ namespace orvane::platform {
 // $XDG_CONFIG_HOME/autostart/orvane-idle-start.desktop (default ~/.config/...).
 std::string IdleStartAutostartFile();
 
-// The autostart entry's text for a saver program and a time-out: it sets the
-// time-out again (a new X server starts with its own) and starts the watcher.
-std::string IdleStartAutostartEntry(const std::string& saverProgram, int timeoutSeconds);
+// The autostart entry's text: watcherProgram (orvane-idle's full path) with
+// the time-out and the saver program.
+std::string IdleStartAutostartEntry(const std::string& watcherProgram, const std::string& saverProgram,
+                                    int timeoutSeconds);
 
 // Brings the live session in line with the recorded active flag and time-out;
 // the desktop settings call it after every change of either. A time-out of 0
-// switches the X screen saver off, as on the system the settings come from.
+// means the saver never starts by itself, as on the system the settings come from.
 void ApplyIdleStart(bool active, int timeoutSeconds);
+
+// True when an idle watcher of this user and Wayland display hands logind's
+// lock to a locker (swayidle with a "lock" command).
+bool SessionLockHandlerRunning();
 
 // Test hook: starts a program without waiting for it (no shell); true when it
 // started. An empty function restores the built-in starter.

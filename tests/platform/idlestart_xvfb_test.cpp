@@ -98,7 +98,7 @@ TEST(IdleStartOnX, AnIdleSessionStartsTheSlideShowByItself) {
   ASSERT_TRUE(pf::SetScreenSaveTimeOut(60));
   EXPECT_EQ(TimeOutLine(server.Display()).substr(0, 12), "timeout:  60");
   ASSERT_TRUE(fs::exists(pf::IdleStartAutostartFile()));
-  EXPECT_NE(orvane::test::ReadFile(pf::IdleStartAutostartFile()).find("xss-lock -- '" + saverFile + "' /s"),
+  EXPECT_NE(orvane::test::ReadFile(pf::IdleStartAutostartFile()).find(" --timeout 60 -- " + saverFile + " /s\n"),
             std::string::npos);
 
   // A short time-out: the idle session starts the show without anyone asking.

@@ -69,6 +69,10 @@ int main(int argc, char** argv) {
   setenv("ORVANE_DESKTOP", "record", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   unsetenv("ORVANE_SCREEN_BPP");
+  // The built programs' folder first on PATH, as an install puts orvane-idle
+  // beside the others.
+  const char* path = std::getenv("PATH");
+  setenv("PATH", (std::string(ORVANE_BINARY_DIR) + "/apps:" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
   // The same for the programs the tests start.
   const std::filesystem::path suppressions = root / "lsan.supp";
   if (FILE* file = std::fopen(suppressions.c_str(), "w")) {
