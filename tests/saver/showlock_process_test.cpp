@@ -1,0 +1,130 @@
+// The session lock of a show run as its own program in a Wayland session, with
+// a stand-in of logind on a private bus in place of the system bus: SIGTERM
+// ends a show with a password through exactly one Session.Lock call, made by
+// the show and answered before it exits; without a password none is made. A
+// session where nothing would answer the lock is said once in the log.
+// Needs dbus-daemon.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/folders.h"
+#include "platform/log.h"
+#include "platform/password.h"
+#include "platform/profile.h"
+#include "tests/support/dbus_daemon.h"
+#include "tests/support/testenv.h"
+#include "tools/demo/demo_sets.h"
+
+namespace pf = orvane::platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+// logind's session object as far as the show uses it.
+class LogindStandIn : public QDBusVirtualObject {
+ public:
+  struct Call {
+    std::string path, interface, method;
+    uint pid;
+  };
+  std::vector<Call> calls;
+
+  QString introspect(const QString&) const override { return {}; }
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    calls.push_back({message.path().toStdString(), message.interface().toStdString(), message.member().toStdString(),
+                     connection.interface()->servicePid(message.service()).value()});
+    connection.send(message.createReply());
+    return true;
+  }
+};
+
+bool WaitFor(const std::function<bool()>& condition, int seconds = 30) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (condition()) return true;
+    QThread::msleep(10);
+  }
+  return condition();
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(ShowLockProcess, ASignalEndsAShowWithAPasswordThroughOneSessionLock) {
+  orvane::test::PrivateBus bus;
+  if (bus.Address().empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  QDBusConnection connection = QDBusConnection::connectToBus(QString::fromStdString(bus.Address()), "logind");
+  ASSERT_TRUE(connection.isConnected());
+  LogindStandIn logind;
+  ASSERT_TRUE(connection.registerVirtualObject("/org/freedesktop/login1", &logind, QDBusConnection::SubPath));
+  ASSERT_TRUE(connection.registerService("org.freedesktop.login1"));
+
+  const fs::path programFolder = orvane::test::MakeTempDir("program");
+  orvane::demo::WriteDemoProgramFolder(programFolder);
+  ASSERT_TRUE(orvane::demo::RegisterProgramFolder(programFolder));
+  const std::string settings = pf::LocalAppDataFolder() + "ScreenSaver.ini";
+  fs::copy_file(programFolder / "ScreenSaver.ini", settings, fs::copy_options::overwrite_existing);
+  pf::WritePrivateProfileString("ScreenSaver", "Setup", "1", settings);
+  const fs::path trace = orvane::test::TempRoot() / "trace.txt";
+
+  for (const bool password : {true, false}) {
+    SCOPED_TRACE(password ? "with a password" : "without");
+    ASSERT_TRUE(pf::StoreScreenSavePassword(password ? "secret" : ""));
+    logind.calls.clear();
+    fs::remove(trace);
+    fs::remove(pf::OrvaneLogFile());
+    QProcess show;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORVANE_TRACE", QString::fromStdString(trace.string()));
+    env.insert("DBUS_SYSTEM_BUS_ADDRESS", QString::fromStdString(bus.Address()));
+    env.insert("XDG_SESSION_TYPE", "wayland");
+    env.insert("WAYLAND_DISPLAY", "wayland-lock-test");  // the window itself stays offscreen
+    env.remove("XDG_CURRENT_DESKTOP");                    // a bare compositor without swaylock
+    env.insert("PATH", "/usr/bin:/bin");
+    show.setProcessEnvironment(env);
+    show.start(QString::fromStdString(orvane::test::OrvaneExe().string()), {"/s"});
+    ASSERT_TRUE(show.waitForStarted(10000));
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(trace) && fs::file_size(trace) > 0; }));
+    EXPECT_TRUE(logind.calls.empty()) << "locked while the show runs";
+    const uint pid = uint(show.processId());
+    kill(pid_t(pid), SIGTERM);
+    // The stand-in answers while the show ends.
+    ASSERT_TRUE(WaitFor([&] { return show.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(show.exitStatus(), QProcess::NormalExit);
+    const std::string log = fs::exists(pf::OrvaneLogFile()) ? orvane::test::ReadFile(pf::OrvaneLogFile()) : "";
+    if (password) {
+      ASSERT_EQ(logind.calls.size(), 1u);
+      EXPECT_EQ(logind.calls[0].path, "/org/freedesktop/login1/session/auto");
+      EXPECT_EQ(logind.calls[0].interface, "org.freedesktop.login1.Session");
+      EXPECT_EQ(logind.calls[0].method, "Lock");
+      EXPECT_EQ(logind.calls[0].pid, pid);
+      EXPECT_EQ(Count(log, "could not be locked"), 0) << log;
+      EXPECT_EQ(Count(log, "nothing in this session locks the screen"), 1) << log;
+    } else {
+      EXPECT_TRUE(logind.calls.empty());
+      EXPECT_EQ(log, "");
+    }
+  }
+  connection.unregisterService("org.freedesktop.login1");
+  QDBusConnection::disconnectFromBus("logind");
+}
+
+}  // namespace

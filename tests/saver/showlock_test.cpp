@@ -1,0 +1,153 @@
+// A show with a password in a Wayland session: each way of ending or leaving
+// it (input, a close request, a signal, its window losing the focus to another
+// program or being hidden) locks the session once, while the show is still up,
+// and no prompt of the show's own asks; without a password, or on X, nothing
+// is locked. A lock that does not go through leaves the show's own prompt.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <cstdlib>
+#include <functional>
+
+#include "platform/modal.h"
+#include "platform/password.h"
+#include "platform/session_lock.h"
+#include "tests/saver/frmsaver_fixture.h"
+
+namespace orvane::saver::test {
+namespace {
+
+class ShowLockTest : public SaverTest {
+ protected:
+  void SetUp() override {
+    SaverTest::SetUp();
+    SeaSet({"a.bmp"});
+    WritePicture(SetFile("a.bmp"), 32, 24);
+    setenv("XDG_SESSION_TYPE", "wayland", 1);
+    setenv("XDG_CURRENT_DESKTOP", "GNOME", 1);  // a desktop that answers the lock
+    platform::SetSessionLocker([this] {
+      // Whether the show was still up (not unloaded) when the session was locked.
+      locks_.push_back(window_ && !platform::IsUnloaded(*window_));
+      return lockWorks_;
+    });
+    platform::SetPasswordDialogHandler([this](const platform::PasswordDialogCall&) {
+      ++prompts_;
+      return platform::PasswordDialogAnswer{};  // cancelled
+    });
+  }
+  void TearDown() override {
+    SaverTest::TearDown();
+    platform::SetSessionLocker({});
+    platform::SetPasswordDialogHandler({});
+    unsetenv("XDG_SESSION_TYPE");
+    unsetenv("XDG_CURRENT_DESKTOP");
+  }
+  bool Ended() { return core::QuitSaver && !Window().isVisible(); }
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+
+  std::vector<bool> locks_;
+  bool lockWorks_ = true;
+  int prompts_ = 0;
+};
+
+using Way = std::function<void(frmSaver&)>;
+struct WayCase {
+  const char* name;
+  Way leave;
+};
+
+const WayCase kWays[] = {
+    {"key",
+     [](frmSaver& w) {
+       QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+       QCoreApplication::sendEvent(&w, &press);
+     }},
+    {"click", [](frmSaver& w) { w.Form_Click(); }},
+    {"close request", [](frmSaver& w) { w.close(); }},
+    {"signal", [](frmSaver& w) { w.EndOnSignal(); }},
+    {"hidden", [](frmSaver& w) { w.hide(); }},
+    {"focus taken",
+     [](frmSaver& w) {
+       w.activateWindow();
+       QCoreApplication::processEvents();
+       ASSERT_TRUE(w.isActiveWindow()) << "the show never had the focus";
+       QWidget other;  // another program's window, as far as the show can tell
+       other.show();
+       other.activateWindow();
+       QCoreApplication::processEvents();
+     }},
+};
+
+TEST_F(ShowLockTest, EachWayOfLeavingLocksTheSessionOnceWhileTheShowIsUp) {
+  ASSERT_TRUE(platform::StoreScreenSavePassword("secret"));
+  for (const WayCase& way : kWays) {
+    SCOPED_TRACE(way.name);
+    locks_.clear();
+    frmSaver& w = NewRun();
+    ASSERT_TRUE(w.LocksSession());
+    way.leave(w);
+    Settle();
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(locks_, std::vector<bool>{true}) << "locked " << locks_.size() << " times";
+    window_.reset();  // the window's own destruction locks nothing more
+    EXPECT_EQ(locks_.size(), 1u);
+  }
+  EXPECT_EQ(prompts_, 0) << "the show's own prompt asked";
+}
+
+TEST_F(ShowLockTest, WithoutAPasswordOrOnXNothingIsLocked) {
+  for (const bool password : {false, true}) {
+    ASSERT_TRUE(platform::StoreScreenSavePassword(password ? "secret" : ""));
+    if (password) unsetenv("XDG_SESSION_TYPE");  // an X session: the show's prompt and grabs
+    for (const WayCase& way : kWays) {
+      if (password && std::string(way.name) == "focus taken") continue;  // a show on X keeps its focus
+      SCOPED_TRACE(std::string(way.name) + (password ? " on X" : ""));
+      frmSaver& w = NewRun();
+      EXPECT_FALSE(w.LocksSession());
+      way.leave(w);
+      Settle();
+      window_.reset();
+    }
+  }
+  EXPECT_TRUE(locks_.empty());
+}
+
+TEST_F(ShowLockTest, ALockThatFailsLeavesTheShowsOwnPrompt) {
+  ASSERT_TRUE(platform::StoreScreenSavePassword("secret"));
+  lockWorks_ = false;
+  frmSaver& w = Window();
+  w.Form_Click();
+  EXPECT_EQ(prompts_, 1);
+  EXPECT_FALSE(core::QuitSaver);  // cancelled: the show goes on
+  EXPECT_TRUE(w.isVisible());
+  lockWorks_ = true;
+  platform::SetPasswordDialogHandler([](const platform::PasswordDialogCall&) {
+    return platform::PasswordDialogAnswer{true, "secret", "", ""};
+  });
+  w.Form_Click();
+  EXPECT_TRUE(Ended());
+}
+
+TEST(ChangePasswordDialog, SaysInAWaylandSessionThatTheSessionLockAsks) {
+  for (const bool wayland : {false, true}) {
+    if (wayland) setenv("WAYLAND_DISPLAY", "wayland-9", 1);
+    std::string note = "<not asked>";
+    platform::SetPasswordDialogHandler([&](const platform::PasswordDialogCall& call) {
+      note = call.note;
+      return platform::PasswordDialogAnswer{};
+    });
+    platform::SetMessageBoxHandler([](const platform::MessageBoxCall&) { return platform::vbOK; });
+    EXPECT_FALSE(platform::PwdChangePassword("SCRSAVE"));
+    EXPECT_EQ(note, wayland ? platform::kSessionLockNote : "");
+    unsetenv("WAYLAND_DISPLAY");
+  }
+  platform::SetPasswordDialogHandler({});
+  platform::SetMessageBoxHandler({});
+}
+
+}  // namespace
+}  // namespace orvane::saver::test
