@@ -1,0 +1,275 @@
+// The idle start in a Wayland session: a headless sway on its own socket, with
+// the session's programs run as an unprivileged user (sway refuses root) in a
+// private home and runtime folder. Switching the saver on with a one-minute
+// delay starts swayidle; a minute without input starts the show, full screen
+// through Qt's Wayland platform; switching off stops the watcher and removes
+// the autostart entry. Needs sway and swayidle (grim for the screenshot, qt6-wayland
+// for the platform); waits a minute.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLibraryInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSet>
+#include <QStandardPaths>
+#include <QThread>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/folders.h"
+#include "platform/idle_start.h"
+#include "platform/profile.h"
+#include "platform/saverlink.h"
+#include "tests/support/testenv.h"
+#include "tools/demo/demo_sets.h"
+
+namespace pf = orvane::platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+bool WaitFor(const std::function<bool()>& condition, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    QThread::msleep(200);
+  }
+  return condition();
+}
+
+std::vector<std::string> Argv(const fs::path& proc) {
+  std::vector<std::string> argv;
+  const std::string text = orvane::test::ReadFile(proc / "cmdline");
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find('\0', at);
+    argv.push_back(text.substr(at, end - at));
+    at = end == std::string::npos ? text.size() : end + 1;
+  }
+  return argv;
+}
+
+// The processes of user uid whose argv[0] is named name (file name only).
+std::vector<std::pair<pid_t, std::vector<std::string>>> Processes(uid_t uid, const std::string& name) {
+  std::vector<std::pair<pid_t, std::vector<std::string>>> found;
+  std::error_code ec;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string pid = it->path().filename().string();
+    struct stat info {};
+    if (pid.find_first_not_of("0123456789") != std::string::npos || stat(it->path().c_str(), &info) != 0 ||
+        info.st_uid != uid)
+      continue;
+    const auto argv = Argv(it->path());
+    const std::string stat = orvane::test::ReadFile(it->path() / "stat");
+    const auto close = stat.rfind(')');
+    const bool zombie = close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+    if (!argv.empty() && !zombie && fs::path(argv[0]).filename() == name) found.push_back({std::stoi(pid), argv});
+  }
+  return found;
+}
+
+// A session of its own: the folders, the user, the environment.
+class SwaySession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"sway", "swayidle", "setpriv"})
+      if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
+    user_ = getuid() == 0 ? kNobody : getuid();
+    // Below /tmp: the user must reach it, whatever the test's own folders allow.
+    std::string pattern = (fs::temp_directory_path() / "orvane-sway-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::permissions(root_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    home_ = root_ / "home";
+    fs::create_directories(root_ / "run");
+    fs::create_directories(root_ / "bin");
+    fs::permissions(root_ / "run", fs::perms::owner_all);
+    // The programs, where the user can run them.
+    const fs::path built = orvane::test::OrvaneExe().parent_path();
+    for (const fs::path& program : {orvane::test::OrvaneExe(), built / "orvane-idle",
+                                    fs::path(ORVANE_BINARY_DIR) / "tests/orvane-test-idle-switch"})
+      fs::copy_file(program, root_ / "bin" / program.filename());
+
+    env_.insert("HOME", QString::fromStdString(home_.string()));
+    env_.insert("XDG_DATA_HOME", QString::fromStdString((home_ / ".local/share").string()));
+    env_.insert("XDG_STATE_HOME", QString::fromStdString((home_ / ".local/state").string()));
+    env_.insert("XDG_CONFIG_HOME", QString::fromStdString((home_ / ".config").string()));
+    env_.insert("XDG_CACHE_HOME", QString::fromStdString((home_ / ".cache").string()));
+    env_.insert("XDG_RUNTIME_DIR", QString::fromStdString((root_ / "run").string()));
+    env_.insert("PATH", QString::fromStdString((root_ / "bin").string()) + ":/usr/bin:/bin");
+    env_.insert("XDG_SESSION_TYPE", "wayland");
+    env_.insert("XDG_CURRENT_DESKTOP", "sway");
+    env_.insert("SDL_AUDIODRIVER", "dummy");
+    for (const char* carried : {"LSAN_OPTIONS", "ASAN_OPTIONS", "UBSAN_OPTIONS"})
+      if (const char* value = std::getenv(carried)) env_.insert(carried, value);
+    trace_ = root_ / "trace.txt";
+    env_.insert("ORVANE_TRACE", QString::fromStdString(trace_.string()));
+
+    WriteShowFolders();
+    ASSERT_EQ(Run({"chown", "-R", std::to_string(user_) + ":" + std::to_string(user_), root_.string()}, false), 0);
+    StartSway();
+  }
+
+  void TearDown() override {
+    for (const auto& [pid, argv] : Processes(user_, "Orvane.scr")) kill(pid, SIGTERM);
+    for (const auto& [pid, argv] : Processes(user_, "swayidle")) kill(pid, SIGTERM);
+    if (sway_.state() != QProcess::NotRunning) {
+      sway_.terminate();
+      sway_.waitForFinished(10000);
+    }
+    std::error_code ec;
+    if (!root_.empty()) fs::remove_all(root_, ec);
+  }
+
+  // The demo sets set up for a show, and "Orvane.scr" pointing at the program,
+  // written into the user's folders.
+  void WriteShowFolders() {
+    const std::vector<std::string> names = {"HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CONFIG_HOME"};
+    std::vector<std::string> saved;
+    for (const auto& name : names) {
+      saved.push_back(std::getenv(name.c_str()));
+      setenv(name.c_str(), env_.value(QString::fromStdString(name)).toStdString().c_str(), 1);
+    }
+    const fs::path programFolder = home_ / "program";
+    orvane::demo::WriteDemoProgramFolder(programFolder);
+    ASSERT_TRUE(orvane::demo::RegisterProgramFolder(programFolder));
+    const std::string settings = pf::LocalAppDataFolder() + "ScreenSaver.ini";
+    fs::copy_file(programFolder / "ScreenSaver.ini", settings, fs::copy_options::overwrite_existing);
+    pf::WritePrivateProfileString("ScreenSaver", "Setup", "1", settings);
+    ASSERT_TRUE(pf::EnsureSaverLink(root_ / "bin/orvane"));
+    saver_ = pf::SaverLinkPath().string();
+    pf::WritePrivateProfileString("boot", "SCRNSAVE.EXE", saver_, "system.ini");
+    autostart_ = pf::IdleStartAutostartFile();
+    settingsFile_ = settings;
+    for (std::size_t i = 0; i < names.size(); ++i) setenv(names[i].c_str(), saved[i].c_str(), 1);
+  }
+
+  // The command as the session's user.
+  QStringList AsUser(const std::vector<std::string>& command) const {
+    QStringList list;
+    if (getuid() == 0)
+      list << "setpriv" << QString("--reuid=%1").arg(user_) << QString("--regid=%1").arg(user_) << "--clear-groups";
+    for (const auto& word : command) list << QString::fromStdString(word);
+    return list;
+  }
+  int Run(const std::vector<std::string>& command, bool asUser = true, std::string* output = nullptr) {
+    QStringList list = asUser ? AsUser(command) : QStringList();
+    if (!asUser)
+      for (const auto& word : command) list << QString::fromStdString(word);
+    QProcess process;
+    process.setProcessEnvironment(env_);
+    process.start(list.takeFirst(), list);
+    if (!process.waitForFinished(30000)) return -1;
+    if (output) *output = process.readAllStandardOutput().toStdString();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  }
+
+  void StartSway() {
+    const fs::path config = root_ / "sway.config";
+    orvane::test::WriteFile(config, "output HEADLESS-1 resolution 800x600\n");
+    QProcessEnvironment env = env_;
+    env.insert("WLR_BACKENDS", "headless");
+    env.insert("WLR_RENDERER", "pixman");
+    env.insert("WLR_LIBINPUT_NO_DEVICES", "1");
+    sway_.setProcessEnvironment(env);
+    sway_.setStandardOutputFile(QProcess::nullDevice());
+    sway_.setStandardErrorFile(QString::fromStdString((root_ / "sway.log").string()));
+    QStringList command = AsUser({"sway", "-c", config.string()});
+    sway_.start(command.takeFirst(), command);
+    ASSERT_TRUE(sway_.waitForStarted(10000));
+    // Its socket in the private runtime folder names the display.
+    ASSERT_TRUE(WaitFor([&] {
+      std::error_code ec;
+      for (fs::directory_iterator it(root_ / "run", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind("wayland-", 0) == 0 && name.find('.') == std::string::npos) display_ = name;
+        if (name.rfind("sway-ipc.", 0) == 0) env_.insert("SWAYSOCK", QString::fromStdString(it->path().string()));
+      }
+      return !display_.empty() && env_.contains("SWAYSOCK");
+    }, 30)) << "sway did not start: " << orvane::test::ReadFile(root_ / "sway.log");
+    env_.insert("WAYLAND_DISPLAY", QString::fromStdString(display_));
+  }
+
+  // The show's window in sway's tree: {fullscreen, shell} of the one view.
+  std::pair<int, std::string> ShowWindow() {
+    std::string tree;
+    if (Run({"swaymsg", "-r", "-t", "get_tree"}, true, &tree) != 0) return {-1, ""};
+    std::function<std::pair<int, std::string>(const QJsonObject&)> find = [&](const QJsonObject& node) {
+      if (node.value("name").toString() == "DUZudaveZeved")
+        return std::make_pair(node.value("fullscreen_mode").toInt(), node.value("shell").toString().toStdString());
+      for (const char* children : {"nodes", "floating_nodes"})
+        for (const auto& child : node.value(children).toArray())
+          if (auto found = find(child.toObject()); found.first >= 0) return found;
+      return std::make_pair(-1, std::string());
+    };
+    return find(QJsonDocument::fromJson(QByteArray::fromStdString(tree)).object());
+  }
+
+  uid_t user_ = 0;
+  fs::path root_, home_, trace_;
+  std::string display_, saver_, autostart_, settingsFile_;
+  QProcessEnvironment env_;
+  QProcess sway_;
+};
+
+TEST_F(SwaySession, AMinuteWithoutInputStartsTheShowFullScreen) {
+  // On, with a one-minute delay: swayidle watches the session.
+  ASSERT_EQ(Run({"orvane-test-idle-switch", "60", "on"}), 0);
+  const auto watchers = Processes(user_, "swayidle");
+  ASSERT_EQ(watchers.size(), 1u);
+  const std::vector<std::string> expected = {"timeout", "60", "'" + saver_ + "' /s"};
+  EXPECT_EQ(std::vector<std::string>(watchers[0].second.begin() + 1, watchers[0].second.begin() + 4), expected);
+  if (!QStandardPaths::findExecutable("swaylock").isEmpty()) {
+    EXPECT_EQ(watchers[0].second.back(), "swaylock -f");  // logind's lock goes to swaylock
+  }
+  EXPECT_TRUE(fs::exists(autostart_));
+  // Applied again: still one watcher.
+  ASSERT_EQ(Run({"orvane-test-idle-switch", "60", "on"}), 0);
+  EXPECT_EQ(Processes(user_, "swayidle").size(), 1u);
+
+  // A minute later, with nobody at the keyboard, the show runs.
+  ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; }, 100))
+      << "no show started; sway's log: " << orvane::test::ReadFile(root_ / "sway.log");
+  EXPECT_EQ(pf::GetPrivateProfileInt("ScreenSaver", "running", 0, settingsFile_), 1);
+  std::pair<int, std::string> window;
+  EXPECT_TRUE(WaitFor([&] { return (window = ShowWindow()).first == 1; }, 20)) << "not full screen";
+  // Through Qt's Wayland platform where it is installed (tools/install-deps has it).
+  const bool qtWayland =
+      fs::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString() + "/platforms/libqwayland-generic.so");
+  if (qtWayland) {
+    EXPECT_EQ(window.second, "xdg_shell");
+  }
+
+  if (!QStandardPaths::findExecutable("grim").isEmpty()) {
+    const fs::path shot = root_ / "sway-show.png";
+    QThread::msleep(1500);  // the first slide's transition
+    ASSERT_EQ(Run({"grim", shot.string()}), 0);
+    const QImage image(QString::fromStdString(shot.string()));
+    EXPECT_EQ(image.size(), QSize(800, 600));
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3)
+      for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+    EXPECT_GE(colours.size(), 200) << "no slide on the screen";
+    if (const char* keep = std::getenv("ORVANE_SCREENSHOT_DIR"))
+      fs::copy_file(shot, fs::path(keep) / "sway-show.png", fs::copy_options::overwrite_existing);
+  }
+
+  // Off: the watcher stops and the entry goes.
+  ASSERT_EQ(Run({"orvane-test-idle-switch", "60", "off"}), 0);
+  EXPECT_TRUE(WaitFor([&] { return Processes(user_, "swayidle").empty(); }, 10)) << "swayidle still runs";
+  EXPECT_FALSE(fs::exists(autostart_));
+}
+
+}  // namespace
