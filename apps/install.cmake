@@ -25,6 +25,11 @@ foreach(_program orvane tobrin pellam)
   endif()
 endforeach()
 
+# The idle watcher: a program without a window, icon or menu entry.
+install(TARGETS orvane-idle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+orvane_compressed(${_orvane_desktop}/man/orvane-idle.1 orvane-idle.1.gz)
+install(FILES ${CMAKE_BINARY_DIR}/orvane-idle.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 install(FILES ${_orvane_desktop}/orvane-settings.desktop ${_orvane_desktop}/orvane-slideshow.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 if(TARGET tobrin)
@@ -56,9 +61,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Shared libraries are found by dpkg-shlibdeps; what the programs start or load
 # by name is listed here: Qt's X11 platform plugin, the fonts the windows draw
-# with, xss-lock and xset for the idle start of the saver.
+# with, and the idle watchers of the saver (xss-lock and xset on X, swayidle on
+# Wayland; GNOME's is orvane-idle, whose Qt D-Bus library shlibdeps finds). Qt's
+# Wayland platform and swaylock (the lock of bare Wayland compositors) are
+# recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, fonts-liberation, fonts-wqy-microhei, xss-lock, x11-xserver-utils")
+  "qt6-qpa-plugins, fonts-liberation, fonts-wqy-microhei, xss-lock, x11-xserver-utils, swayidle")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, swaylock")
 set(CPACK_GENERATOR DEB)
 include(CPack)
