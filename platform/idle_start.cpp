@@ -32,7 +32,7 @@ namespace {
 constexpr int kLongestServerTimeOut = 32767;
 // How long a watcher just started is watched for ending at once (a compositor
 // without the idle protocol, a display it cannot reach).
-constexpr auto kStartCheck = std::chrono::milliseconds(1000);
+constexpr auto kStartCheck = std::chrono::milliseconds(500);
 
 DetachedStarter& Starter() {
   static DetachedStarter starter;

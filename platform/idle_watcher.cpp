@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QString>
+#include <cctype>
 #include <cstdlib>
 #include <sstream>
 

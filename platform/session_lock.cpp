@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QStandardPaths>
 #include <QString>
+#include <cctype>
 
 #include "platform/idle_start.h"
 #include "platform/idle_watcher.h"
