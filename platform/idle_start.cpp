@@ -215,6 +215,13 @@ std::string ExecArgument(const std::string& argument) {
   return escaped;
 }
 
+// A path as a string value of a desktop entry (TryExec): only "\\" is escaped.
+std::string StringValue(const std::string& text) {
+  std::string escaped;
+  for (char c : text) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return escaped;
+}
+
 bool WriteAtomically(const fs::path& file, const std::string& text) {
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
@@ -259,7 +266,7 @@ std::string IdleStartAutostartEntry(const std::string& watcherProgram, const std
          "Comment=Starts the Orvane screen saver when the session has been idle\n"
          "Exec=" + ExecArgument(watcherProgram) + " --timeout " + std::to_string(std::max(timeoutSeconds, 0)) +
          " -- " + ExecArgument(saverProgram) + " /s\n"
-         "TryExec=" + ExecArgument(watcherProgram) + "\n"
+         "TryExec=" + StringValue(watcherProgram) + "\n"
          "NoDisplay=true\n"
          "X-GNOME-Autostart-enabled=true\n";
 }
