@@ -221,7 +221,7 @@ TEST(IdleStartEntry, TheExecLineQuotesThePathsForTheEntry) {
   EXPECT_NE(entry.find("\nExec=\"/opt/my tools/orvane-idle\" --timeout 300 -- \"/home/a b/it's \\\\$x 100%%/Orvane.scr\" /s\n"),
             std::string::npos)
       << entry;
-  EXPECT_NE(entry.find("\nTryExec=/opt/my tools/orvane-idle\n"), std::string::npos);  // a plain path
+  EXPECT_NE(entry.find("\nTryExec=/opt/my tools/orvane-idle\n"), std::string::npos) << entry;  // a plain path
 }
 
 TEST(IdleWatcherCommand, SwayidleGetsTheSaverAsOneShellWord) {
