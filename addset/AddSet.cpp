@@ -78,9 +78,8 @@ bool Writable(const fs::path& folder) {
 // A set name that the catalogue can hold as a key and as a section name.
 std::string SafeSetName(const std::string& utf8) { return DisplayName(utf8 + ".x"); }
 
-// A folder name for the set in the program folder.
-std::string EntryName(const std::string& setName) {
-  std::string name = Shown(setName);
+// A folder name for the set in the program folder, from the name as given.
+std::string EntryName(std::string name) {
   for (char& c : name)
     if (c == '/') c = '-';
   while (!name.empty() && (name.front() == '.' || name.front() == ' ')) name.erase(0, 1);
@@ -190,10 +189,11 @@ AddSetReport AddSet(const AddSetRequest& request) {
   if (!setName.empty() && !old.setName.empty() && !SameKey(setName, old.setName))
     return Fail(AddSetStatus::NameTaken, request.folder + " is the image set " + Quoted(Shown(old.setName)) +
                                              " already; run without a name to bring it up to date");
-  if (setName.empty()) setName = !old.setName.empty() ? old.setName : SafeSetName(source.filename().string());
+  const std::string givenName = request.name.empty() ? source.filename().string() : request.name;
+  if (setName.empty()) setName = !old.setName.empty() ? old.setName : SafeSetName(givenName);
 
   if (place.kind == Placement::New) {
-    place.entry = EntryName(setName);
+    place.entry = EntryName(old.setName.empty() ? givenName : Shown(old.setName));
     if (fs::exists(fs::symlink_status(program / place.entry, ec)))
       return Fail(AddSetStatus::NameTaken, "the name " + Quoted(place.entry) + " is taken by another image set (" +
                                                (program / place.entry).string() + "); give another name");
@@ -201,7 +201,7 @@ AddSetReport AddSet(const AddSetRequest& request) {
   }
   const std::string catalogue = request.settingsFolder.empty() ? "" : request.settingsFolder + "Orvane.ini";
   const std::string known = catalogue.empty() ? "" : CatalogueFolder(core::GetIniString("SetDescriptions", setName, "", catalogue));
-  if (!known.empty() && known != WithSlash(place.entry))
+  if (!known.empty() && !SameDiskName(known, WithSlash(place.entry)))
     return Fail(AddSetStatus::NameTaken, "the name " + Quoted(Shown(setName)) +
                                              " is taken by another image set (" + Shown(known) + "); give another name");
   const fs::path ownFolder = fs::weakly_canonical(place.setFolder, ec);
@@ -242,7 +242,8 @@ AddSetReport AddSet(const AddSetRequest& request) {
   }
   // Entries of an author's set that name pictures in subfolders stay while the
   // picture is there.
-  for (std::size_t i = 0; i < old.entries.size(); ++i) {
+  const bool copied = place.kind == Placement::Copied || (place.kind == Placement::New && !writable);
+  for (std::size_t i = 0; i < old.entries.size() && !copied; ++i) {
     if (kept[i] || !HasFolderPart(old.entries[i].file)) continue;
     const std::string path = platform::ResolveCaseInsensitive(WithSlash(source.string()) + PictureDiskName(old.entries[i].file));
     if (fs::is_regular_file(path, ec)) {
@@ -251,7 +252,6 @@ AddSetReport AddSet(const AddSetRequest& request) {
     }
   }
 
-  const bool copied = place.kind == Placement::Copied || (place.kind == Placement::New && !writable);
   if (copied) {
     fs::create_directories(place.setFolder, ec);
     std::ofstream marker(fs::path(place.setFolder) / kSourceFileName, std::ios::binary | std::ios::trunc);
@@ -261,6 +261,9 @@ AddSetReport AddSet(const AddSetRequest& request) {
   }
 
   AddSetReport report;
+  if (Shown(setName) != givenName && SameKey(setName, SafeSetName(givenName)))
+    report.warnings.push_back("the set is named " + Quoted(Shown(setName)) + ": the catalogue cannot hold " +
+                              Quoted(givenName) + " as it is");
   SetFile set{setName, old.folderValue.empty() ? WithSlash(place.entry) : old.folderValue, {}};
   for (const Candidate& c : candidates) {
     const fs::path picture = source / c.diskName;

@@ -24,7 +24,10 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  orvane::core::FirstStart();  // a program folder of the user's own when none is recorded
+  // A program folder of the user's own when none is recorded.
+  const orvane::core::FirstStartOutcome firstStart = orvane::core::FirstStart();
+  if (firstStart.result == orvane::core::FirstStartResult::Made)
+    std::printf("Made the program folder %s with the starter image sets.\n", firstStart.folder.c_str());
   const std::string program = orvane::core::FindProgramPath();
   if (program.empty()) {
     std::fprintf(stderr, "orvane-add-set: no usable program folder is recorded (%s)\n",

@@ -141,14 +141,19 @@ TEST_F(AddSetTest, NamesThatClashAndNamesOutsideTheCodePageStaySeparateEntries) 
   WritePicture(folder / "sunset.jpg", 80, 60, Qt::red);
   WritePicture(folder / "Sunset.bmp", 80, 60, Qt::blue, "BMP");
   WritePicture(folder / "\u6771\u4eac.jpg", 80, 60, Qt::green);
-  const AddSetReport report = Run(folder, "Clash of names");
+  // The set's name as the catalogue can hold it; its folder keeps the name given.
+  const AddSetReport report = Run(folder, "\u6771\u4eac = trip");
   ASSERT_EQ(report.status, AddSetStatus::Made) << report.message;
+  const std::string setName = "?" "? - trip";
+  EXPECT_EQ(report.setName, setName);
+  ASSERT_EQ(report.warnings.size(), 1u);
+  EXPECT_NE(report.warnings[0].find("the set is named \"" + setName + "\""), std::string::npos) << report.warnings[0];
   const std::string ini = ReadFile(folder / "images.ini");
   EXPECT_NE(ini.find("\r\nSunset=Sunset.bmp\r\nsunset (2)=sunset.jpg\r\n"), std::string::npos) << ini;
   // A name the code page cannot hold keeps its bytes on disk as the file value.
   EXPECT_NE(ini.find("\r\n?" "?=\u6771\u4eac.jpg\r\n"), std::string::npos) << ini;
-  EXPECT_TRUE(fs::is_symlink(program + "Clash of names"));
-  ExpectPlayable("Clash of names", "Clash of names/", 3);
+  EXPECT_TRUE(fs::is_symlink(program + "\u6771\u4eac = trip"));
+  ExpectPlayable(setName, "\u6771\u4eac = trip/", 3);
 }
 
 TEST_F(AddSetTest, ARunAfterChangesAddsAndDropsButKeepsNamesAndExclusions) {
