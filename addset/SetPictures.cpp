@@ -100,7 +100,10 @@ std::string DisplayName(const std::string& diskName) {
   const std::size_t first = name.find_first_not_of(' ');
   name = first == std::string::npos ? std::string() : name.substr(first, name.find_last_not_of(' ') - first + 1);
   if (name.empty()) return "Picture";
-  if (name.front() == '[') name.front() = '(';
+  if (name.front() == '[') {  // would start a section: "[Beach] day" is shown as "(Beach) day"
+    name.front() = '(';
+    if (const std::size_t close = name.find(']'); close != std::string::npos) name[close] = ')';
+  }
   if (name.front() == ';') name.front() = '-';
   return name;
 }

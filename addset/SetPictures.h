@@ -24,7 +24,8 @@ std::vector<std::string> ListPictures(const std::string& folder,
 
 // The name a picture is shown under: its file name without the extension, in
 // windows-1252, made a key that an ini file can hold: "=" becomes "-", control
-// characters blanks, blanks trimmed, a leading "[" or ";" becomes "(" or "-";
+// characters blanks, blanks trimmed, a leading "[" becomes "(" (and the first
+// "]" after it ")"), a leading ";" becomes "-";
 // "Picture" when nothing is left.
 std::string DisplayName(const std::string& diskName);
 // The file name as an entry stores it (see SetEntry).

@@ -75,7 +75,7 @@ TEST(AddSetProgram, MakesASetThatTheSlideShowPlays) {
   ASSERT_TRUE(show.waitForFinished(20000));
   EXPECT_NE(orvane::test::ReadFile(trace).find("prep "), std::string::npos) << show.readAllStandardError().toStdString();
   EXPECT_EQ(orvane::platform::GetPrivateProfileInt("PrefsSS", "LastImage", 0, settings), 1) << "a slide of the set";
-  EXPECT_EQ(orvane::core::GetIniString("Holiday", "(Beach] caf\xe9", "", orvane::platform::LocalAppDataFolder() + "Orvane.ini"),
+  EXPECT_EQ(orvane::core::GetIniString("Holiday", "(Beach) caf\xe9", "", orvane::platform::LocalAppDataFolder() + "Orvane.ini"),
             "[Beach] caf\xe9.jpg");
 
   fs::remove(holiday / "Harbour = dawn.jpg");

@@ -118,7 +118,7 @@ TEST_F(AddSetTest, EveryReadablePictureBecomesAnEntryWithItsThumbnail) {
   // every file named with its extension, the set's section last.
   EXPECT_EQ(ReadFile(holiday / "images.ini"),
             "[SetDescriptions]\r\nHoliday=Holiday/\r\n\r\n[Holiday]\r\n"
-            "(Beach] day=[Beach] day.JPEG\r\n"
+            "(Beach) day=[Beach] day.JPEG\r\n"
             "Caf\xe9 terrace=Caf\xe9 terrace.jpg\r\n"
             "Harbour - dawn=Harbour = dawn.jpg\r\n"
             "scan=scan.bmp\r\n");
