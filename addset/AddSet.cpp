@@ -75,14 +75,25 @@ bool Writable(const fs::path& folder) {
          (info.st_mode & S_IWUSR) != 0;
 }
 
-// A set name that the catalogue can hold as a key and as a section name.
-std::string SafeSetName(const std::string& utf8) { return DisplayName(utf8 + ".x"); }
+// A set name that the catalogue can hold as a key and as a section of its own:
+// brackets become round ones, and the catalogue's own section names get " (set)".
+std::string SafeSetName(const std::string& utf8) {
+  std::string name = DisplayName(utf8 + ".x");
+  for (char& c : name) {
+    if (c == '[') c = '(';
+    if (c == ']') c = ')';
+  }
+  for (const char* own : {"SetDescriptions", "Launcher", "Wallpaper"})
+    if (SameKey(name, own)) name += " (set)";
+  return name;
+}
 
 // A folder name for the set in the program folder, from the name as given.
 std::string EntryName(std::string name) {
   for (char& c : name)
     if (c == '/') c = '-';
   while (!name.empty() && (name.front() == '.' || name.front() == ' ')) name.erase(0, 1);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
   return name.empty() ? "Set" : name;
 }
 

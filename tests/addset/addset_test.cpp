@@ -156,6 +156,23 @@ TEST_F(AddSetTest, NamesThatClashAndNamesOutsideTheCodePageStaySeparateEntries) 
   ExpectPlayable(setName, "\u6771\u4eac = trip/", 3);
 }
 
+// Set names the catalogue could not hold as sections are made ones it can.
+TEST_F(AddSetTest, SetNamesAreMadeSectionsOfTheirOwn) {
+  const fs::path wallpaper = orvane::test::MakeTempDir("Wallpaper");
+  WritePicture(wallpaper / "a.jpg", 40, 30, Qt::red);
+  const AddSetReport own = Run(wallpaper);
+  ASSERT_TRUE(own.ok()) << own.message;
+  EXPECT_EQ(own.setName, "Wallpaper (set)");
+  ExpectPlayable("Wallpaper (set)", "Wallpaper/", 1);
+
+  const fs::path best = orvane::test::MakeTempDir("Best");
+  WritePicture(best / "a.jpg", 40, 30, Qt::red);
+  const AddSetReport named = Run(best, " My [best] = photos ");
+  ASSERT_TRUE(named.ok()) << named.message;
+  EXPECT_EQ(named.setName, "My (best) - photos");
+  ExpectPlayable("My (best) - photos", "My [best] = photos/", 1);
+}
+
 TEST_F(AddSetTest, ARunAfterChangesAddsAndDropsButKeepsNamesAndExclusions) {
   ASSERT_TRUE(Run(holiday).ok());
   orvane::core::RefreshCatalogue(settings, program);
