@@ -1,7 +1,13 @@
 #include "core/FirstStart.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -31,13 +37,28 @@ bool IsSetFolder(const fs::path& folder) {
   return fs::is_directory(folder, ec) && FileExists(WithSlash(folder.string()) + "images.ini");
 }
 
-// Copies a template unless the folder has that file; the copy is the user's own
-// and writable, whatever the installed file's mode.
+// Copies a template unless the folder has that file. The copy is the user's own
+// and writable, whatever the installed file's mode; it appears whole or not at
+// all (written under a temporary name, then linked in place only if the name is
+// still free), so two programs starting at once never see half a template.
 void CopyTemplate(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   if (fs::exists(fs::symlink_status(to, ec)) || !fs::is_regular_file(from, ec)) return;
-  if (fs::copy_file(from, to, fs::copy_options::skip_existing, ec))
-    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+  std::ifstream in(from, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in && !in.eof()) return;
+  std::string temporary = (to.parent_path() / ("." + to.filename().string() + ".XXXXXX")).string();
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return;
+  bool written = fchmod(fd, 0644) == 0;
+  for (std::size_t done = 0; written && done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    written = n > 0;
+    if (written) done += static_cast<std::size_t>(n);
+  }
+  written = close(fd) == 0 && written;
+  if (written) link(temporary.c_str(), to.c_str());  // fails when the name was taken meanwhile
+  unlink(temporary.c_str());
 }
 
 }  // namespace
