@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -57,7 +58,11 @@ void CopyTemplate(const fs::path& from, const fs::path& to) {
     if (written) done += static_cast<std::size_t>(n);
   }
   written = close(fd) == 0 && written;
-  if (written) link(temporary.c_str(), to.c_str());  // fails when the name was taken meanwhile
+  // The link fails when the name was taken meanwhile; a file system without
+  // hard links gets the copy renamed into place (both starts copy the same bytes).
+  if (written && link(temporary.c_str(), to.c_str()) != 0 && errno != EEXIST &&
+      rename(temporary.c_str(), to.c_str()) == 0)
+    return;
   unlink(temporary.c_str());
 }
 
