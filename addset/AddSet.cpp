@@ -186,6 +186,7 @@ AddSetReport AddSet(const AddSetRequest& request) {
                                              " is the program folder itself; give the folder of one set");
 
   Placement place = FindPlacement(source, program);
+  bool brokenLink = false;
   const bool writable = Writable(source);
   if ((place.kind == Placement::Linked || place.kind == Placement::Inside) && !writable)
     return Fail(AddSetStatus::NotWritten, request.folder + " cannot be written, so its set cannot be brought up to date");
@@ -205,7 +206,10 @@ AddSetReport AddSet(const AddSetRequest& request) {
 
   if (place.kind == Placement::New) {
     place.entry = EntryName(old.setName.empty() ? givenName : Shown(old.setName));
-    if (fs::exists(fs::symlink_status(program / place.entry, ec)))
+    // A link that leads nowhere (its folder was moved or deleted) gives way.
+    const fs::path entry = program / place.entry;
+    brokenLink = fs::is_symlink(fs::symlink_status(entry, ec)) && !fs::exists(entry, ec);
+    if (!brokenLink && fs::exists(fs::symlink_status(entry, ec)))
       return Fail(AddSetStatus::NameTaken, "the name " + Quoted(place.entry) + " is taken by another image set (" +
                                                (program / place.entry).string() + "); give another name");
     place.setFolder = writable ? WithSlash(source.string()) : WithSlash((program / place.entry).string());
@@ -263,6 +267,12 @@ AddSetReport AddSet(const AddSetRequest& request) {
     }
   }
 
+  AddSetReport report;
+  if (brokenLink) {
+    report.warnings.push_back("the broken link " + (program / place.entry).string() + " to " +
+                              fs::read_symlink(program / place.entry, ec).string() + " is replaced");
+    fs::remove(program / place.entry, ec);
+  }
   if (copied) {
     fs::create_directories(place.setFolder, ec);
     std::ofstream marker(fs::path(place.setFolder) / kSourceFileName, std::ios::binary | std::ios::trunc);
@@ -271,7 +281,6 @@ AddSetReport AddSet(const AddSetRequest& request) {
       return Fail(AddSetStatus::NotWritten, "the set folder " + place.setFolder + " cannot be made");
   }
 
-  AddSetReport report;
   if (Shown(setName) != givenName && SameKey(setName, SafeSetName(givenName)))
     report.warnings.push_back("the set is named " + Quoted(Shown(setName)) + ": the catalogue cannot hold " +
                               Quoted(givenName) + " as it is");

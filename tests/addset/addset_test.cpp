@@ -198,6 +198,25 @@ TEST_F(AddSetTest, ARunAfterChangesAddsAndDropsButKeepsNamesAndExclusions) {
   ExpectPlayable("Holiday", "Holiday/", 4);
 }
 
+// A folder moved elsewhere is added again at its new place: the broken link
+// gives way, and what the user excluded stays excluded.
+TEST_F(AddSetTest, AMovedFolderTakesTheBrokenLinksPlace) {
+  ASSERT_TRUE(Run(holiday).ok());
+  orvane::core::RefreshCatalogue(settings, program);
+  orvane::core::WriteIni("Holiday", "scan", "*scan.bmp", catalogue);
+  const fs::path moved = orvane::test::TempRoot() / "Elsewhere/Holiday";
+  fs::create_directories(moved.parent_path());
+  fs::rename(holiday, moved);
+  const AddSetReport report = Run(moved);
+  ASSERT_EQ(report.status, AddSetStatus::Made) << report.message;
+  ASSERT_EQ(report.warnings.size(), 2u);  // the broken link, and broken.jpg
+  EXPECT_NE(report.warnings[0].find("the broken link " + program + "Holiday to " + holiday.string()), std::string::npos)
+      << report.warnings[0];
+  EXPECT_EQ(fs::read_symlink(program + "Holiday"), moved);
+  EXPECT_EQ(orvane::core::GetIniString("Holiday", "scan", "", catalogue), "*scan.bmp");
+  ExpectPlayable("Holiday", "Holiday/", 4);
+}
+
 TEST_F(AddSetTest, AFolderThatCannotBeWrittenGetsASetFolderOfLinks) {
   fs::permissions(holiday, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
