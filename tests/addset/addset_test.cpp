@@ -196,6 +196,14 @@ TEST_F(AddSetTest, ARunAfterChangesAddsAndDropsButKeepsNamesAndExclusions) {
   EXPECT_EQ(orvane::core::GetIniString("Holiday", "scan", "", catalogue), "*scan.bmp");
   EXPECT_EQ(Keys("Holiday", (holiday / "images.ini").string()), Keys("Holiday", catalogue));
   ExpectPlayable("Holiday", "Holiday/", 4);
+
+  // A new picture under the name of an excluded one that is gone is a picture
+  // of its own, shown, not the old entry's excluded file.
+  fs::remove(holiday / "scan.bmp");
+  WritePicture(holiday / "Scan.jpg", 160, 120, Qt::gray);
+  ASSERT_EQ(Run(holiday).status, AddSetStatus::Updated);
+  EXPECT_EQ(orvane::core::GetIniString("Holiday", "scan", "", catalogue), "Scan.jpg");
+  ExpectPlayable("Holiday", "Holiday/", 4);
 }
 
 // A folder moved elsewhere is added again at its new place: the broken link
@@ -248,6 +256,10 @@ TEST_F(AddSetTest, BadInputIsToldAndChangesNothing) {
   WriteFile(empty / "readme.txt", "no pictures");
   const fs::path unreadable = orvane::test::MakeTempDir("Unreadable");
   WriteFile(unreadable / "a.jpg", "no picture");
+  const fs::path lockedUnreadable = orvane::test::MakeTempDir("Locked");
+  WriteFile(lockedUnreadable / "a.jpg", "no picture");
+  fs::permissions(lockedUnreadable, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
   const fs::path taken = orvane::test::MakeTempDir("Other");
   WritePicture(taken / "a.jpg", 40, 30, Qt::red);
   WriteFile(orvane::test::TempRoot() / "file.jpg", "a file");
@@ -264,6 +276,7 @@ TEST_F(AddSetTest, BadInputIsToldAndChangesNothing) {
       {orvane::test::TempRoot() / "file.jpg", "", AddSetStatus::NoSuchFolder, "no such folder: "},
       {empty, "", AddSetStatus::NoPictures, "holds no pictures"},
       {unreadable, "", AddSetStatus::NoPictures, "holds no pictures"},
+      {lockedUnreadable, "", AddSetStatus::NoPictures, "holds no pictures"},
       {taken, "Sea", AddSetStatus::NameTaken, "the name \"Sea\" is taken by another image set"},
       {taken, "holiday", AddSetStatus::NameTaken, "is taken by another image set"},
       {holiday, "Winter", AddSetStatus::NameTaken, "is the image set \"Holiday\" already"},
@@ -277,6 +290,9 @@ TEST_F(AddSetTest, BadInputIsToldAndChangesNothing) {
     EXPECT_NE(report.message.find(c.message), std::string::npos) << report.message;
   }
   EXPECT_FALSE(fs::exists(empty / "images.ini"));
+  EXPECT_FALSE(fs::exists(unreadable / "images.ini"));
+  EXPECT_FALSE(fs::exists(program + "Unreadable"));
+  EXPECT_FALSE(fs::exists(program + "Locked")) << "no set folder is left of a folder without pictures";
   EXPECT_FALSE(fs::exists(taken / "images.ini"));
   EXPECT_FALSE(fs::exists(program + "Other"));
   EXPECT_EQ(ReadFile(holiday / "images.ini"), before);
