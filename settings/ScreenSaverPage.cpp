@@ -283,7 +283,7 @@ void ScreenSaverPage::ShowValues(const ScreenSaverPageValues& v) {
     form_.PreviewAllSets = true;
   } else {
     // A set that is no longer listed falls back to the first entry.
-    const int index = frmKestrin::FindItemIndex(sets, v.CurrentSet);
+    const int index = frmKestrin::FindItemIndex(sets, form_.ListedSetName(v.CurrentSet));
     if (sets.ListCount() > 0) sets.SetListIndex(index > -1 ? index : 0);
     form_.PreviewAllSets = sets.Text() == kRandomizeAllSets;
   }

@@ -343,6 +343,12 @@ void frmKestrin::SetApply() {
   if (shown >= 0 && shown < kPageCount) PageDirty[shown] = true;
 }
 
+void frmKestrin::MarkPageDirty(int page) {
+  if (!isVisible() || InternalChange || page < 0 || page >= kPageCount) return;
+  PageDirty[page] = true;
+  if (SSTabPages->Tab() == page) cmdApply->SetEnabled(true);
+}
+
 // Running programs learn of a new wallpaper from the desktop call that sets it.
 void frmKestrin::UpdateWinIni() {}
 

@@ -67,6 +67,9 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   // Marks the page on show dirty and enables Apply; does nothing while the
   // dialog is hidden or InternalChange is set.
   void SetApply();
+  // Marks page dirty as SetApply marks the page shown (nothing while hidden or
+  // during an internal change); Apply follows the page shown.
+  void MarkPageDirty(int page);
   // Tells running programs that the desktop settings changed.
   void UpdateWinIni();
   void ApplyPage(int page);
@@ -112,7 +115,12 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
     return -1;
   }
   void InitLists();
+  // Refills the lists after an include or exclude; another page whose chosen
+  // set changes with it is marked changed.
   void UpdateLists();
+  // The catalogue's spelling of a set name stored in a settings file (names
+  // compare without regard to case); the name itself when no set has it.
+  std::string ListedSetName(const std::string& stored) const;
   void GetImageList(const std::string& setName);
   void cmboSets_Click();
   void cmboEditSet_Click();
@@ -240,6 +248,9 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   void InitDialog();
   // False when the dialog must stay (a render runs).
   bool Form_Unload();
+  // Disables a move button whose list (by its mode) has no entry chosen.
+  static void DisableMoveButtonWithoutChoice(platform::VbCommandButton& button, const platform::VbListBox& included,
+                                             const platform::VbListBox& excluded);
   void ListClick(platform::VbListBox& list, platform::VbListBox& partner, platform::VbCommandButton& button,
                  const char* one, const char* many, const char* mode, bool setList);
   void WireDrag(platform::VbListBox& list, int slot);
