@@ -339,11 +339,12 @@ ScreenSaverPageValues ScreenSaverPage::Values() const {
   return v;
 }
 
-void ScreenSaverPage::SetScreenSaverInfo() {
+bool ScreenSaverPage::SetScreenSaverInfo() {
   const std::string saverProgram = platform::GetShortPathName(form_.WinDir + form_.SaverName + ".scr");
-  if (!WriteScreenSaverPage(Values(), form_.SettingsFile, saverProgram, !form_.ConfigMode))
-    platform::MsgBox("The screen saver settings could not be saved in \"" + form_.SettingsFile + "\".",
-                     platform::vbExclamation, "", &form_);
+  WriteFailures failures;
+  if (WriteScreenSaverPage(Values(), form_.SettingsFile, saverProgram, !form_.ConfigMode, &failures)) return true;
+  ReportNotSaved(failures, &form_);
+  return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -349,7 +349,7 @@ WallpaperKeys WallpaperPage::Keys() const {
   return k;
 }
 
-void WallpaperPage::SetWallpaper() {
+bool WallpaperPage::SetWallpaper() {
   frmPleaseWait& progress = PleaseWait();
   const StatusProc status = [&progress](const std::string& text) {
     if (progress.Loaded()) progress.SetStatus(QString::fromStdString(text));
@@ -358,10 +358,16 @@ void WallpaperPage::SetWallpaper() {
   if (outcome.result == WallpaperResult::Failed) {
     // Someone at the dialog gets the boxes; a run for the changer must not wait.
     ReportWallpaperFailure(outcome.failedStep, form_.isVisible());
-    return;
+    return false;
   }
   if (outcome.result == WallpaperResult::Applied) form_.UpdateWinIni();
+  if (!outcome.notSaved.empty()) {
+    // A render stays due, so that the next apply stores LastChanged with the keys.
+    ReportNotSaved(outcome.notSaved, &form_);
+    return false;
+  }
   form_.WPImageReset = false;
+  return true;
 }
 
 }  // namespace orvane::settings

@@ -22,6 +22,7 @@
 #include "core/windows.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbtimer.h"
+#include "settings/WriteFailure.h"
 
 namespace orvane::settings {
 
@@ -72,7 +73,9 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   void MarkPageDirty(int page);
   // Tells running programs that the desktop settings changed.
   void UpdateWinIni();
-  void ApplyPage(int page);
+  // Applies one page. False when it could not be saved: the user has been
+  // told, and the page stays dirty.
+  bool ApplyPage(int page);
   void cmdOk_Click();
   void cmdCancel_Click();
   void cmdApply_Click();
@@ -92,9 +95,10 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   static void MoveAll(platform::VbListBox& src, platform::VbListBox& dst);
   static void MoveSelected(platform::VbListBox& src, platform::VbListBox& dst);
   // Writes the catalogue (as one replace of the file) and the title-page
-  // switches: page 2's apply. False when the catalogue could not be written;
-  // then nothing of it was.
-  bool SaveSetsInfo();
+  // switches: page 2's apply. False when the catalogue (then nothing of it) or
+  // a set's title-page switch could not be written; each failure is added to
+  // failures when given.
+  bool SaveSetsInfo(WriteFailures* failures = nullptr);
   // Takes a set's entry and its image section out of the catalogue file.
   bool RemoveCatalogSet(const std::string& setName);
   void cmdImageMove_Click();

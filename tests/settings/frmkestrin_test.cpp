@@ -18,6 +18,7 @@
 #include "settings/ScreenSaverPage.h"
 #include "settings/WallpaperPage.h"
 #include "tests/settings/kestrin_fixture.h"
+#include "tests/settings/picture_files.h"
 
 namespace fs = std::filesystem;
 using namespace orvane::test;
@@ -267,6 +268,7 @@ TEST(Frame, DirtyFlagsAndApplyAcrossTabsFirstRunAndHiddenLoads) {
 TEST(Frame, FirstRunAppliesWhileLoadingAndRendersTheWallpaperOnClose) {
   KestrinFixture fixture;
   WriteFile(fixture.settings + "ScreenSaver.ini", "[ScreenSaver]\r\nSetup=0\r\n");
+  WritePicture(fixture.root / "Sea/wave01.jpg", 64, 48, [](int, int) { return qRgb(0, 90, 160); }, true);
   Dialog dialog;
   dialog->Load();
   EXPECT_TRUE(dialog->FirstRun);
@@ -280,6 +282,7 @@ TEST(Frame, FirstRunAppliesWhileLoadingAndRendersTheWallpaperOnClose) {
   dialog->close();
   EXPECT_EQ(dialog.progress.calls, (std::vector<std::string>{"Show", "Hide", "Unload"}));
   EXPECT_FALSE(dialog->PageDirty[1]);
+  EXPECT_TRUE(dialog.boxes.empty());
   EXPECT_EQ(dialog.ended, 0);  // the close box only unloads
 }
 
