@@ -4,6 +4,7 @@
 #include "settings/WallpaperPage.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -249,6 +250,22 @@ TEST_F(Page, FailureIsShownAtTheDialogButNeverWaitedOnWhenHidden) {
   EXPECT_EQ(boxes, (std::vector<std::string>{"An Error occured while setting the wall paper.", "Decompressing"}));
   EXPECT_TRUE(dialog->cmdOk->isEnabled());
   EXPECT_EQ(pf::GetDesktopWallpaper(), "");
+}
+
+TEST_F(Page, KeysThatCannotBeSavedInAChangerRunAreLoggedNotShown) {
+  Settings("[PrefsWP]\r\nrandom=0\r\nCurrentSet=Sea\r\nCurrentImage=Harbour\r\n");
+  Open();
+  ASSERT_EQ(chmod(settings_.c_str(), 0444), 0);  // refused whoever runs the test
+  dialog->ResetWPImage(true);
+  testing::internal::CaptureStderr();
+  dialog->SetWallpaper();  // hidden, as for "/wall"
+  const std::string said = testing::internal::GetCapturedStderr();
+  const std::string line = "The wallpaper settings could not be saved in \"" + settings_ + "\": Permission denied.";
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_NE(said.find(line), std::string::npos) << said;
+  EXPECT_NE(orvane::test::ReadFile(orvane::settings::WallpaperLogFile()).find(line), std::string::npos);
+  EXPECT_TRUE(dialog->WPImageReset);
+  ASSERT_EQ(chmod(settings_.c_str(), 0644), 0);
 }
 
 }  // namespace
