@@ -245,6 +245,11 @@ void frmKestrin::Show() {
     raise();
     activateWindow();
   }
+  if (!loadFailures_.empty()) {
+    const WriteFailures failures = std::move(loadFailures_);
+    loadFailures_.clear();
+    ReportNotSaved(failures, this);
+  }
   if (trace_) {
     // Shown means painted once, with the lists filled.
     platform::DoEvents();

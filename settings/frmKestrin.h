@@ -266,6 +266,7 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   core::ProgressWindow* pleaseWait_;
   std::FILE* trace_ = nullptr;  // ORVANE_TRACE: when the dialog was shown, how long saves took
   bool refreshingTitleBox_ = false;  // cmboEditSet_Click sets chkShowTitlePage
+  WriteFailures loadFailures_;  // writes of the load that failed, told when the dialog shows
   bool loaded_ = false;
   bool rendering_ = false;
   bool ending_ = false;

@@ -124,9 +124,10 @@ void frmKestrin::InitSetsInfo() {
     for (Folder& folder : folders) import.Add(folder.relative);
     if (!import.Commit() && !repairFailure) repairFailure = FailedWrite(kCatalogueRepairText, CatalogueFile);
   }
-  // The dialog goes on with what the file holds; the user learns that it could
-  // not take in the sets found on disk.
-  if (repairFailure) ReportNotSaved({*repairFailure}, this);
+  // The dialog goes on with what the file holds; the user learns, once the
+  // dialog is on screen, that it could not take in the sets found on disk. A
+  // hidden load (the slide show's, the changer's) never waits on a box.
+  if (repairFailure) loadFailures_.push_back(*repairFailure);
 
   Sets = core::SetsClass();
   BuildSetCollection(core::GetIniString(kSetDescriptions, "", "", CatalogueFile));
