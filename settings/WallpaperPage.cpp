@@ -6,8 +6,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <fstream>
-#include <iostream>
 
 #include "core/ImageDescription.h"
 #include "core/PPS.h"
@@ -367,14 +365,7 @@ bool WallpaperPage::SetWallpaper() {
     // As a failed render is reported: a box at the dialog, a line on standard
     // error and in the log for a run of the changer. A render stays due, so
     // that the next apply stores LastChanged with the keys.
-    if (form_.isVisible()) {
-      ReportNotSaved(outcome.notSaved, &form_);
-    } else {
-      const std::string text = NotSavedText(outcome.notSaved);
-      std::cerr << "orvane: " << text << std::endl;
-      std::ofstream(WallpaperLogFile(), std::ios::app) << platform::FormatMmmDateTime(platform::Now()) << " " << text
-                                                       << '\n';
-    }
+    ReportNotSaved(outcome.notSaved, &form_);
     return false;
   }
   form_.WPImageReset = false;

@@ -1,9 +1,14 @@
 #include "settings/WriteFailure.h"
 
+#include <QWidget>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iostream>
 
+#include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/vbruntime.h"
 
 namespace orvane::settings {
 
@@ -27,9 +32,16 @@ std::string NotSavedText(const WriteFailures& failures) {
   return text;
 }
 
-void ReportNotSaved(const WriteFailures& failures, QWidget* parent) {
+void ReportNotSaved(const WriteFailures& failures, QWidget* dialog) {
   if (failures.empty()) return;
-  platform::MsgBox(NotSavedText(failures), platform::vbExclamation, "", parent);
+  const std::string text = NotSavedText(failures);
+  if (dialog && dialog->isVisible()) {
+    platform::MsgBox(text, platform::vbExclamation, "", dialog);
+    return;
+  }
+  std::cerr << "orvane: " << text << std::endl;
+  std::ofstream(platform::MachineStateFolder() + "orvane.log", std::ios::app)
+      << platform::FormatMmmDateTime(platform::Now()) << " " << text << '\n';
 }
 
 }  // namespace orvane::settings

@@ -23,8 +23,10 @@ WriteFailure FailedWrite(const std::string& what, const std::string& file);
 // One line per failure: <what> could not be saved in "<file>": <reason>.
 std::string NotSavedText(const WriteFailures& failures);
 
-// The message box of NotSavedText (exclamation icon) over parent; nothing when
-// failures is empty.
-void ReportNotSaved(const WriteFailures& failures, QWidget* parent);
+// The message box of NotSavedText (exclamation icon) over the dialog when it is
+// on screen; otherwise (a load for the slide show, a run of the changer) a line
+// on standard error and in the log "orvane.log" of the machine-state folder, so
+// nobody's absence keeps the run waiting. Nothing when failures is empty.
+void ReportNotSaved(const WriteFailures& failures, QWidget* dialog);
 
 }  // namespace orvane::settings

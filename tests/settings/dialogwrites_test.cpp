@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/PPS.h"
+#include "platform/folders.h"
 #include "settings/ScreenSaverPage.h"
 #include "settings/WallpaperPage.h"
 #include "tests/settings/kestrin_fixture.h"
@@ -115,4 +116,20 @@ TEST(DialogWrites, ACatalogueThatCannotBeRepairedAtLoadIsReportedOnceTheDialogSh
   EXPECT_EQ(dialog.ended, 0);
   dialog->Show();
   EXPECT_EQ(dialog.boxes.size(), 1u);
+}
+
+TEST(DialogWrites, AHiddenFirstRunThatCannotSaveLogsInsteadOfWaitingOnABox) {
+  KestrinFixture fixture;
+  const std::string settings = fixture.settings + "ScreenSaver.ini";
+  WriteFile(settings, "[ScreenSaver]\r\nSetup=0\r\n");
+  ReadOnly(settings, true);
+  Dialog dialog;
+  testing::internal::CaptureStderr();
+  dialog->Load();  // as the slide show's start loads it
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(dialog.boxes.empty());
+  const std::string line = "The screen saver settings could not be saved in \"" + settings + "\": Permission denied.";
+  EXPECT_NE(said.find(line), std::string::npos) << said;
+  EXPECT_NE(ReadFile(orvane::platform::MachineStateFolder() + "orvane.log").find(line), std::string::npos);
+  EXPECT_TRUE(dialog->PageDirty[frmKestrin::kPageScreenSaver]);
 }
