@@ -42,7 +42,9 @@ void CoverWindow::Place() {
 void CoverWindow::TakenAway(quintptr nativeWindow) {
   // Our own hiding comes here too, and a window replaced already is past.
   if (!input_ || !isVisible() || nativeWindow != quintptr(internalWinId())) return;
+  // Hidden once the old window is gone, so that showing it makes a new one.
   destroy();
+  hide();
   Place();
   raise();
   // Counted as a close request of the show, as the loss of its own window is.
