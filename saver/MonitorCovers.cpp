@@ -117,7 +117,7 @@ void MonitorCovers::Add(QScreen* screen) {
   // (a mirrored one), stay the show's own.
   QScreen* own = QGuiApplication::screenAt(shown_.center());
   if (!own) own = QGuiApplication::primaryScreen();
-  if (screen == own || screen->geometry() == own->geometry()) return;
+  if (!own || screen == own || screen->geometry() == own->geometry()) return;
   auto* cover = new CoverWindow(show_, *screen, onTop_, input_);
   covers_[screen] = cover;
   connect(screen, &QScreen::geometryChanged, cover, [cover] { cover->Place(); });
