@@ -3,6 +3,7 @@
 // only looked locked: instead the show locks the session through logind as it
 // ends or is left (input, a signal, a close, its window losing the focus or
 // being hidden), and the desktop's own lock screen asks for the login password.
+#include <QApplication>
 #include <QGuiApplication>
 
 #include "core/Globals.h"
@@ -25,13 +26,15 @@ void frmSaver::StartSessionLock() {
 void frmSaver::FocusMoved(QWindow* window) {
   QWindow* own = windowHandle();
   if (!own) return;
-  // The show's own boxes (an error report) have it as their transient parent.
-  for (QWindow* at = window; at; at = at->transientParent())
-    if (at == own) {
-      hadFocus_ = true;
-      return;
-    }
-  if (hadFocus_) LeftShow();
+  // The show's own boxes (an error report) have it as their transient parent;
+  // the covers of the other monitors are its child windows.
+  bool ours = false;
+  for (QWindow* at = window; at && !ours; at = at->transientParent()) ours = at == own;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (window && top->windowHandle() == window)
+      for (QWidget* at = top; at && !ours; at = at->parentWidget()) ours = at == this;
+  if (ours) hadFocus_ = true;
+  else if (hadFocus_) LeftShow();
 }
 
 bool frmSaver::LockSessionOnce() {

@@ -232,6 +232,18 @@ void frmSaver::Form_MouseMove(double x, double y) {
 }
 
 bool frmSaver::event(QEvent* event) {
+  // Hidden or minimised by the desktop (the show's own end hides it too, with
+  // QuitSaver set): a show that locks the session is left.
+  if (event->type() == QEvent::Hide ||
+      (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)))
+    LeftShow();
+  QPointF at;
+  if (event->type() == QEvent::MouseMove) at = static_cast<QMouseEvent*>(event)->position();
+  return ShowInput(*event, at) || QWidget::event(event);
+}
+
+bool frmSaver::ShowInput(QEvent& input, QPointF at) {
+  QEvent* event = &input;
   switch (event->type()) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
@@ -251,18 +263,9 @@ bool frmSaver::event(QEvent* event) {
     case QEvent::MouseButtonPress:
       Form_Click();
       return true;
-    case QEvent::MouseMove: {
-      const QPointF at = static_cast<QMouseEvent*>(event)->position();
+    case QEvent::MouseMove:
       Form_MouseMove(at.x(), at.y());
       return true;
-    }
-    case QEvent::Hide:
-      // Hidden by the desktop (its own end hides it too, with QuitSaver set).
-      LeftShow();
-      return QWidget::event(event);
-    case QEvent::WindowStateChange:
-      if (windowState() & Qt::WindowMinimized) LeftShow();
-      return QWidget::event(event);
     case QEvent::Close:
       // A close request of the window system (a window manager's close,
       // WM_DELETE_WINDOW) is input like any other: with a password it is asked
@@ -271,7 +274,7 @@ bool frmSaver::event(QEvent* event) {
       if (!core::QuitSaver && PasswordCheck()) EndShow();
       return true;
     default:
-      return QWidget::event(event);
+      return false;
   }
 }
 

@@ -10,6 +10,7 @@
 // SlideClock.cpp (the clocks, input and the end of the show), ShowLock.cpp (the
 // session lock that holds the password in a Wayland session).
 #include <QImage>
+#include <QPointF>
 #include <QRect>
 #include <QWidget>
 #include <QWindow>
@@ -35,6 +36,8 @@
 #include "saver/SlideOverlay.h"
 
 namespace orvane::saver {
+
+class MonitorCovers;
 
 // The caption other programs look for while a show runs.
 inline constexpr const char* kSaverCaption = "DUZudaveZeved";
@@ -114,6 +117,10 @@ class frmSaver : public QWidget,
   bool LocksSession() const { return sessionLock_; }
 
   void MP_PlayStateChange();
+  // The show's input (keys, clicks, moves at the given point of the window,
+  // close requests), from its own window and from the covers of the other
+  // monitors; false for any other event.
+  bool ShowInput(QEvent& event, QPointF at);
 
   // ---- controls ----
   platform::PictureBox picDisp;
@@ -256,6 +263,8 @@ class frmSaver : public QWidget,
   QMetaObject::Connection focusWatch_;
   void StartSessionLock();
   void FocusMoved(QWindow* window);
+  // Black windows of the show over the other monitors while it is up.
+  std::unique_ptr<MonitorCovers> covers_;
   std::set<std::string> reportedFailures_;
   std::FILE* trace_ = nullptr;
 };
