@@ -20,6 +20,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QThread>
+#include <set>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -186,11 +187,13 @@ class SwaySession : public ::testing::Test {
 
   void StartSway() {
     const fs::path config = root_ / "sway.config";
-    orvane::test::WriteFile(config, "output HEADLESS-1 resolution 800x600\n");
+    orvane::test::WriteFile(config, "output HEADLESS-1 resolution 800x600 position 0 0\n"
+                                    "output HEADLESS-2 resolution 640x480 position 800 0\n");
     QProcessEnvironment env = env_;
     env.insert("WLR_BACKENDS", "headless");
     env.insert("WLR_RENDERER", "pixman");
     env.insert("WLR_LIBINPUT_NO_DEVICES", "1");
+    env.insert("WLR_HEADLESS_OUTPUTS", QString::number(outputs_));
     sway_.setProcessEnvironment(env);
     sway_.setStandardOutputFile(QProcess::nullDevice());
     sway_.setStandardErrorFile(QString::fromStdString((root_ / "sway.log").string()));
@@ -210,21 +213,53 @@ class SwaySession : public ::testing::Test {
     env_.insert("WAYLAND_DISPLAY", QString::fromStdString(display_));
   }
 
-  // The show's window in sway's tree: {fullscreen, shell} of the one view.
-  std::pair<int, std::string> ShowWindow() {
+  // The show's windows in sway's tree, with the output each is on.
+  struct View {
+    std::string output;
+    int fullscreen = 0;
+    std::string shell;
+  };
+  std::vector<View> ShowViews() {
     std::string tree;
-    if (Run({"swaymsg", "-r", "-t", "get_tree"}, true, &tree) != 0) return {-1, ""};
-    std::function<std::pair<int, std::string>(const QJsonObject&)> find = [&](const QJsonObject& node) {
+    std::vector<View> views;
+    if (Run({"swaymsg", "-r", "-t", "get_tree"}, true, &tree) != 0) return views;
+    std::function<void(const QJsonObject&, const std::string&)> visit = [&](const QJsonObject& node,
+                                                                           std::string output) {
+      if (node.value("type").toString() == "output") output = node.value("name").toString().toStdString();
       if (node.value("name").toString() == "DUZudaveZeved")
-        return std::make_pair(node.value("fullscreen_mode").toInt(), node.value("shell").toString().toStdString());
+        views.push_back({output, node.value("fullscreen_mode").toInt(), node.value("shell").toString().toStdString()});
       for (const char* children : {"nodes", "floating_nodes"})
-        for (const auto& child : node.value(children).toArray())
-          if (auto found = find(child.toObject()); found.first >= 0) return found;
-      return std::make_pair(-1, std::string());
+        for (const auto& child : node.value(children).toArray()) visit(child.toObject(), output);
     };
-    return find(QJsonDocument::fromJson(QByteArray::fromStdString(tree)).object());
+    visit(QJsonDocument::fromJson(QByteArray::fromStdString(tree)).object(), "");
+    return views;
   }
 
+  // A screenshot of one output (all of them when output is empty): its size
+  // and its number of distinct colours.
+  std::pair<QSize, int> Screenshot(const std::string& name, const std::string& output = "") {
+    const fs::path shot = root_ / (name + ".png");
+    std::vector<std::string> command = {"grim"};
+    if (!output.empty()) command.insert(command.end(), {"-o", output});
+    command.push_back(shot.string());
+    if (Run(command) != 0) return {};
+    const QImage image(QString::fromStdString(shot.string()));
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3)
+      for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+    if (const char* keep = std::getenv("ORVANE_SCREENSHOT_DIR"))
+      fs::copy_file(shot, fs::path(keep) / shot.filename(), fs::copy_options::overwrite_existing);
+    return {image.size(), int(colours.size())};
+  }
+
+  // Qt's Wayland platform is installed (tools/install-deps has it): the show
+  // runs through it, else through XWayland.
+  static bool QtWayland() {
+    return fs::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString() +
+                      "/platforms/libqwayland-generic.so");
+  }
+
+  int outputs_ = 1;
   uid_t user_ = 0;
   fs::path root_, home_, trace_;
   std::string display_, saver_, autostart_, settingsFile_;
@@ -251,33 +286,70 @@ TEST_F(SwaySession, AMinuteWithoutInputStartsTheShowFullScreen) {
   ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; }, 100))
       << "no show started; sway's log: " << orvane::test::ReadFile(root_ / "sway.log");
   EXPECT_EQ(pf::GetPrivateProfileInt("ScreenSaver", "running", 0, settingsFile_), 1);
-  std::pair<int, std::string> window;
-  EXPECT_TRUE(WaitFor([&] { return (window = ShowWindow()).first == 1; }, 20)) << "not full screen";
-  // Through Qt's Wayland platform where it is installed (tools/install-deps has it).
-  const bool qtWayland =
-      fs::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString() + "/platforms/libqwayland-generic.so");
-  if (qtWayland) {
-    EXPECT_EQ(window.second, "xdg_shell");
+  std::vector<View> views;
+  EXPECT_TRUE(WaitFor([&] { return (views = ShowViews()).size() == 1 && views[0].fullscreen == 1; }, 20))
+      << "not full screen";
+  if (QtWayland() && !views.empty()) {
+    EXPECT_EQ(views[0].shell, "xdg_shell");
   }
-
   if (!QStandardPaths::findExecutable("grim").isEmpty()) {
-    const fs::path shot = root_ / "sway-show.png";
     QThread::msleep(1500);  // the first slide's transition
-    ASSERT_EQ(Run({"grim", shot.string()}), 0);
-    const QImage image(QString::fromStdString(shot.string()));
-    EXPECT_EQ(image.size(), QSize(800, 600));
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 3)
-      for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
-    EXPECT_GE(colours.size(), 200) << "no slide on the screen";
-    if (const char* keep = std::getenv("ORVANE_SCREENSHOT_DIR"))
-      fs::copy_file(shot, fs::path(keep) / "sway-show.png", fs::copy_options::overwrite_existing);
+    const auto [size, colours] = Screenshot("sway-show");
+    EXPECT_EQ(size, QSize(800, 600));
+    EXPECT_GE(colours, 200) << "no slide on the screen";
   }
 
   // Off: the watcher stops and the entry goes.
   ASSERT_EQ(Run({"orvane-test-idle-switch", "60", "off"}), 0);
   EXPECT_TRUE(WaitFor([&] { return Processes(user_, root_ / "run", "swayidle").empty(); }, 10)) << "swayidle still runs";
   EXPECT_FALSE(fs::exists(autostart_));
+}
+
+// The show started by hand in a session of two outputs: the slides on one,
+// a black cover on the other, both full screen.
+class SwayTwoOutputs : public SwaySession {
+ protected:
+  SwayTwoOutputs() { outputs_ = 2; }
+};
+
+TEST_F(SwayTwoOutputs, TheShowCoversEveryOutput) {
+  QProcess show;
+  QProcessEnvironment env = env_;
+  show.setProcessEnvironment(env);
+  QStringList command = AsUser({saver_, "/s"});
+  show.start(command.takeFirst(), command);
+  ASSERT_TRUE(show.waitForStarted(10000));
+  ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; }, 60))
+      << "no show started";
+  std::vector<View> views;
+  const bool covered = WaitFor([&] {
+    views = ShowViews();
+    std::set<std::string> outputs;
+    for (const View& view : views)
+      if (view.fullscreen == 1) outputs.insert(view.output);
+    return outputs == std::set<std::string>{"HEADLESS-1", "HEADLESS-2"};
+  }, 20);
+  std::string seen;
+  for (const View& view : views)
+    seen += view.output + " fullscreen=" + std::to_string(view.fullscreen) + " " + view.shell + "; ";
+  EXPECT_TRUE(covered) << seen;
+  for (const View& view : views) {
+    if (QtWayland()) {
+      EXPECT_EQ(view.shell, "xdg_shell");
+    }
+  }
+  if (!QStandardPaths::findExecutable("grim").isEmpty()) {
+    QThread::msleep(1500);
+    // The slides on one output; the other all black, nothing of the desktop.
+    const auto [first, firstColours] = Screenshot("sway-two-1", "HEADLESS-1");
+    const auto [second, secondColours] = Screenshot("sway-two-2", "HEADLESS-2");
+    EXPECT_EQ(first, QSize(800, 600));
+    EXPECT_EQ(second, QSize(640, 480));
+    EXPECT_EQ(std::max(firstColours, secondColours) >= 200 && std::min(firstColours, secondColours) == 1, true)
+        << firstColours << " and " << secondColours << " colours";
+  }
+  kill(pid_t(show.processId()), SIGTERM);
+  EXPECT_TRUE(show.waitForFinished(20000));
 }
 
 }  // namespace
