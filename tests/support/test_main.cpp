@@ -74,6 +74,10 @@ int main(int argc, char** argv) {
   setenv("ORVANE_DESKTOP", "record", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   unsetenv("ORVANE_SCREEN_BPP");
+  // Not in the Wayland session the tests may be started from: a show with a
+  // password there would lock it. Tests of Wayland sessions set their own.
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("XDG_SESSION_TYPE");
   // The built programs' folder first on PATH, as an install puts orvane-idle
   // beside the others.
   const char* path = std::getenv("PATH");
