@@ -1,5 +1,6 @@
 #include "apps/orvane-idle/gnome_idle_watch.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
@@ -21,6 +22,12 @@ bool GnomeIdleWatch::Start() {
                       ".");
     return false;
   }
+  bus_.connect(QString(), "/org/freedesktop/DBus/Local", "org.freedesktop.DBus.Local", "Disconnected", this,
+               SLOT(Disconnected()));
+  bus_.connect("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameLost", this,
+               SLOT(NameLost(QString)));
+  bus_.interface()->registerService(kWatcherName, QDBusConnectionInterface::ReplaceExistingService,
+                                    QDBusConnectionInterface::AllowReplacement);
   bus_.connect(kMonitorService, kMonitorPath, kMonitorInterface, "WatchFired", this, SLOT(WatchFired(uint)));
   Register();
   return true;
@@ -45,6 +52,12 @@ void GnomeIdleWatch::Register() {
     platform::LogLine("GNOME's idle monitor is not on the session bus; the idle watcher waits for it.");
   saidMissing_ = true;
 }
+
+void GnomeIdleWatch::NameLost(const QString& name) {
+  if (name == kWatcherName) QCoreApplication::quit();  // a newer watcher took over
+}
+
+void GnomeIdleWatch::Disconnected() { QCoreApplication::quit(); }  // the session is over
 
 void GnomeIdleWatch::WatchFired(uint id) {
   if (id == 0) return;

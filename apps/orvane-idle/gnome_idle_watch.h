@@ -4,7 +4,9 @@
 // time the session has been idle for the interval; after it fired once, a
 // user-active watch re-arms it when the user comes back, so that one idle
 // period starts one show. When the monitor leaves the bus and comes back (the
-// shell restarted) the watch is registered anew.
+// shell restarted) the watch is registered anew. One watcher holds the bus
+// name below: a newer one (the next login's, on a user bus that outlived the
+// session) takes it over, and the older one ends. It also ends with its bus.
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
 #include <QObject>
@@ -15,6 +17,7 @@ namespace orvane::idle {
 inline constexpr const char* kMonitorService = "org.gnome.Mutter.IdleMonitor";
 inline constexpr const char* kMonitorPath = "/org/gnome/Mutter/IdleMonitor/Core";
 inline constexpr const char* kMonitorInterface = "org.gnome.Mutter.IdleMonitor";
+inline constexpr const char* kWatcherName = "org.orvane.IdleWatcher";
 
 class GnomeIdleWatch : public QObject {
   Q_OBJECT
@@ -26,6 +29,8 @@ class GnomeIdleWatch : public QObject {
 
  private slots:
   void WatchFired(uint id);
+  void NameLost(const QString& name);
+  void Disconnected();
 
  private:
   void Register();

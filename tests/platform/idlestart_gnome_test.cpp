@@ -3,7 +3,8 @@
 // watcher registers the delay; a fired watch starts the saver once, also when
 // it fires again; a user-active watch re-arms it; a running show (its caption
 // lock) is not started twice; a monitor that comes back gets the watch anew;
-// switching off ends the watcher. Needs dbus-daemon.
+// a second watcher on the bus takes over from the first; switching off ends
+// the watcher. Needs dbus-daemon.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <QProcess>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
@@ -26,6 +28,7 @@
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/idle_start.h"
+#include "platform/idle_watcher.h"
 #include "platform/profile.h"
 #include "tests/support/dbus_daemon.h"
 #include "tests/support/testenv.h"
@@ -166,9 +169,18 @@ TEST(IdleStartOnGnome, TheWatcherHoldsTheMonitorsWatchAndStartsTheSaverOncePerId
   fire(monitor.Last("AddIdleWatch"));
   ASSERT_TRUE(WaitFor([&] { return Lines(starts) == 3; }));
 
+  // The next login's watcher on the same bus (a user bus outlives a session)
+  // takes over: the older one ends.
+  ASSERT_TRUE(QProcess::startDetached(QString::fromStdString(pf::IdleWatcherProgramPath()),
+                                      {"--timeout", "60", "--", QString::fromStdString(saver.string()), "/s"}));
+  ASSERT_TRUE(WaitFor([&] { return monitor.Count("AddIdleWatch") == 3; }));
+  const uint next = monitor.calls.back().pid;
+  EXPECT_NE(next, watcher);
+  EXPECT_TRUE(WaitFor([&] { return !Alive(watcher); })) << "two watchers on one bus";
+
   // Off: the watcher ends and the entry goes.
   ASSERT_TRUE(pf::SetScreenSaveActive(false));
-  EXPECT_TRUE(WaitFor([&] { return !Alive(watcher); })) << "the watcher still runs";
+  EXPECT_TRUE(WaitFor([&] { return !Alive(next); })) << "the watcher still runs";
   EXPECT_FALSE(fs::exists(pf::IdleStartAutostartFile()));
 
   setenv("ORVANE_DESKTOP", "record", 1);
