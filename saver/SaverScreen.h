@@ -20,6 +20,7 @@
 #include "core/CalendarClass.h"
 #include "imaging/imaging.h"
 #include "platform/fonts.h"
+#include "platform/screen.h"
 
 namespace orvane::platform {
 class PictureBox;
@@ -99,6 +100,13 @@ struct SaverScreen {
   LabelModel lblDescShadow{{}, 0, 0, 0, 0, false,
                            platform::FontSpec{QStringLiteral("System"), 12, true, false, false},
                            QColor(0, 0, 0)};
+
+  // Device pixels per pixel of a 96-dpi screen (the screen's device-pixel
+  // ratio): the overlays' text, boxes, margins and shadows are this much larger
+  // in picDisp, so they keep their size on the screen. Set at layout.
+  double OverlayScale = 1.0;
+  // A length of the overlays at ratio 1 in picDisp's pixels.
+  int Scaled(int pixels) const { return platform::ScaledLength(pixels, OverlayScale); }
 
   // ---- Settings (Form_Load or InitiSaver) ----
   std::string ProgramFolder;            // image-set root, ends in "/"

@@ -267,10 +267,16 @@ void frmSaver::ExecuteTrans() {
 // next to nothing.
 void frmSaver::ShowStepArea() {
   const QRect screen(0, 0, picDisp.Width(), picDisp.Height());
+  // The step drew in device pixels; the window is updated in its own units.
+  const double ratio = devicePixelRatioF();
   QRegion region;
   for (const core::StepRect& r : Transitions->LastStepArea()) {
     const QRect drawn = QRect(r.x, r.y, r.width, r.height).intersected(screen);
-    if (!drawn.isEmpty()) region += drawn.translated(picDispLeft, picDispTop);
+    if (drawn.isEmpty()) continue;
+    const QRect device = drawn.translated(picDispLeft, picDispTop);
+    region += QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio,
+                     device.height() / ratio)
+                  .toAlignedRect();
   }
   if (!region.isEmpty()) update(region);
 }
