@@ -168,6 +168,35 @@ class ScaledScreen : public ::testing::Test {
     return shown;
   }
 
+  // Runs "/wall" on a new 3840 x 2160 server with the X resources given; the
+  // wallpaper it built.
+  QImage BuildWallpaper(const std::string& resources) {
+    orvane::test::Xvfb server(kWidth, kHeight);
+    if (!server.Running() || !server.MergeResources(resources)) {
+      ADD_FAILURE() << "no X server with " << resources;
+      return {};
+    }
+    // A small picture of the set, fitted to the screen.
+    orvane::test::WriteFile(fs::path(settingsFolder_) / "ScreenSaver.ini",
+                            "[ScreenSaver]\r\nSetup=1\r\n[PrefsWP]\r\nenable=1\r\nrandom=0\r\n"
+                            "CurrentSet=Grain\r\nCurrentImage=Grain\r\nstretch=1\r\n[CalendarWP]\r\nenable=0\r\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", QString::fromStdString(server.Display()));
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("QT_SCALE_FACTOR");
+    QProcess wall;
+    wall.setProcessEnvironment(env);
+    wall.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    wall.start(QString::fromStdString(orvane::test::OrvaneExe().string()), {"/wall"});
+    if (!wall.waitForFinished(60000)) {
+      wall.kill();
+      wall.waitForFinished();
+      ADD_FAILURE() << "\"/wall\" did not end";
+      return {};
+    }
+    return QImage(QString::fromStdString(settingsFolder_ + "Orvane.bmp"));
+  }
+
   // Checks that the screen is the prepared slide pixel for pixel outside one
   // band of rows (the panel) and returns that band.
   static Band SlideBesideThePanel(const ShownSlide& shown) {
@@ -253,6 +282,12 @@ TEST_F(ScaledScreen, At200PercentTheSlideHasEveryPixelAndThePanelTextIsTwiceAsTa
 
 TEST_F(ScaledScreen, At150PercentTheSlideHasEveryPixelAndThePanelTextIsOneAndAHalfTimesAsTall) {
   ExpectScaledShow("", "1.5", 1.5);
+}
+
+TEST_F(ScaledScreen, At200PercentTheWallpaperIsBuiltForEveryDevicePixel) {
+  const QImage wallpaper = BuildWallpaper("Xft.dpi: 192\n");
+  EXPECT_EQ(wallpaper.width(), kWidth);
+  EXPECT_EQ(wallpaper.height(), kHeight);
 }
 
 }  // namespace
