@@ -62,6 +62,8 @@ struct PanState {
   int StripWidth = 0;  // size of picStretch
   int StripHeight = 0;
   bool PanDone = false;
+  // The fraction of a line per step that a fractional ratio owes the next step.
+  double LineCarry = 0;
   // The title box and calendar as they were drawn before the pan: put back
   // over every step, so they stay where they are while the picture moves.
   struct FixedArea {
@@ -101,12 +103,13 @@ struct SaverScreen {
                            platform::FontSpec{QStringLiteral("System"), 12, true, false, false},
                            QColor(0, 0, 0)};
 
-  // Device pixels per pixel of a 96-dpi screen (the screen's device-pixel
-  // ratio): the overlays' text, boxes, margins and shadows are this much larger
-  // in picDisp, so they keep their size on the screen. Set at layout.
-  double OverlayScale = 1.0;
+  // The screen's device pixels per unit (its device-pixel ratio; set at
+  // layout): the overlays' text, boxes, margins and shadows are this much
+  // larger in picDisp, and a pan step moves this many lines, so both keep their
+  // size and speed on the screen.
+  double PixelRatio = 1.0;
   // A length of the overlays at ratio 1 in picDisp's pixels.
-  int Scaled(int pixels) const { return platform::ScaledLength(pixels, OverlayScale); }
+  int Scaled(int pixels) const { return platform::ScaledLength(pixels, PixelRatio); }
 
   // ---- Settings (Form_Load or InitiSaver) ----
   std::string ProgramFolder;            // image-set root, ends in "/"

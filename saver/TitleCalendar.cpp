@@ -85,7 +85,7 @@ void DispTitle(SaverScreen& screen) {
   const platform::FontSpec remembered = disp.Font();
   platform::FontSpec system;
   system.Name = QStringLiteral("System");
-  system.Size *= screen.OverlayScale;
+  system.Size *= screen.PixelRatio;
   disp.SetFont(system);
 
   const QString title =
@@ -119,7 +119,7 @@ OverlayRect CalendarRect(SaverScreen& screen) {
   core::CalendarClass& calendar = screen.SlideCalendar;
   const int size = screen.CalendarSize > 0 ? screen.CalendarSize : kDefaultCalendarSize;
   calendar.Position = screen.CalendarPosition;
-  calendar.PixelRatio = screen.OverlayScale;
+  calendar.PixelRatio = screen.PixelRatio;
   calendar.Scale = float(size) / 100.0f;
   calendar.SetDate(screen.CalendarDate.isValid() ? screen.CalendarDate : QDate::currentDate());
 

@@ -361,7 +361,7 @@ void frmSaver::Form_Resize() {
 
   // Text, boxes and margins of the overlays keep their size on the screen.
   const double scale = screen_.PixelRatio;
-  Screen.OverlayScale = scale;
+  Screen.PixelRatio = scale;
   platform::FontSpec notice = picDisp.Font();
   notice.Size = kNoticePoints * scale;
   picDisp.SetFont(notice);
