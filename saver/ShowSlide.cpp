@@ -274,9 +274,12 @@ void frmSaver::ShowStepArea() {
     const QRect drawn = QRect(r.x, r.y, r.width, r.height).intersected(screen);
     if (drawn.isEmpty()) continue;
     const QRect device = drawn.translated(picDispLeft, picDispTop);
-    region += QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio,
-                     device.height() / ratio)
-                  .toAlignedRect();
+    const QRect units = QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio,
+                               device.height() / ratio)
+                            .toAlignedRect();
+    // At a fractional ratio the window system rounds the area back to device
+    // pixels: a unit more on each side keeps the step's edge pixels in it.
+    region += ratio == std::floor(ratio) ? units : units.adjusted(-1, -1, 1, 1);
   }
   if (!region.isEmpty()) update(region);
 }
