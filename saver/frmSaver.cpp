@@ -2,11 +2,9 @@
 // first layout, the sound player's looping, painting and the window's end.
 #include "saver/frmSaver.h"
 
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
-#include <QScreen>
 #include <algorithm>
 #include <array>
 #include <cmath>

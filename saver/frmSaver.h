@@ -83,9 +83,6 @@ class frmSaver : public QWidget,
   // per object: a preview makes a new window each time.
   void ShowModal() override;
   bool Loaded() const { return loaded_; }
-  // The area the window covers and its size in device pixels: picDisp's size
-  // (stretched) and the factor of the overlays' text, boxes and margins.
-  const platform::ScreenPixels& ScreenArea() const { return screen_; }
 
   // ---- slide cycle ----
   void PrepImage();
