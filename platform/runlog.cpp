@@ -19,11 +19,15 @@ std::string ProgramName() {
   return "orvane";
 }
 
-std::string OneLine(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  for (char& c : text)
-    if (c == '\n' || c == '\r') c = ' ';
-  return text;
+// Each line break (CR LF, CR or LF) becomes one blank.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
 }
 
 }  // namespace

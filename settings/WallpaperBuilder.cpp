@@ -21,6 +21,7 @@
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/runlog.h"
 #include "saver/frmSaver.h"
 #include "settings/WallpaperOverlays.h"
 
@@ -354,7 +355,7 @@ WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKe
   return outcome;
 }
 
-std::string WallpaperLogFile() { return platform::MachineStateFolder() + "orvane.log"; }
+std::string WallpaperLogFile() { return platform::RunLogFile(); }
 
 void ReportWallpaperFailure(const std::string& failedStep, bool interactive) {
   if (interactive) {
@@ -364,9 +365,7 @@ void ReportWallpaperFailure(const std::string& failedStep, bool interactive) {
   }
   std::string line = "An error occurred while setting the wallpaper (" + failedStep + ")";
   if (!core::ErrorFile.empty()) line += ": " + core::ErrorFile;
-  std::cerr << "orvane: " << line << std::endl;
-  std::ofstream log(WallpaperLogFile(), std::ios::app);
-  log << platform::FormatMmmDateTime(platform::Now()) << " " << line << '\n';
+  platform::ReportRunFailure(line);
 }
 
 }  // namespace orvane::settings
