@@ -121,8 +121,10 @@ bool OpenWebLink(const std::string& link) {
   const std::string address = WebLinkAddress(link);
   if (!address.empty()) return Open(address);
   static std::set<std::string> said;
-  if (said.insert(link).second)
-    WriteRunLog("the link \"" + (IsValidUtf8(link) ? link : ToQString(link).toStdString()) + "\" is not a web address; it was not opened");
+  if (said.insert(link).second) {
+    const std::string shown = IsValidUtf8(link) ? link : ToQString(link).toStdString();
+    WriteRunLog("the link \"" + shown + "\" is not a web address; it was not opened");
+  }
   return false;
 }
 
