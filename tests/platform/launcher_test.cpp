@@ -95,6 +95,7 @@ TEST_F(Launches, LinksWithoutASchemeThatBeginWithAHostOpenAsHttp) {
       {"example.com:http", ""},
       {"ftp://example.com/", ""},
   };
+  pf::ClearRunFailure();
   testing::internal::CaptureStderr();
   for (const Case& c : cases) {
     EXPECT_EQ(pf::WebLinkAddress(c.link), c.opens) << c.link;
