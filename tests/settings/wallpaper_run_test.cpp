@@ -123,8 +123,8 @@ TEST_F(Run, AFailureWhileTheHiddenDialogLoadsIsWrittenDownAndEndsTheRun) {
   };
   const Case cases[] = {
       {"no image sets", [this] { fs::remove_all(program_ / "Sea"); }, "ERROR: Unable to find image sets. PATH = "},
-      {"no program folder in the registry",
-       [] { fs::remove(pf::HiveFile(pf::Hive::LocalMachine)); },
+      {"an unusable program folder in the registry",
+       [] { pf::RegSetValue(pf::Hive::LocalMachine, orvane::core::kProgramPathKey, "@", "not/a/folder"); },
        "Unable to open registry key "},
   };
   for (const Case& c : cases) {
