@@ -305,7 +305,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   return render;
 }
 
-void WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
+bool WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
                         const platform::DateTime& now) {
   // One write of the settings file for all the keys.
   core::IniBatch batch(file);
@@ -333,7 +333,7 @@ void WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool im
     write(keys::kPrefsWP_CurrentImage, k.CurrentImage);
   }
   if (imageReset) write(keys::kPrefsWP_LastChanged, platform::FormatMmmDateTime(now));
-  batch.Commit();
+  return batch.Commit();
 }
 
 WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKeys& keys,
@@ -348,10 +348,12 @@ WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKe
       outcome.failedStep = render.failedStep;
       return outcome;
     }
-    platform::SetDesktopWallpaper(render.target);
+    if (!platform::SetDesktopWallpaper(render.target))
+      outcome.notSaved.push_back(FailedWrite(kDesktopWallpaperText, platform::DesktopSettingsFile()));
     outcome.result = WallpaperResult::Applied;
   }
-  WriteWallpaperKeys(job.SettingsFile, keys, imageReset, platform::Now());
+  if (!WriteWallpaperKeys(job.SettingsFile, keys, imageReset, platform::Now()))
+    outcome.notSaved.push_back(FailedWrite(kWallpaperSettingsText, job.SettingsFile));
   return outcome;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/vbruntime.h"
+#include "settings/WriteFailure.h"
 
 namespace orvane::settings {
 
@@ -101,15 +102,21 @@ enum class WallpaperResult {
 struct WallpaperOutcome {
   WallpaperResult result = WallpaperResult::KeysOnly;
   std::string failedStep;
+  WriteFailures notSaved;  // the desktop setting or the keys could not be written
 };
+// What the failed writes of SetWallpaper are called in the report.
+inline constexpr const char* kWallpaperSettingsText = "The wallpaper settings";
+inline constexpr const char* kDesktopWallpaperText = "The desktop wallpaper";
 // Sets the progress totals, renders when reset is due, installs the result and
-// writes the keys (LastChanged only after a render). The caller reports a failure.
+// writes the keys (LastChanged only after a render). The caller reports a
+// failure and what was not saved.
 WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKeys& keys,
                                       bool imageReset, const StatusProc& status = {});
 
 // Writes the page's keys; with imageReset also LastChanged = now in the fixed
-// English form ("Dec 10, 2026 3:04:05 PM").
-void WriteWallpaperKeys(const std::string& settingsFile, const WallpaperKeys& keys,
+// English form ("Dec 10, 2026 3:04:05 PM"). False when the file could not be
+// written (then nothing of it was).
+bool WriteWallpaperKeys(const std::string& settingsFile, const WallpaperKeys& keys,
                         bool imageReset, const platform::DateTime& now);
 
 // The failure report of a render: two message boxes ("An Error occured while

@@ -91,6 +91,19 @@ TEST_F(Credits, Version2ReadsTheLanguageBlockWithContinuations) {
   EXPECT_EQ(opened, std::vector<std::string>{"https://example.com/wave?a=1&b=2"});
 }
 
+TEST_F(Credits, TextsAreShownAsTheyStand) {
+  Nfo("[info]\r\nversion=2\r\n[English]\r\nimageTitle=<b>Sea</b> & Sky\r\nimageCredit=A &Smith\r\n"
+      "imageMore=https://x.example/?a=1&b=2\r\nimageMorePrompt=See & buy\r\n[French]\r\n");
+  frmCredits w;
+  w.InitCredits(Folder(), Image(), "", "English");
+  for (QLabel* label : {w.lblImageTitlePrompt, w.lblImageTitle, w.lblImageCreditPrompt, w.lblImageInfo,
+                        w.lblAdditInfoPrompt, w.lblPrintOrder})
+    EXPECT_EQ(label->textFormat(), Qt::PlainText) << S(label->text());
+  EXPECT_EQ(S(w.lblImageTitle->text()), "<b>Sea</b> & Sky");
+  EXPECT_EQ(S(w.lblImageInfo->text()), "A &Smith");
+  EXPECT_EQ(S(w.lblPrintOrder->text()), "https://x.example/?a=1&b=2");
+}
+
 TEST_F(Credits, Version2WithoutTheLanguagesBlockKeepsTheDesignTexts) {
   Nfo("[info]\r\nversion=2\r\n[English]\r\nimageTitle=Wave\r\nwebButton=Visit\r\n");
   frmCredits w;

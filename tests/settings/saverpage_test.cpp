@@ -587,6 +587,20 @@ TEST_F(SaverPage, AboutCyclesThePicturesOfTheSetItShows) {
   EXPECT_TRUE(saverSet == kRed || saverSet == kGreen || saverSet == NoThumbnailPicture(160, 120).pixel(80, 60));
 }
 
+TEST_F(SaverPage, AboutShowsTheTextsOfTheSetAsTheyStand) {
+  orvane::test::WriteFile(program_ / "Hills/company.ini",
+                          "[Company]\r\nWeb Site=https://hills.example/?a=1&b=2\r\nCompany Name=Fell && Dale <b>Ltd</b>\r\n"
+                          "[About]\r\nsupportURL=https://hills.example/help?x&y\r\n");
+  Settings("");
+  Open();
+  dialog->cmboAboutSets->SetListIndex(frmKestrin::FindItemIndex(*dialog->cmboAboutSets, "Hills"));
+  EXPECT_EQ(about->lblWebAddress->text().toStdString(), "https://hills.example/?a=1&b=2");
+  EXPECT_EQ(about->lblCompanyName->text().toStdString(), "Fell && Dale <b>Ltd</b>");
+  EXPECT_EQ(about->lblSupport->text().toStdString(), "Online Support: https://hills.example/help?x&y");
+  about->lblWebAddress_Click();
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://hills.example/?a=1&b=2"}));
+}
+
 TEST_F(SaverPage, AboutHidesTheWebButtonBeforeASetIsChosen) {
   Settings("[Company]\r\nwebButton=Our site\r\n");
   Open();
