@@ -30,6 +30,7 @@
 #include "platform/signals.h"
 #include "platform/vbruntime.h"
 #include "saver/InfoPanel.h"
+#include "saver/MonitorCovers.h"
 #include "saver/SlideLists.h"
 
 namespace orvane::saver {
@@ -403,9 +404,15 @@ void frmSaver::PanelChanged() { update(); }
 void frmSaver::ShowModal() {
   if (!loaded_) Load();
   platform::SetMessageBoxOwner(this);
+  // The monitor is named as well as the place: a Wayland compositor goes by it.
+  if (QScreen* screen = QGuiApplication::screenAt(screen_.center())) setScreen(screen);
   setGeometry(screen_);
   // Full screen also for window managers that would keep a panel above it.
   setWindowState(windowState() | Qt::WindowFullScreen);
+  // Every other monitor is covered by a black window of the show, shown
+  // before it so the show's own window is the one on top and in focus.
+  covers_ = std::make_unique<MonitorCovers>(*this, screen_, !core::DebugMode,
+                                            [this](QEvent& event, QPointF at) { return ShowInput(event, at); });
   // A termination signal ends the show as input does, without the password:
   // the end of the show writes "running" back and removes what it prepared.
   platform::SetTerminationHandler([this](int) { EndOnSignal(); });
@@ -415,6 +422,7 @@ void frmSaver::ShowModal() {
   platform::ShowModal(*this);
   destroyWatch_.reset();
   inputGrab_.reset();
+  covers_.reset();
   platform::SetTerminationHandler({});
   if (!unloaded_) Form_Unload();
   if (!terminated_) Form_Terminate();
@@ -446,6 +454,7 @@ void frmSaver::Form_Unload() {
                  SettingsFile);
   captionLock_.reset();
   inputGrab_.reset();
+  covers_.reset();
 }
 
 void frmSaver::Form_Terminate() {

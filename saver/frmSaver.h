@@ -9,6 +9,7 @@
 // painting), PrepImage.cpp (slide preparation), ShowSlide.cpp (showing a slide),
 // SlideClock.cpp (the clocks, input and the end of the show).
 #include <QImage>
+#include <QPointF>
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
@@ -33,6 +34,8 @@
 #include "saver/SlideOverlay.h"
 
 namespace orvane::saver {
+
+class MonitorCovers;
 
 // The caption other programs look for while a show runs.
 inline constexpr const char* kSaverCaption = "DUZudaveZeved";
@@ -104,6 +107,10 @@ class frmSaver : public QWidget,
   void WindowTakenAway(quintptr nativeWindow);
 
   void MP_PlayStateChange();
+  // The show's input (keys, clicks, moves at the given point of the window,
+  // close requests), from its own window and from the covers of the other
+  // monitors; false for any other event.
+  bool ShowInput(QEvent& event, QPointF at);
 
   // ---- controls ----
   platform::PictureBox picDisp;
@@ -239,6 +246,8 @@ class frmSaver : public QWidget,
   // With a password the show holds the keyboard and pointer while it is up.
   std::unique_ptr<platform::InputGrab> inputGrab_;
   std::unique_ptr<platform::WindowDestroyWatch> destroyWatch_;
+  // Black windows of the show over the other monitors while it is up.
+  std::unique_ptr<MonitorCovers> covers_;
   std::set<std::string> reportedFailures_;
   std::FILE* trace_ = nullptr;
 };
