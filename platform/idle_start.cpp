@@ -20,8 +20,8 @@
 
 #include "platform/desktop.h"
 #include "platform/idle_watcher.h"
-#include "platform/log.h"
 #include "platform/profile.h"
+#include "platform/runlog.h"
 
 namespace orvane::platform {
 
@@ -241,7 +241,7 @@ void SayWhy(const std::string& reason) {
   static std::string said;
   if (reason == said) return;
   said = reason;
-  LogLine("The screen saver will not start by itself in this session: " + reason +
+  WriteRunLog("The screen saver will not start by itself in this session: " + reason +
           ". The setting is kept for later sessions.");
 }
 

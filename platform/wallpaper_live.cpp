@@ -40,16 +40,23 @@ std::string FileUri(const std::string& path) {
   return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
 }
 
+// The wallpaper is always the same file, rewritten. GNOME Shell watches the
+// file it shows and reloads it when the file is rewritten, so naming it again is
+// enough there. Cinnamon, MATE and Xfce reload only when the setting's value
+// changes (the same value set again reaches nobody), so they are given an empty
+// name first and then the picture.
+
 // GNOME, Cinnamon: a file URI and a picture style that shows it.
-void ApplyGnomeLike(const std::string& schema, bool darkToo, const std::string& path, bool none,
+void ApplyGnomeLike(const std::string& schema, bool gnome, const std::string& path, bool none,
                     const DesktopTool& tool) {
   if (none) {
     tool("gsettings", {"set", schema, "picture-options", "none"});
     return;
   }
   const std::string uri = FileUri(path);
+  if (!gnome) tool("gsettings", {"set", schema, "picture-uri", ""});
   tool("gsettings", {"set", schema, "picture-uri", uri});
-  if (darkToo) tool("gsettings", {"set", schema, "picture-uri-dark", uri});
+  if (gnome) tool("gsettings", {"set", schema, "picture-uri-dark", uri});
   // A desktop whose picture was switched off would not show the new one.
   const auto options = tool("gsettings", {"get", schema, "picture-options"});
   if (options && options->find("none") != std::string::npos)
@@ -57,7 +64,8 @@ void ApplyGnomeLike(const std::string& schema, bool darkToo, const std::string& 
 }
 
 void ApplyMate(const std::string& path, bool none, const DesktopTool& tool) {
-  tool("gsettings", {"set", "org.mate.background", "picture-filename", none ? "" : path});
+  tool("gsettings", {"set", "org.mate.background", "picture-filename", ""});
+  if (!none) tool("gsettings", {"set", "org.mate.background", "picture-filename", path});
 }
 
 void ApplyXfce(const std::string& path, bool none, const DesktopTool& tool) {
@@ -71,7 +79,14 @@ void ApplyXfce(const std::string& path, bool none, const DesktopTool& tool) {
     if (property.size() < suffix.size() ||
         property.compare(property.size() - suffix.size(), suffix.size(), suffix) != 0)
       continue;
-    tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", none ? "0" : path});
+    if (none) {
+      tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", "0"});
+    } else {
+      // Each change reaches xfdesktop with its own value, so the empty name is
+      // seen before the picture.
+      tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", ""});
+      tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", path});
+    }
   }
 }
 

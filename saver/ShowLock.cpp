@@ -7,7 +7,7 @@
 #include <QGuiApplication>
 
 #include "core/Globals.h"
-#include "platform/log.h"
+#include "platform/runlog.h"
 #include "platform/session_lock.h"
 #include "saver/frmSaver.h"
 
@@ -17,7 +17,7 @@ void frmSaver::StartSessionLock() {
   sessionLock_ = UsePassword && !core::DebugMode && platform::ShowLocksSession();
   if (!sessionLock_ || focusWatch_) return;
   if (const std::string missing = platform::SessionLockUnansweredReason(); !missing.empty())
-    platform::LogLine("The slide show cannot keep its password in this session: " + missing + ".");
+    platform::WriteRunLog("The slide show cannot keep its password in this session: " + missing + ".");
   focusWatch_ = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
     FocusMoved(window);
   });
@@ -41,7 +41,7 @@ bool frmSaver::LockSessionOnce() {
   if (sessionLocked_) return true;
   std::string error;
   sessionLocked_ = platform::LockSession(&error);
-  if (!sessionLocked_) platform::LogLine("The session could not be locked: " + error + ".");
+  if (!sessionLocked_) platform::WriteRunLog("The session could not be locked: " + error + ".");
   return sessionLocked_;
 }
 

@@ -30,6 +30,7 @@
 #include "platform/input_grab.h"
 #include "platform/window_watch.h"
 #include "platform/picturebox.h"
+#include "platform/screen.h"
 #include "platform/sound.h"
 #include "platform/vbtimer.h"
 #include "saver/SaverScreen.h"
@@ -65,9 +66,12 @@ class frmSaver : public QWidget,
                  private core::MeterSink,
                  private SaverWindowCalls {
  public:
-  // screen: the area the window covers; an empty rectangle means the primary
-  // screen's geometry.
+  // screen: the area the window covers, in device-independent units; an empty
+  // rectangle means the primary screen's geometry. The show draws in the device
+  // pixels of the screen that holds it.
   explicit frmSaver(QRect screen = QRect(), QWidget* parent = nullptr);
+  // The area and its device pixels given (a test's screen of another ratio).
+  explicit frmSaver(const platform::ScreenPixels& screen, QWidget* parent = nullptr);
   ~frmSaver() override;
 
   // ---- start (the preview's hand-over, then the show) ----
@@ -245,7 +249,8 @@ class frmSaver : public QWidget,
   void SetMeterWidth(double width) override;
   void SetTotalWidth(float width) override;
 
-  QRect screen_;
+  platform::ScreenPixels screen_;
+  bool screenKnown_ = false;  // else screen_.Geometry is resolved at Load
   bool loaded_ = false;
   bool unloaded_ = false;
   bool terminated_ = false;

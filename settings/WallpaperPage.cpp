@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -320,11 +319,11 @@ WallpaperJob WallpaperPage::Job() const {
   job.Fit2Screen = chkFit2Screen->Value() == 1;
   job.PreviewWidth = form_.PreviewWidth;
   job.PreviewHeight = form_.PreviewHeight;
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+  if (QGuiApplication::primaryScreen() != nullptr) {
     // The screen's size in device pixels.
-    const QSize size = screen->geometry().size() * screen->devicePixelRatio();
-    job.ScreenWidth = size.width();
-    job.ScreenHeight = size.height();
+    const platform::ScreenPixels screen = platform::PrimaryScreenPixels();
+    job.ScreenWidth = screen.Width;
+    job.ScreenHeight = screen.Height;
   }
   job.BitsPerPixel = platform::ScreenBitsPerPixel();
   job.WPCalendarOn = WPCalendarOn;

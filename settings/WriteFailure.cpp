@@ -3,12 +3,9 @@
 #include <QWidget>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iostream>
 
-#include "platform/folders.h"
 #include "platform/msgbox.h"
-#include "platform/vbruntime.h"
+#include "platform/runlog.h"
 
 namespace orvane::settings {
 
@@ -39,9 +36,8 @@ void ReportNotSaved(const WriteFailures& failures, QWidget* dialog) {
     platform::MsgBox(text, platform::vbExclamation, "", dialog);
     return;
   }
-  std::cerr << "orvane: " << text << std::endl;
-  std::ofstream(platform::MachineStateFolder() + "orvane.log", std::ios::app)
-      << platform::FormatMmmDateTime(platform::Now()) << " " << text << '\n';
+  // Settings that could not be saved make the run a failed one.
+  platform::ReportRunFailure(text);
 }
 
 }  // namespace orvane::settings

@@ -25,8 +25,9 @@ std::string NotSavedText(const WriteFailures& failures);
 
 // The message box of NotSavedText (exclamation icon) over the dialog when it is
 // on screen; otherwise (a load for the slide show, a run of the changer) a line
-// on standard error and in the log "orvane.log" of the machine-state folder, so
-// nobody's absence keeps the run waiting. Nothing when failures is empty.
+// on standard error and in the run log (platform/runlog.h), which marks the run
+// as failed, so nobody's absence keeps the run waiting. Nothing when failures is
+// empty.
 void ReportNotSaved(const WriteFailures& failures, QWidget* dialog);
 
 }  // namespace orvane::settings

@@ -4,7 +4,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
-#include "platform/log.h"
+#include "platform/runlog.h"
 
 namespace orvane::idle {
 
@@ -18,7 +18,7 @@ GnomeIdleWatch::GnomeIdleWatch(QDBusConnection bus, quint64 intervalMs, std::fun
 
 bool GnomeIdleWatch::Start() {
   if (!bus_.isConnected()) {
-    platform::LogLine("The idle watcher cannot reach the session bus: " + bus_.lastError().message().toStdString() +
+    platform::WriteRunLog("The idle watcher cannot reach the session bus: " + bus_.lastError().message().toStdString() +
                       ".");
     return false;
   }
@@ -49,7 +49,7 @@ void GnomeIdleWatch::Register() {
   if (idleWatch_ != 0) return;
   // It may come later (the shell restarting): the service watcher registers then.
   if (!saidMissing_)
-    platform::LogLine("GNOME's idle monitor is not on the session bus; the idle watcher waits for it.");
+    platform::WriteRunLog("GNOME's idle monitor is not on the session bus; the idle watcher waits for it.");
   saidMissing_ = true;
 }
 

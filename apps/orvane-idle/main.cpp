@@ -24,7 +24,7 @@
 #include "platform/caption_lock.h"
 #include "platform/folders.h"
 #include "platform/idle_watcher.h"
-#include "platform/log.h"
+#include "platform/runlog.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int Become(const std::vector<std::string>& command) {
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
   execvp(argv[0], argv.data());
-  pf::LogLine("The idle watcher " + command.front() + " could not be started: " + std::strerror(errno) + ".");
+  pf::WriteRunLog("The idle watcher " + command.front() + " could not be started: " + std::strerror(errno) + ".");
   return 1;
 }
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
 
   const pf::IdleWatcherChoice choice = pf::ChooseIdleWatcher();
   if (!choice.unavailable.empty()) {
-    pf::LogLine("The screen saver will not start by itself in this session: " + choice.unavailable + ".");
+    pf::WriteRunLog("The screen saver will not start by itself in this session: " + choice.unavailable + ".");
     return 1;
   }
   switch (choice.kind) {
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         QStringList rest;
         for (std::size_t i = 1; i < show.size(); ++i) rest << QString::fromStdString(show[i]);
         if (!QProcess::startDetached(QString::fromStdString(show[0]), rest))
-          pf::LogLine("The idle watcher could not start " + show[0] + ".");
+          pf::WriteRunLog("The idle watcher could not start " + show[0] + ".");
       });
   if (!watch.Start()) return 1;
   return QCoreApplication::exec();

@@ -19,8 +19,8 @@
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/idle_watcher.h"
-#include "platform/log.h"
 #include "platform/profile.h"
+#include "platform/runlog.h"
 #include "tests/support/testenv.h"
 
 namespace pf = orvane::platform;
@@ -61,7 +61,7 @@ class IdleStart : public testing::Test {
     setenv("ORVANE_DESKTOP", "record", 1);
     unsetenv("DISPLAY");
   }
-  std::string Log() { return fs::exists(pf::OrvaneLogFile()) ? orvane::test::ReadFile(pf::OrvaneLogFile()) : ""; }
+  std::string Log() { return fs::exists(pf::RunLogFile()) ? orvane::test::ReadFile(pf::RunLogFile()) : ""; }
 
   std::vector<std::string> commands;  // besides the "xset q" that looks for the server
   std::vector<std::string> started;
@@ -182,7 +182,7 @@ TEST_F(IdleStart, WhereNoWatcherCanRunTheSettingsAreRecordedAndTheReasonSaidOnce
   enum Case { kNoDisplay, kWaylandUnnamed, kNoXAnswer, kRecording };
   for (const Case c : {kNoDisplay, kWaylandUnnamed, kNoXAnswer, kRecording}) {
     SCOPED_TRACE(c);
-    fs::remove(pf::OrvaneLogFile());
+    fs::remove(pf::RunLogFile());
     setenv("DISPLAY", ":97", 1);
     if (c == kNoDisplay || c == kWaylandUnnamed) unsetenv("DISPLAY");
     if (c == kWaylandUnnamed) setenv("XDG_SESSION_TYPE", "wayland", 1);

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "platform/folders.h"
-#include "platform/log.h"
 #include "platform/password.h"
 #include "platform/profile.h"
+#include "platform/runlog.h"
 #include "tests/support/dbus_daemon.h"
 #include "tests/support/testenv.h"
 #include "tools/demo/demo_sets.h"
@@ -90,7 +90,7 @@ TEST(ShowLockProcess, ASignalEndsAShowWithAPasswordThroughOneSessionLock) {
     ASSERT_TRUE(pf::StoreScreenSavePassword(password ? "secret" : ""));
     logind.calls.clear();
     fs::remove(trace);
-    fs::remove(pf::OrvaneLogFile());
+    fs::remove(pf::RunLogFile());
     QProcess show;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("ORVANE_TRACE", QString::fromStdString(trace.string()));
@@ -109,7 +109,7 @@ TEST(ShowLockProcess, ASignalEndsAShowWithAPasswordThroughOneSessionLock) {
     // The stand-in answers while the show ends.
     ASSERT_TRUE(WaitFor([&] { return show.state() == QProcess::NotRunning; }));
     EXPECT_EQ(show.exitStatus(), QProcess::NormalExit);
-    const std::string log = fs::exists(pf::OrvaneLogFile()) ? orvane::test::ReadFile(pf::OrvaneLogFile()) : "";
+    const std::string log = fs::exists(pf::RunLogFile()) ? orvane::test::ReadFile(pf::RunLogFile()) : "";
     if (password) {
       ASSERT_EQ(logind.calls.size(), 1u);
       EXPECT_EQ(logind.calls[0].path, "/org/freedesktop/login1/session/auto");

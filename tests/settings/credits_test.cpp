@@ -135,6 +135,14 @@ TEST_F(Credits, WebLinksOtherThanWebAddressesOpenNothing) {
   EXPECT_TRUE(opened.empty());
 }
 
+TEST_F(Credits, AWebLinkWrittenWithoutASchemeOpensAsHttp) {
+  Nfo("[info]\r\nversion=2\r\n[English]\r\nURL=www.example.com/wave\r\nwebButton=Visit\r\n");
+  frmCredits w;
+  w.InitCredits(Folder(), Image(), "", "English");
+  w.cmdWebLink->click();
+  EXPECT_EQ(opened, std::vector<std::string>{"http://www.example.com/wave"});
+}
+
 TEST_F(Credits, UpperOrLowerCaseCClosesTheWindow) {
   for (const QString& key : {QStringLiteral("c"), QStringLiteral("C")}) {
     frmCredits w;

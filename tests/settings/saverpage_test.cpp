@@ -557,6 +557,20 @@ TEST_F(SaverPage, AboutRefusesLinksThatAreNoWebAddresses) {
   EXPECT_TRUE(opened.empty());
 }
 
+TEST_F(SaverPage, AboutOpensAddressesWrittenWithoutAScheme) {
+  orvane::test::WriteFile(program_ / "Sea/company.ini",
+                          "[WebLinker]\r\nwebButton=Visit\r\nCompanyURL=www.sea.example\r\n"
+                          "[Company]\r\nWeb Site=company.example/about\r\n[About]\r\nsupportURL=www.sea.example/help\r\n");
+  Settings("");
+  Open();
+  dialog->cmboAboutSets->SetListIndex(frmKestrin::FindItemIndex(*dialog->cmboAboutSets, "Sea"));
+  about->cmdVisitUs->click();
+  about->lblWebAddress_Click();
+  about->lblSupport_Click();
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://www.sea.example", "http://company.example/about",
+                                              "http://www.sea.example/help"}));
+}
+
 TEST_F(SaverPage, AboutCyclesThePicturesOfTheSetItShows) {
   Settings("[PrefsSS]\r\nrandom=0\r\nCurrentSet=Sea\r\n");
   pf::SetScreenSaveActive(true);
