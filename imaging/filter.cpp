@@ -1,9 +1,9 @@
 // The filter pass: a 3x3 weighted smoothing kernel (1 2 1 / 2 4 2 / 1 2 1, over
-// 16) over the whole buffer, edges repeated. It works row by row into a copy
-// and writes the result back only when complete, so a stopped pass leaves the
-// buffer as it was.
+// 16) over the whole buffer, edges repeated. It works row by row into new
+// memory, which becomes the buffer's only when complete, so a stopped pass
+// leaves the buffer as it was.
 #include <atomic>
-#include <cstring>
+#include <utility>
 #include <vector>
 
 #include "imaging/progress.h"
@@ -37,7 +37,9 @@ bool FilterBitmap(Handle buffer) {
   killRequested = false;
   Progress progress(FilterProgress());
   const int w = picture->width, h = picture->height;
-  std::vector<std::uint32_t> out(std::size_t(w) * h);
+  // Every pixel is written below: no clearing first.
+  Pixels out = AllocatePixels(std::size_t(w) * std::size_t(h));
+  if (!out) return false;
   // Horizontal 1 2 1 sums of each row, per channel (at most 4 x 255).
   std::vector<std::uint16_t> across[3];
   for (auto& row : across) row.resize(std::size_t(w) * 3);
@@ -58,7 +60,7 @@ bool FilterBitmap(Handle buffer) {
     // across[0]: row above, across[1]: this row, across[2]: row below.
     rowSums(y + 1 < h ? y + 1 : h - 1, across[2].data());
     const std::uint16_t *a = across[0].data(), *c = across[1].data(), *b = across[2].data();
-    std::uint32_t* d = out.data() + std::size_t(y) * w;
+    std::uint32_t* d = out.get() + std::size_t(y) * w;
     for (int x = 0; x < w; ++x) {
       std::uint32_t p = kOpaque;
       for (int k = 0; k < 3; ++k) {
@@ -72,7 +74,8 @@ bool FilterBitmap(Handle buffer) {
     if (killRequested || progress.Step(0, 99, y + 1, h)) return false;
   }
   if (killRequested || progress.Finish() || Hold(buffer) != held) return false;
-  std::memcpy(picture->pixels.get(), out.data(), out.size() * 4);
+  // The filtered memory becomes the buffer's; the old goes back to the pool.
+  std::swap(picture->pixels, out);
   return true;
 }
 

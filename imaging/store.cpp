@@ -36,6 +36,30 @@ std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill) {
   return picture;
 }
 
+std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
+                                          int w, int h) {
+  auto picture = NewPictureForDecoding(width, height);
+  if (!picture) return picture;
+  // The rectangle as it lies inside the picture (long long: no overflow).
+  const long long left = std::clamp<long long>(x, 0, width);
+  const long long right = std::clamp<long long>(w > 0 ? (long long)x + w : x, left, width);
+  const long long top = std::clamp<long long>(y, 0, height);
+  const long long bottom = std::clamp<long long>(h > 0 ? (long long)y + h : y, top, height);
+  if (left == right || top == bottom) {
+    std::fill_n(picture->pixels.get(), std::size_t(width) * std::size_t(height), fill);
+    return picture;
+  }
+  std::fill_n(picture->pixels.get(), std::size_t(top) * std::size_t(width), fill);
+  for (long long row = top; row < bottom; ++row) {
+    std::uint32_t* line = picture->Row(int(row));
+    std::fill(line, line + left, fill);
+    std::fill(line + right, line + width, fill);
+  }
+  std::fill(picture->pixels.get() + std::size_t(bottom) * std::size_t(width),
+            picture->pixels.get() + std::size_t(width) * std::size_t(height), fill);
+  return picture;
+}
+
 std::unique_ptr<Picture> NewPictureForDecoding(int width, int height) {
   if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension ||
       std::size_t(width) * std::size_t(height) > pixelLimit) {
@@ -51,7 +75,7 @@ std::unique_ptr<Picture> NewPictureForDecoding(int width, int height) {
     return nullptr;
   }
   auto picture = std::make_unique<Picture>();
-  picture->pixels.reset(new (std::nothrow) std::uint32_t[count]);
+  picture->pixels = AllocatePixels(count);
   if (!picture->pixels) {
     SetLastError(kOutOfMemory);
     return nullptr;
@@ -121,6 +145,13 @@ Handle CreateWorkBuff(int width, int height, DeviceContext /*hDC*/, int /*flags*
   return Insert(std::move(picture));
 }
 
+Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h) {
+  auto picture = NewPictureAround(width, height, kOpaque, x, y, w, h);
+  if (!picture) return kNoHandle;
+  picture->isWorkBuffer = true;
+  return Insert(std::move(picture));
+}
+
 void DestroyWorkBuff(Handle buffer) {
   if (FindBuffer(buffer)) Erase(buffer);
 }
@@ -167,6 +198,29 @@ QImage WorkBuffImage(Handle handle) {
   QImage image(reinterpret_cast<uchar*>(p->pixels.get()), p->width, p->height,
                qsizetype(p->width) * 4, QImage::Format_RGB32);
   // 96 dpi, so that text drawn with QPainter measures the same on every machine.
+  image.setDotsPerMeterX(3780);
+  image.setDotsPerMeterY(3780);
+  return image;
+}
+
+QImage TakeBitmapImage(Handle handle) {
+  std::shared_ptr<Picture> held = Hold(handle);
+  if (!held) return QImage();
+  Erase(handle);
+  // Still in use by a running operation (a filter pass): a copy.
+  if (held.use_count() > 1 || !held->pixels) {
+    QImage copy = QImage(reinterpret_cast<const uchar*>(held->pixels.get()), held->width,
+                         held->height, qsizetype(held->width) * 4, QImage::Format_RGB32)
+                      .copy();
+    copy.setDotsPerMeterX(3780);
+    copy.setDotsPerMeterY(3780);
+    return copy;
+  }
+  auto* owned = new Pixels(std::move(held->pixels));
+  QImage image(
+      reinterpret_cast<uchar*>(owned->get()), held->width, held->height,
+      qsizetype(held->width) * 4, QImage::Format_RGB32,
+      [](void* info) { delete static_cast<Pixels*>(info); }, owned);
   image.setDotsPerMeterX(3780);
   image.setDotsPerMeterY(3780);
   return image;

@@ -8,6 +8,7 @@
 
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
+#include "imaging/pixels.h"
 
 namespace orvane::imaging::detail {
 
@@ -22,7 +23,7 @@ inline std::uint32_t MakePixel(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 struct Picture {
   int width = 0;
   int height = 0;
-  std::unique_ptr<std::uint32_t[]> pixels;  // width * height, rows top-down
+  Pixels pixels;  // width * height, rows top-down
   bool isWorkBuffer = false;
   std::optional<std::uint32_t> colourKey;   // RGB (no alpha) skipped by blit flag 1
   int stretchMode = kBlackOnWhite;
@@ -43,6 +44,10 @@ extern std::size_t pixelLimit;
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill);
 // As NewPicture, but the pixels are left for the caller to write, every one.
 std::unique_ptr<Picture> NewPictureForDecoding(int width, int height);
+// As NewPicture, but only the pixels outside the rectangle (x, y, w, h) are
+// filled: the caller writes every one inside it (the part inside the picture).
+std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
+                                          int w, int h);
 
 // Takes ownership and returns the new handle (the lowest free slot).
 Handle Insert(std::unique_ptr<Picture> picture);

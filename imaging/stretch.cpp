@@ -3,6 +3,7 @@
 // covers, rows first, then columns, with 16-bit fixed-point weights that sum to
 // exactly one, so a flat colour stays exactly flat.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -183,6 +184,13 @@ int SetStretchBltMode(DeviceContext dc, int mode) {
 
 bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
                 int srcX, int srcY, int srcWidth, int srcHeight, unsigned rop) {
+  return StretchBltRows(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, 0, INT_MAX,
+                        rop);
+}
+
+bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                    int srcX, int srcY, int srcWidth, int srcHeight, int firstRow, int rows,
+                    unsigned rop) {
   Picture* to = FindByDC(dst);
   const Picture* from = FindByDC(src);
   if (!to || !from || rop != kSrcCopy) return false;
@@ -202,7 +210,11 @@ bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceCo
 
   // Only the destination pixels inside the buffer are computed.
   const long long i0 = std::max(0LL, -dx), i1 = std::min(w, (long long)to->width - dx);
-  const long long j0 = std::max(0LL, -dy), j1 = std::min(h, (long long)to->height - dy);
+  // Rows outside the band asked for are not computed either; every row is
+  // computed alike whatever the band, so bands add up to the whole stretch.
+  const long long bandTop = std::max(0LL, (long long)firstRow);
+  const long long bandBottom = std::min((long long)to->height, (long long)firstRow + rows);
+  const long long j0 = std::max(0LL, bandTop - dy), j1 = std::min(h, bandBottom - dy);
   if (i0 >= i1 || j0 >= j1) return true;
 
   // Stretching within one buffer reads from a copy of it.
