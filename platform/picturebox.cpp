@@ -17,9 +17,10 @@ QStringList Lines(const QString& text) {
   return plain.split(QLatin1Char('\n'));
 }
 
+// A buffer whose pixels the box then fills itself: not blackened first.
 imaging::Handle NewBuffer(int width, int height) {
   if (width <= 0 || height <= 0) return imaging::kNoHandle;
-  return imaging::CreateWorkBuff(width, height, 0, 0);
+  return imaging::CreateWorkBuffBlackOutside(width, height, 0, 0, width, height);
 }
 
 }  // namespace
@@ -34,16 +35,23 @@ PictureBox::~PictureBox() {
 }
 
 void PictureBox::Resize(int width, int height) {
+  if (Reallocate(width, height, true)) emit Changed();
+}
+
+bool PictureBox::Reallocate(int width, int height, bool keep) {
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (width == width_ && height == height_) return;
+  if (width == width_ && height == height_) return false;
   const imaging::Handle old = buffer_;
+  // The old buffer goes first when nothing of it is kept, so that its memory
+  // can serve the new one.
+  if (!keep && old != imaging::kNoHandle) imaging::DestroyWorkBuff(old);
   buffer_ = NewBuffer(width, height);
   if (buffer_ == imaging::kNoHandle) width = height = 0;
   width_ = width;
   height_ = height;
   Fill(backColor_);
-  if (old != imaging::kNoHandle) {
+  if (keep && old != imaging::kNoHandle) {
     if (buffer_ != imaging::kNoHandle) {
       QImage surface = imaging::WorkBuffImage(buffer_);
       QPainter painter(&surface);
@@ -51,7 +59,7 @@ void PictureBox::Resize(int width, int height) {
     }
     imaging::DestroyWorkBuff(old);
   }
-  emit Changed();
+  return true;
 }
 
 void PictureBox::SetBackColor(const QColor& color) {
@@ -126,8 +134,10 @@ void PictureBox::SetAutoSize(bool on) {
 
 void PictureBox::SetPicture(const QImage& picture) {
   picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
-  if (autoSize_ && HasPicture()) Resize(picture_.width(), picture_.height());
-  Fill(backColor_);
+  // What is drawn goes: the picture and the background replace it.
+  if (autoSize_ && HasPicture()) Reallocate(picture_.width(), picture_.height(), false);
+  // An opaque picture that covers the whole box leaves no background to show.
+  if (!HasPicture() || picture_.width() < width_ || picture_.height() < height_) Fill(backColor_);
   DrawPicture();
   emit Changed();
 }
@@ -138,8 +148,8 @@ int PictureBox::LoadPicture(const std::string& file) {
     const int error = imaging::LastError();
     return error != imaging::kNoError ? error : imaging::kInvalidPicture;
   }
-  const QImage loaded = imaging::WorkBuffImage(bitmap).copy();
-  imaging::UnloadBitMap(bitmap);
+  // The loaded pixels become the Picture as they are, without a copy.
+  const QImage loaded = imaging::TakeBitmapImage(bitmap);
   if (loaded.isNull()) return imaging::kInvalidPicture;
   SetPicture(loaded);
   return imaging::kNoError;

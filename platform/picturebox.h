@@ -114,6 +114,9 @@ class PictureBox : public QObject {
   void Changed();
 
  private:
+  // Gives the box a new buffer of width x height filled with BackColor, with
+  // what was drawn copied over when keep is set; false when the size is the same.
+  bool Reallocate(int width, int height, bool keep);
   void Fill(const QColor& color);
   void DrawPicture();
 
