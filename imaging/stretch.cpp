@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/gdi.h"
+#include "imaging/parallel.h"
 #include "imaging/store.h"
 
 namespace orvane::imaging {
@@ -228,39 +229,45 @@ bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, Devi
   }
 
   const int cols = int(i1 - i0);
+  // Large stretches are shared between a few threads, a band of rows each.
+  const int parts = PartsFor((j1 - j0) * cols + (long long)from->width * from->height, j1 - j0);
   if (to->stretchMode != kHalftone) {
     const auto colTaps = NearestTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
     const auto rowTaps = NearestTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
-    for (long long j = j0; j < j1; ++j) {
-      const std::uint32_t* s = from->Row(rowTaps[std::size_t(j - j0)]);
-      std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
-      for (int i = 0; i < cols; ++i) d[i] = s[colTaps[std::size_t(i)]];
-    }
+    ForRowParts(int(j0), int(j1), parts, [&](int, int first, int last) {
+      for (long long j = first; j < last; ++j) {
+        const std::uint32_t* s = from->Row(rowTaps[std::size_t(j - j0)]);
+        std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
+        for (int i = 0; i < cols; ++i) d[i] = s[colTaps[std::size_t(i)]];
+      }
+    });
     return true;
   }
 
   const Taps colTaps = AreaTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
   const Taps rowTaps = AreaTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
   const DenseTaps denseColumns = Densify(colTaps, from->width);
-  RowCache cache(*from, denseColumns, 3);
-  std::vector<std::uint32_t> sum(std::size_t(cols) * 3);
-  for (long long j = j0; j < j1; ++j) {
-    std::fill(sum.begin(), sum.end(), 0u);
-    const std::size_t r = std::size_t(j - j0);
-    for (int t = rowTaps.offset[r]; t < rowTaps.offset[r + 1]; ++t) {
-      const std::uint32_t* __restrict line = cache.Get(rowTaps.index[std::size_t(t)]);
-      const std::uint32_t wt = rowTaps.weight[std::size_t(t)];
-      std::uint32_t* __restrict acc = sum.data();
-      const int n = cols * 3;
-      for (int k = 0; k < n; ++k) acc[k] += line[k] * wt;
+  ForRowParts(int(j0), int(j1), parts, [&](int, int first, int last) {
+    RowCache cache(*from, denseColumns, 3);
+    std::vector<std::uint32_t> sum(std::size_t(cols) * 3);
+    for (long long j = first; j < last; ++j) {
+      std::fill(sum.begin(), sum.end(), 0u);
+      const std::size_t r = std::size_t(j - j0);
+      for (int t = rowTaps.offset[r]; t < rowTaps.offset[r + 1]; ++t) {
+        const std::uint32_t* __restrict line = cache.Get(rowTaps.index[std::size_t(t)]);
+        const std::uint32_t wt = rowTaps.weight[std::size_t(t)];
+        std::uint32_t* __restrict acc = sum.data();
+        const int n = cols * 3;
+        for (int k = 0; k < n; ++k) acc[k] += line[k] * wt;
+      }
+      std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
+      const std::uint32_t* acc = sum.data();
+      constexpr std::uint32_t kHalf = 1u << 23;
+      for (int i = 0; i < cols; ++i, acc += 3)
+        d[i] = kOpaque | (((acc[0] + kHalf) >> 24) << 16) | (((acc[1] + kHalf) >> 24) << 8) |
+               ((acc[2] + kHalf) >> 24);
     }
-    std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
-    const std::uint32_t* acc = sum.data();
-    constexpr std::uint32_t kHalf = 1u << 23;
-    for (int i = 0; i < cols; ++i, acc += 3)
-      d[i] = kOpaque | (((acc[0] + kHalf) >> 24) << 16) | (((acc[1] + kHalf) >> 24) << 8) |
-             ((acc[2] + kHalf) >> 24);
-  }
+  });
   return true;
 }
 
