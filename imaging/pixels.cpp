@@ -87,14 +87,13 @@ Pixels AllocatePixels(std::size_t count) {
     return Pixels(new (std::nothrow) std::uint32_t[count > 0 ? count : 1], PixelsRelease{0});
   const std::size_t bytes = (needed + kHugePage - 1) / kHugePage * kHugePage;
   {
-    // The smallest pooled block that fits, unless it is more than twice the size.
+    // The smallest pooled block that fits: its pages are in memory already,
+    // so even a larger one costs less than new pages.
     std::lock_guard lock(poolMutex);
     auto& pool = Pool();
     auto best = pool.end();
     for (auto it = pool.begin(); it != pool.end(); ++it)
-      if (it->bytes >= bytes && it->bytes <= 2 * bytes &&
-          (best == pool.end() || it->bytes < best->bytes))
-        best = it;
+      if (it->bytes >= bytes && (best == pool.end() || it->bytes < best->bytes)) best = it;
     if (best != pool.end()) {
       const Block block = *best;
       pool.erase(best);

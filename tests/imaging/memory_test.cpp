@@ -41,11 +41,12 @@ TEST(BufferMemory, ReleasedLargeBuffersAreReusedWithinTheirSize) {
   DestroyWorkBuff(first);
   EXPECT_EQ(detail::PooledPixelBlocks(), 1u);
 
-  // A much smaller picture does not take it; one of the same size does, and
-  // is black all the same.
+  // A small picture (plain memory) does not take it; a larger one cannot; one
+  // that fits does, and is black all the same.
   const Handle small = CreateWorkBuff(300, 300, 0, 0);
+  const Handle larger = CreateWorkBuff(1100, 1024, 0, 0);
   EXPECT_EQ(detail::PooledPixelBlocks(), 1u);
-  const Handle again = CreateWorkBuff(1000, 1024, 0, 0);
+  const Handle again = CreateWorkBuff(1000, 700, 0, 0);
   EXPECT_EQ(detail::PooledPixelBlocks(), 0u);
   EXPECT_EQ(WorkBuffImage(again).constBits(), memory);
   const QImage image = WorkBuffImage(again);
@@ -54,6 +55,7 @@ TEST(BufferMemory, ReleasedLargeBuffersAreReusedWithinTheirSize) {
       ASSERT_EQ(image.pixel(x, y), 0xFF000000u) << x << "," << y;
   DestroyWorkBuff(again);
   DestroyWorkBuff(small);
+  DestroyWorkBuff(larger);
 
   // The pool keeps a few blocks, not every one released.
   Handle many[8];
