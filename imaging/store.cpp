@@ -32,8 +32,15 @@ thread_local int lastError = kNoError;
 
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill) {
   auto picture = NewPictureForDecoding(width, height);
-  if (picture) std::fill_n(picture->pixels.get(), std::size_t(width) * std::size_t(height), fill);
+  if (picture) picture->pendingFill = fill;
   return picture;
+}
+
+void MakeReady(Picture& picture) {
+  if (!picture.pendingFill) return;
+  std::fill_n(picture.pixels.get(), std::size_t(picture.width) * std::size_t(picture.height),
+              *picture.pendingFill);
+  picture.pendingFill.reset();
 }
 
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
@@ -97,21 +104,34 @@ Handle Insert(std::unique_ptr<Picture> picture) {
   return Handle(table.size() - 1);
 }
 
-Picture* Find(Handle handle) {
+Picture* Peek(Handle handle) {
   auto& table = Table();
   if (handle < 0 || std::size_t(handle) >= table.size()) return nullptr;
   return table[std::size_t(handle)].get();
 }
 
+Picture* PeekBuffer(Handle handle) {
+  Picture* p = Peek(handle);
+  return p && p->isWorkBuffer ? p : nullptr;
+}
+
+Picture* Find(Handle handle) {
+  Picture* p = Peek(handle);
+  if (p) MakeReady(*p);
+  return p;
+}
+
 std::shared_ptr<Picture> Hold(Handle handle) {
   auto& table = Table();
   if (handle < 0 || std::size_t(handle) >= table.size()) return nullptr;
+  if (table[std::size_t(handle)]) MakeReady(*table[std::size_t(handle)]);
   return table[std::size_t(handle)];
 }
 
 Picture* FindBuffer(Handle handle) {
-  Picture* p = Find(handle);
-  return p && p->isWorkBuffer ? p : nullptr;
+  Picture* p = PeekBuffer(handle);
+  if (p) MakeReady(*p);
+  return p;
 }
 
 Picture* FindByDC(DeviceContext dc) { return FindBuffer(HandleOfDC(dc)); }
@@ -153,16 +173,22 @@ Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, in
 }
 
 void DestroyWorkBuff(Handle buffer) {
-  if (FindBuffer(buffer)) Erase(buffer);
+  if (PeekBuffer(buffer)) Erase(buffer);
+}
+
+void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  Picture* p = Peek(handle);
+  if (!p) return;
+  p->pendingFill = MakePixel(red, green, blue);
 }
 
 DeviceContext GetWorkBuffHDC(Handle buffer) {
-  return FindBuffer(buffer) ? DCOfHandle(buffer) : 0;
+  return PeekBuffer(buffer) ? DCOfHandle(buffer) : 0;
 }
 
 Handle HandleOfDC(DeviceContext hDC) {
   const Handle handle = HandleFromDC(hDC);
-  return FindBuffer(handle) ? handle : kNoHandle;
+  return PeekBuffer(handle) ? handle : kNoHandle;
 }
 
 Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
@@ -173,7 +199,7 @@ Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
 }
 
 void UnloadBitMap(Handle bitmap) {
-  Picture* p = Find(bitmap);
+  Picture* p = Peek(bitmap);
   if (p && !p->isWorkBuffer) Erase(bitmap);
 }
 
@@ -183,12 +209,12 @@ int LiveHandleCount() {
 }
 
 int GetGCBitmapWidth(Handle handle) {
-  const Picture* p = Find(handle);
+  const Picture* p = Peek(handle);
   return p ? p->width : 0;
 }
 
 int GetGCBitmapHeight(Handle handle) {
-  const Picture* p = Find(handle);
+  const Picture* p = Peek(handle);
   return p ? p->height : 0;
 }
 

@@ -26,6 +26,10 @@ struct Picture {
   Pixels pixels;  // width * height, rows top-down
   bool isWorkBuffer = false;
   std::optional<std::uint32_t> colourKey;   // RGB (no alpha) skipped by blit flag 1
+  // A colour every pixel is to have, written only when the pixels are first
+  // used (Find and its kin): a buffer made at the start and used much later,
+  // or never, costs no memory meanwhile.
+  std::optional<std::uint32_t> pendingFill;
   int stretchMode = kBlackOnWhite;
 
   std::uint32_t* Row(int y) { return pixels.get() + std::size_t(y) * std::size_t(width); }
@@ -38,7 +42,8 @@ struct Picture {
 // lower it so that their memory limit holds.
 extern std::size_t pixelLimit;
 
-// Allocates a width x height picture filled with `fill`; nullptr (and
+// Allocates a width x height picture filled with `fill` (when first used);
+// nullptr (and
 // kOutOfMemory / kInvalidPicture in LastError) when the size is out of range or
 // memory runs out.
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill);
@@ -51,12 +56,18 @@ std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t f
 
 // Takes ownership and returns the new handle (the lowest free slot).
 Handle Insert(std::unique_ptr<Picture> picture);
-// The picture behind a handle, or nullptr.
+// The picture behind a handle, or nullptr, its pixels ready to be used.
 Picture* Find(Handle handle);
 Picture* FindBuffer(Handle handle);  // only work buffers
 // Shares ownership of the picture behind a handle (nullptr for none).
 std::shared_ptr<Picture> Hold(Handle handle);
 Picture* FindByDC(DeviceContext dc);
+// As Find and FindBuffer, for a question about the picture (its size, whether
+// it exists) that does not touch its pixels: a pending fill stays pending.
+Picture* Peek(Handle handle);
+Picture* PeekBuffer(Handle handle);
+// Writes a pending fill.
+void MakeReady(Picture& picture);
 void Erase(Handle handle);
 
 void SetLastError(int number);

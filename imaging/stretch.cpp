@@ -176,7 +176,7 @@ class RowCache {
 }  // namespace
 
 int SetStretchBltMode(DeviceContext dc, int mode) {
-  Picture* p = FindByDC(dc);
+  Picture* p = PeekBuffer(HandleOfDC(dc));
   if (!p) return 0;
   const int previous = p->stretchMode;
   if (mode >= kBlackOnWhite && mode <= kHalftone) p->stretchMode = mode;

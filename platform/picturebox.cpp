@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace orvane::platform {
 
@@ -17,10 +18,9 @@ QStringList Lines(const QString& text) {
   return plain.split(QLatin1Char('\n'));
 }
 
-// A buffer whose pixels the box then fills itself: not blackened first.
 imaging::Handle NewBuffer(int width, int height) {
   if (width <= 0 || height <= 0) return imaging::kNoHandle;
-  return imaging::CreateWorkBuffBlackOutside(width, height, 0, 0, width, height);
+  return imaging::CreateWorkBuff(width, height, 0, 0);
 }
 
 }  // namespace
@@ -173,8 +173,11 @@ imaging::DeviceContext PictureBox::hDC() const {
 }
 
 void PictureBox::Fill(const QColor& color) {
-  QImage surface = imaging::WorkBuffImage(buffer_);
-  if (!surface.isNull()) surface.fill(color.rgb());
+  // Written when the surface is next used: a box that is filled and not drawn
+  // on yet costs no memory.
+  if (buffer_ != imaging::kNoHandle)
+    imaging::FillWorkBuff(buffer_, std::uint8_t(color.red()), std::uint8_t(color.green()),
+                          std::uint8_t(color.blue()));
 }
 
 void PictureBox::DrawPicture() {

@@ -3,8 +3,11 @@
 // to a QImage without a copy, and a stretch computed band by band.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QImage>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "imaging/gdi.h"
@@ -65,6 +68,50 @@ TEST(BufferMemory, ReleasedLargeBuffersAreReusedWithinTheirSize) {
   EXPECT_GE(detail::PooledPixelBlocks(), 1u);
   detail::EmptyPixelPool();
   EXPECT_EQ(detail::PooledPixelBytes(), 0u);
+}
+
+// Resident memory of this process, in bytes.
+std::size_t Resident() {
+  std::FILE* in = std::fopen("/proc/self/statm", "r");
+  if (!in) return 0;
+  unsigned long size = 0, resident = 0;
+  const int read = std::fscanf(in, "%lu %lu", &size, &resident);
+  std::fclose(in);
+  return read == 2 ? std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE)) : 0;
+}
+
+TEST(BufferMemory, AFilledBufferTakesNoMemoryUntilItsPixelsAreUsed) {
+  detail::EmptyPixelPool();
+  constexpr std::size_t kBytes = 4000u * 2000u * 4u;  // 32 MB
+  const std::size_t start = Resident();
+  const Handle buffer = CreateWorkBuff(4000, 2000, 0, 0);
+  const Handle bitmap = CreateBitMap(4000, 2000, 10, 20, 30);
+  ASSERT_GE(buffer, 0);
+  ASSERT_GE(bitmap, 0);
+  // Questions about the buffers, and a new colour, leave the pixels alone.
+  EXPECT_EQ(GetGCBitmapWidth(buffer), 4000);
+  EXPECT_EQ(GetGCBitmapHeight(bitmap), 2000);
+  const DeviceContext dc = GetWorkBuffHDC(buffer);
+  EXPECT_EQ(HandleOfDC(dc), buffer);
+  SetStretchBltMode(dc, kHalftone);
+  FillWorkBuff(buffer, 1, 2, 3);
+  EXPECT_LT(Resident(), start + kBytes / 4);
+
+  // Used, they have their colours; the bitmap copied in reads as its colour.
+  const Handle small = CreateWorkBuff(8, 8, 0, 0);
+  FillWorkBuff(small, 200, 100, 50);
+  DoBlitToWork(buffer, 3990, 1995, small);
+  const QImage image = WorkBuffImage(buffer);
+  EXPECT_GE(Resident(), start + kBytes * 3 / 4);
+  EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(image.constScanLine(0))[0], 0xFF010203u);
+  EXPECT_EQ(image.pixel(3999, 1999), 0xFF010203u) << "outside the copy";
+  EXPECT_EQ(image.pixel(3990, 1995), 0xFFC86432u);
+  EXPECT_EQ(WorkBuffImage(small).pixel(7, 7), 0xFFC86432u);
+  const QImage taken = TakeBitmapImage(bitmap);
+  EXPECT_EQ(taken.pixel(2500, 1500), 0xFF0A141Eu);
+  DestroyWorkBuff(small);
+  DestroyWorkBuff(buffer);
+  detail::EmptyPixelPool();
 }
 
 TEST(BufferMemory, BlackOutsideLeavesOnlyTheCoveredPartToTheCaller) {
