@@ -15,11 +15,13 @@ function(orvane_compressed source output)
   set(_orvane_compressed ${_orvane_compressed} ${CMAKE_BINARY_DIR}/${output} PARENT_SCOPE)
 endfunction()
 
-foreach(_program orvane tobrin pellam)
+foreach(_program orvane tobrin pellam orvane-add-set)
   if(TARGET ${_program})
     install(TARGETS ${_program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${_orvane_desktop}/icons/${_program}.svg
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    if(EXISTS ${_orvane_desktop}/icons/${_program}.svg)  # the programs of the menu
+      install(FILES ${_orvane_desktop}/icons/${_program}.svg
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    endif()
     orvane_compressed(${_orvane_desktop}/man/${_program}.1 ${_program}.1.gz)
     install(FILES ${CMAKE_BINARY_DIR}/${_program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
@@ -29,6 +31,12 @@ install(FILES ${_orvane_desktop}/orvane-settings.desktop ${_orvane_desktop}/orva
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 if(TARGET tobrin)
   install(FILES ${_orvane_desktop}/tobrin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endif()
+
+# The starter image sets, drawn at build time (tools/), read-only for the users:
+# each user's first start links them into a program folder of their own.
+if(ORVANE_STARTER_SETS_BUILD_DIR)
+  install(DIRECTORY ${ORVANE_STARTER_SETS_BUILD_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/orvane/sets)
 endif()
 
 # Debian wants its copyright file and the changelog in the package's doc folder.
@@ -47,7 +55,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 panning, titles, an information panel, a month calendar and set sounds.
 Its settings dialog chooses the sets and images and builds a desktop
 wallpaper from them. Tobrin sits in the tray and changes the wallpaper on
-a schedule; Pellam installs image-set libraries (.ilb files).")
+a schedule; Pellam installs image-set libraries (.ilb files), and
+orvane-add-set makes a folder of one's own photographs an image set.
+Starter image sets come with it.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/FirstStart.h"
 #include "core/Globals.h"
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
@@ -134,6 +135,7 @@ class ProgramWindows : public WindowFactory {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);  // takes Qt's own options out of argv
   QApplication::setApplicationName("Orvane");
+  orvane::core::FirstStart();  // a program folder of the user's own when none is recorded
   orvane::platform::EnsureSaverLink(QCoreApplication::applicationFilePath().toStdString());
 
   // The system reads one command-line text; the arguments are joined back with

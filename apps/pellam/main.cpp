@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <string>
 
+#include "core/FirstStart.h"
 #include "installer/frmExtractor.h"
 #include "platform/fonts.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pellam"));
   orvane::platform::InstallFontSubstitutions();
+  orvane::core::FirstStart();  // the folder to install into, when none is recorded
   // The arguments joined back into the one command-line text the run reads.
   std::string commandLine;
   for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);

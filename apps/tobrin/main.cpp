@@ -6,6 +6,7 @@
 
 #include "changer/ChangerEXE.h"
 #include "changer/frmPlaceHolder.h"
+#include "core/FirstStart.h"
 #include "platform/saverlink.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("tobrin");
   // The program has no window: closing the menu must not end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  orvane::core::FirstStart();  // a program folder of the user's own when none is recorded
 
   orvane::changer::frmPlaceHolder form;
   if (!form.Form_Load()) return 0;  // another changer runs

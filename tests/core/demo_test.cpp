@@ -191,5 +191,14 @@ TEST_F(DemoSets, DefaultFolderAndBadArguments) {
   EXPECT_NE(Run({"one", "two"}), 0);
 }
 
+// The build's starter sets: the same files, and nothing recorded.
+TEST_F(DemoSets, StarterSetsAreTheDemoSetsAndRecordNothing) {
+  const fs::path starter = test::MakeTempDir("share") / "sets";
+  ASSERT_EQ(Run({"--starter-sets", QString::fromStdString(starter.string())}), 0);
+  EXPECT_EQ(Snapshot(starter), Snapshot(folder));
+  EXPECT_EQ(core::GetProgramPath(), root) << "the demo's record stays";
+  EXPECT_EQ(Run({"--starter-sets"}), 2);
+}
+
 }  // namespace
 }  // namespace orvane

@@ -105,6 +105,10 @@ class Dispatch : public testing::Test {
   void SetUp() override {
     fs::remove(SettingsFile());
     fs::remove(orvane::platform::DesktopSettingsFile());
+    // A recorded program folder without templates keeps the first start, which
+    // would set one up from the starter sets, out of the dispatch.
+    orvane::platform::RegSetValue(orvane::platform::Hive::LocalMachine, orvane::core::kProgramPathKey,
+                                  "@", orvane::test::MakeTempDir("no-templates").string());
   }
 };
 

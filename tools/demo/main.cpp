@@ -1,6 +1,7 @@
 // orvane-demo-sets: writes a demo program folder of three small image sets and
 // records it as the program folder, so that "orvane /s" has something to show.
-// With --install-source it writes an install source folder for pellam instead.
+// With --install-source it writes an install source folder for pellam instead;
+// with --starter-sets the same sets as the packaged starter sets, recording nothing.
 #include <QGuiApplication>
 #include <cstdio>
 #include <exception>
@@ -48,19 +49,24 @@ int WriteInstallSource(const std::string& argument) {
 
 int main(int argc, char** argv) {
   const bool installSource = argc > 1 && std::string(argv[1]) == "--install-source";
-  const int first = installSource ? 2 : 1;
+  const bool starterSets = argc > 1 && std::string(argv[1]) == "--starter-sets";
+  const int first = installSource || starterSets ? 2 : 1;
   const std::string argument = argc > first ? argv[first] : "";
-  if (argc > first + 1 || argument == "-h" || argument == "--help") {
-    std::fprintf(argc > first + 1 ? stderr : stdout,
+  const bool misuse = argc > first + 1 || (starterSets && argument.empty());
+  if (misuse || argument == "-h" || argument == "--help") {
+    std::fprintf(misuse ? stderr : stdout,
                  "usage: orvane-demo-sets [FOLDER]\n"
                  "       orvane-demo-sets --install-source [FOLDER]\n"
+                 "       orvane-demo-sets --starter-sets FOLDER\n"
                  "Writes three demo image sets, \"ScreenSaver.ini\" and \"config.ini\" into\n"
                  "FOLDER (default $XDG_DATA_HOME/orvane-demo/) and records it as the\n"
                  "program folder. Running it again rewrites the same files.\n"
                  "With --install-source: writes \"custom.inf\", a logo and three \".ilb\"\n"
                  "libraries into FOLDER (default $XDG_DATA_HOME/orvane-demo-install/) and\n"
-                 "records the program folder for pellam to install into.\n");
-    return argc > first + 1 ? 2 : 0;
+                 "records the program folder for pellam to install into.\n"
+                 "With --starter-sets: writes the same sets and template files into FOLDER\n"
+                 "without recording anything (the build makes the packaged starter sets so).\n");
+    return misuse ? 2 : 0;
   }
   // Pictures are drawn off screen; no display is needed.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -72,6 +78,7 @@ int main(int argc, char** argv) {
     const fs::path folder =
         argument.empty() ? orvane::demo::DefaultDemoFolder() : fs::absolute(argument);
     const auto written = orvane::demo::WriteDemoProgramFolder(folder);
+    if (starterSets) return 0;
     if (!orvane::demo::RegisterProgramFolder(folder)) {
       std::fprintf(stderr, "orvane-demo-sets: cannot record the program folder in the registry\n");
       return 1;

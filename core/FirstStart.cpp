@@ -1,0 +1,136 @@
+#include "core/FirstStart.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "core/Utils.h"
+#include "platform/folders.h"
+#include "platform/registry.h"
+
+#ifndef ORVANE_STARTER_SETS_RELATIVE
+#define ORVANE_STARTER_SETS_RELATIVE "../share/orvane/sets"
+#endif
+
+namespace orvane::core {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kTemplates[] = {"ScreenSaver.ini", "config.ini"};
+
+std::string WithSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+bool IsSetFolder(const fs::path& folder) {
+  std::error_code ec;
+  return fs::is_directory(folder, ec) && FileExists(WithSlash(folder.string()) + "images.ini");
+}
+
+// Copies a template unless the folder has that file. The copy is the user's own
+// and writable, whatever the installed file's mode; it appears whole or not at
+// all (written under a temporary name, then linked in place only if the name is
+// still free), so two programs starting at once never see half a template.
+void CopyTemplate(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(to, ec)) || !fs::is_regular_file(from, ec)) return;
+  std::ifstream in(from, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in && !in.eof()) return;
+  std::string temporary = (to.parent_path() / ("." + to.filename().string() + ".XXXXXX")).string();
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return;
+  bool written = fchmod(fd, 0644) == 0;
+  for (std::size_t done = 0; written && done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    written = n > 0;
+    if (written) done += static_cast<std::size_t>(n);
+  }
+  written = close(fd) == 0 && written;
+  // The link fails when the name was taken meanwhile; a file system without
+  // hard links gets the copy renamed into place (both starts copy the same bytes).
+  if (written && link(temporary.c_str(), to.c_str()) != 0 && errno != EEXIST &&
+      rename(temporary.c_str(), to.c_str()) == 0)
+    return;
+  unlink(temporary.c_str());
+}
+
+}  // namespace
+
+std::string UserProgramFolder() { return platform::LocalAppDataFolder() + "sets/"; }
+
+std::string PackagedStarterSets() {
+  std::error_code ec;
+  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  const fs::path sets = (program.parent_path() / ORVANE_STARTER_SETS_RELATIVE).lexically_normal();
+  return fs::is_directory(sets, ec) ? WithSlash(sets.string()) : std::string();
+}
+
+bool ProgramFolderRecorded() {
+  for (platform::Hive hive : {platform::Hive::LocalMachine, platform::Hive::CurrentUser}) {
+    const auto value = platform::RegQueryValue(hive, kProgramPathKey, "");
+    if (value && !value->empty()) return true;
+  }
+  return false;
+}
+
+FirstStartOutcome MakeProgramFolderIfNone(const std::string& starterSets,
+                                          const std::string& programFolder) {
+  FirstStartOutcome outcome;
+  if (ProgramFolderRecorded()) return outcome;
+  outcome.folder = WithSlash(programFolder);
+  outcome.result = FirstStartResult::Failed;
+
+  std::error_code ec;
+  fs::create_directories(outcome.folder, ec);
+  if (!fs::is_directory(outcome.folder, ec)) {
+    outcome.error = "the program folder " + outcome.folder + " cannot be made";
+    return outcome;
+  }
+  if (!starterSets.empty()) {
+    const fs::path from(starterSets);
+    for (const char* name : kTemplates) CopyTemplate(from / name, fs::path(outcome.folder) / name);
+    // Each starter set is linked, not copied: the installed sets stay read-only
+    // and shared, and the user's own sets sit beside them.
+    std::vector<fs::path> sets;
+    for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+      if (it->path().filename().string().front() != '.' && IsSetFolder(it->path())) sets.push_back(it->path());
+    }
+    for (const fs::path& set : sets) {
+      const fs::path link = fs::path(outcome.folder) / set.filename();
+      std::error_code linkError;
+      if (fs::exists(fs::symlink_status(link, linkError))) continue;  // the user's own entry stays
+      fs::create_directory_symlink(set, link, linkError);
+    }
+  }
+  // As the setup program (the user's key) and pellam (the machine's) record it.
+  if (!platform::RegSetValue(platform::Hive::CurrentUser, kProgramPathKey, "", outcome.folder) ||
+      !platform::RegSetValue(platform::Hive::LocalMachine, kProgramPathKey, "", outcome.folder)) {
+    outcome.error = "the program folder " + outcome.folder + " cannot be recorded in the registry";
+    return outcome;
+  }
+  outcome.result = FirstStartResult::Made;
+  return outcome;
+}
+
+FirstStartOutcome FirstStart() {
+  if (ProgramFolderRecorded()) return {};
+  const FirstStartOutcome outcome = MakeProgramFolderIfNone(PackagedStarterSets(), UserProgramFolder());
+  if (outcome.result == FirstStartResult::Failed)
+    std::fprintf(stderr, "Orvane: %s\n", outcome.error.c_str());
+  return outcome;
+}
+
+}  // namespace orvane::core
