@@ -93,8 +93,9 @@ Handle CreateWorkBuff(int width, int height, DeviceContext hDC, int flags);
 // blackened under it.
 Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h);
 void DestroyWorkBuff(Handle buffer);
-// Fills a buffer (or bitmap) with one colour, as the pixels' next use finds
-// them: a buffer that is filled and then not used costs no memory meanwhile.
+// Fills a buffer (or bitmap) with one colour. Pixels never used yet are filled
+// when first used: a new buffer that is filled and then not used costs no
+// memory meanwhile; a view of pixels used before sees the fill at once.
 void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 // Loads a picture file (JPEG or bitmap) straight into a new work buffer; with a
 // target size, JPEGs are DCT-scaled as LoadBitMapScaled does. -1 on failure,

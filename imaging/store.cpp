@@ -179,7 +179,14 @@ void DestroyWorkBuff(Handle buffer) {
 void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   Picture* p = Peek(handle);
   if (!p) return;
-  p->pendingFill = MakePixel(red, green, blue);
+  const std::uint32_t colour = MakePixel(red, green, blue);
+  // Only pixels never used stay pending: once used, a view of them may be held
+  // (WorkBuffImage), which must see the fill at once.
+  if (p->pendingFill) {
+    p->pendingFill = colour;
+    return;
+  }
+  std::fill_n(p->pixels.get(), std::size_t(p->width) * std::size_t(p->height), colour);
 }
 
 DeviceContext GetWorkBuffHDC(Handle buffer) {

@@ -109,6 +109,10 @@ TEST(BufferMemory, AFilledBufferTakesNoMemoryUntilItsPixelsAreUsed) {
   EXPECT_EQ(WorkBuffImage(small).pixel(7, 7), 0xFFC86432u);
   const QImage taken = TakeBitmapImage(bitmap);
   EXPECT_EQ(taken.pixel(2500, 1500), 0xFF0A141Eu);
+  // A view of pixels in use sees a later fill at once.
+  FillWorkBuff(buffer, 9, 9, 9);
+  EXPECT_EQ(image.pixel(3990, 1995), 0xFF090909u);
+  EXPECT_EQ(reinterpret_cast<const std::uint32_t*>(image.constScanLine(1999))[3999], 0xFF090909u);
   DestroyWorkBuff(small);
   DestroyWorkBuff(buffer);
   detail::EmptyPixelPool();
