@@ -14,6 +14,7 @@
 // 7 out of memory, 481 picture that cannot be read).
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QImage;
@@ -97,6 +98,9 @@ void DestroyWorkBuff(Handle buffer);
 // when first used: a new buffer that is filled and then not used costs no
 // memory meanwhile; a view of pixels used before sees the fill at once.
 void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+// The one colour (0xFFRRGGBB) of a buffer (or bitmap) whose pixels have not
+// been used since it was made or filled; nothing once they have.
+std::optional<std::uint32_t> PendingFill(Handle handle);
 // Loads a picture file (JPEG or bitmap) straight into a new work buffer; with a
 // target size, JPEGs are DCT-scaled as LoadBitMapScaled does. -1 on failure,
 // with LastError set as for LoadBitMap.

@@ -189,6 +189,12 @@ void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint
   std::fill_n(p->pixels.get(), std::size_t(p->width) * std::size_t(p->height), colour);
 }
 
+std::optional<std::uint32_t> PendingFill(Handle handle) {
+  const Picture* p = Peek(handle);
+  if (!p) return std::nullopt;
+  return p->pendingFill;
+}
+
 DeviceContext GetWorkBuffHDC(Handle buffer) {
   return PeekBuffer(buffer) ? DCOfHandle(buffer) : 0;
 }

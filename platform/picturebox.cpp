@@ -52,7 +52,9 @@ bool PictureBox::Reallocate(int width, int height, bool keep) {
   height_ = height;
   Fill(backColor_);
   if (keep && old != imaging::kNoHandle) {
-    if (buffer_ != imaging::kNoHandle) {
+    // An old surface of the one background colour leaves nothing to copy.
+    const std::optional<std::uint32_t> oldFill = imaging::PendingFill(old);
+    if (buffer_ != imaging::kNoHandle && !(oldFill && oldFill == imaging::PendingFill(buffer_))) {
       QImage surface = imaging::WorkBuffImage(buffer_);
       QPainter painter(&surface);
       painter.drawImage(0, 0, imaging::WorkBuffImage(old));
@@ -163,6 +165,13 @@ QImage PictureBox::Image() const {
 }
 
 QImage PictureBox::SurfaceView() const { return imaging::WorkBuffImage(buffer_); }
+
+std::optional<QColor> PictureBox::PlainColour() const {
+  if (buffer_ == imaging::kNoHandle) return std::nullopt;
+  const std::optional<std::uint32_t> fill = imaging::PendingFill(buffer_);
+  if (!fill) return std::nullopt;
+  return QColor::fromRgb(*fill);
+}
 
 bool PictureBox::SavePicture(const std::string& file) const {
   return buffer_ != imaging::kNoHandle && imaging::SaveBitmap(file, buffer_);

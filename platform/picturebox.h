@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "imaging/imaging.h"
@@ -93,6 +94,9 @@ class PictureBox : public QObject {
   // Removes the Picture and erases the box (an empty picture loaded).
   void ClearPicture();
 
+  // The colour of the whole surface while its pixels have not been made yet
+  // (nothing drawn on it or read from it since it was made); nothing otherwise.
+  std::optional<QColor> PlainColour() const;
   // The surface as it stands now (a copy).
   QImage Image() const;
   // The surface itself, without a copy: valid until the box is resized.

@@ -469,9 +469,12 @@ void frmSaver::SetTotalWidth(float width) {
 
 void frmSaver::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QImage disp = picDisp.SurfaceView();
-  const QRect dispRect = disp.isNull() ? QRect()
-                                       : QRect(picDispLeft, picDispTop, disp.width(), disp.height());
+  // A screen not drawn on yet is one colour: filled here, its pixels not made.
+  const std::optional<QColor> plain = picDisp.PlainColour();
+  const QImage disp = plain ? QImage() : picDisp.SurfaceView();
+  const QRect dispRect = picDisp.Buffer() == imaging::kNoHandle
+                             ? QRect()
+                             : QRect(picDispLeft, picDispTop, picDisp.Width(), picDisp.Height());
   for (const QRect& area : event->region()) {
     // Only the surround is filled: what the slide covers is drawn over anyway.
     if (!Picture.isNull()) {
@@ -482,7 +485,8 @@ void frmSaver::paintEvent(QPaintEvent* event) {
         painter.fillRect(part, Qt::black);
     }
     const QRect target = area.intersected(dispRect);
-    if (!target.isEmpty())
+    if (!target.isEmpty() && plain) painter.fillRect(target, *plain);
+    else if (!target.isEmpty())
       painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
   }
   if (Screen.DescVisible)

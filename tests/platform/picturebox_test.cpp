@@ -237,6 +237,26 @@ TEST(PictureBox, PictureReplacesWhatWasDrawnAndTheRestIsBackColour) {
   }
 }
 
+TEST(PictureBox, ANewBoxIsOneColourUntilItIsUsed) {
+  PictureBox box(640, 480);
+  ASSERT_TRUE(box.PlainColour());
+  EXPECT_EQ(box.PlainColour()->rgb(), qRgb(0, 0, 0));
+  box.SetBackColor(QColor(0, 0, 90));
+  box.Resize(700, 500);
+  ASSERT_TRUE(box.PlainColour());
+  EXPECT_EQ(box.PlainColour()->rgb(), qRgb(0, 0, 90));
+  EXPECT_EQ(box.hDC() != 0, true) << "asking for the device context is no use";
+  EXPECT_TRUE(box.PlainColour());
+  // Read or drawn on, it is no longer one colour, and shows what it holds.
+  EXPECT_EQ(box.Image().pixel(699, 499), qRgb(0, 0, 90));
+  EXPECT_FALSE(box.PlainColour());
+  box.Print("x");
+  box.Cls();
+  EXPECT_FALSE(box.PlainColour());
+  EXPECT_EQ(box.Image().pixel(0, 0), qRgb(0, 0, 90));
+  EXPECT_FALSE(PictureBox().PlainColour()) << "no surface";
+}
+
 TEST(PictureBox, PictureRoundTripsThroughABitmapFile) {
   PictureBox box(12, 6);
   box.SetBackColor(QColor(10, 20, 30));
