@@ -130,7 +130,7 @@ void frmPlaceHolder::Launcher_Timer() {
       keys::kLauncher_URL.section, keys::kLauncher_URL.key, std::string(), orvaneIni_);
   if (!taken || taken->empty()) return;  // not cleared: never opened twice
   // Only web addresses: a local file or program named here is never run.
-  if (platform::IsWebAddress(*taken)) platform::ShellExecuteOpen(*taken);
+  platform::OpenWebLink(*taken);
 }
 
 void frmPlaceHolder::PlayNextSoundFaded() {

@@ -25,6 +25,11 @@ const QColor kYellow(255, 255, 0);
 
 }  // namespace
 
+int CalendarClass::Px(int pixels) const {
+  if (PixelRatio == 1.0 || !(PixelRatio > 0) || PixelRatio > 64) return pixels;
+  return int(std::lround(pixels * PixelRatio));
+}
+
 CalendarClass::CalendarClass()
     : letters_(QStringLiteral("SMTWTFSX")) {}
 
@@ -71,27 +76,29 @@ void CalendarClass::GetBounds(int areaW, int areaH, int& left, int& top, int& wi
   if (!(scale >= 0.0f)) scale = 0.0f;
   if (scale > 1.0f) scale = 1.0f;
   // Single-precision products, as the size factor is a Single.
-  width = Nearest(float(areaW - 40) * scale);
-  height = Nearest(float(areaH - 40) * scale);
+  const int margin = Px(20);  // from the area's left and top edges
+  const int wide = Px(40);    // taken from the area's size (and from the right edge)
+  width = Nearest(float(areaW - wide) * scale);
+  height = Nearest(float(areaH - wide) * scale);
   const int row = Nearest(height / 7.0);
   rows_ = RowsOfMonth();
   if (rows_ == 8 && scale < 0.33) height += row;
   // The smallest size needs a little more room below the last row.
-  if (scale < 0.33) height += 10;
+  if (scale < 0.33) height += Px(10);
 
   switch (Position) {
-    case kTopLeft: left_ = 20; top_ = 20; break;
-    case kTopCenter: left_ = Nearest((areaW - width) / 2.0); top_ = 20; break;
-    case kTopRight: left_ = areaW - 40 - width; top_ = 20; break;
-    case kCenterLeft: left_ = 20; top_ = Nearest((areaH - height) / 2.0); break;
+    case kTopLeft: left_ = margin; top_ = margin; break;
+    case kTopCenter: left_ = Nearest((areaW - width) / 2.0); top_ = margin; break;
+    case kTopRight: left_ = areaW - wide - width; top_ = margin; break;
+    case kCenterLeft: left_ = margin; top_ = Nearest((areaH - height) / 2.0); break;
     case kCenter:
       left_ = Nearest((areaW - width) / 2.0);
       top_ = Nearest((areaH - height) / 2.0);
       break;
-    case kCenterRight: left_ = areaW - 40 - width; top_ = Nearest((areaH - height) / 2.0); break;
-    case kBottomLeft: left_ = 20; top_ = areaH - height - 20; break;
-    case kBottomCenter: left_ = Nearest((areaW - width) / 2.0); top_ = areaH - height - 20; break;
-    case kBottomRight: left_ = areaW - 40 - width; top_ = areaH - height - 20; break;
+    case kCenterRight: left_ = areaW - wide - width; top_ = Nearest((areaH - height) / 2.0); break;
+    case kBottomLeft: left_ = margin; top_ = areaH - height - margin; break;
+    case kBottomCenter: left_ = Nearest((areaW - width) / 2.0); top_ = areaH - height - margin; break;
+    case kBottomRight: left_ = areaW - wide - width; top_ = areaH - height - margin; break;
     default: break;  // other codes keep the last left and top
   }
   width_ = width;
@@ -139,16 +146,17 @@ void CalendarClass::Paint(platform::PictureBox& surface,
   // every text has its shadow 2 to the right and 2 below.
   secondPass_ = false;
   PaintMonth(surface, rh, cw);
-  left_ -= 2;
-  top_ -= 2;
+  const int shadow = Px(2);
+  left_ -= shadow;
+  top_ -= shadow;
   surface.SetForeColor(kWhite);
   secondPass_ = true;
   PaintMonth(surface, rh, cw);
   surface.SetForeColor(kYellow);
   PrintDay(surface, day_, rh, cw);
   surface.SetForeColor(kBlack);
-  left_ += 2;
-  top_ += 2;
+  left_ += shadow;
+  top_ += shadow;
   secondPass_ = false;
   surface.Refresh();
 }

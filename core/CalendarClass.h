@@ -36,6 +36,9 @@ class CalendarClass {
   float Scale = 1.0f;
   // A CalendarPosition; any other value leaves left and top where they were.
   int Position = kTopLeft;
+  // Device pixels per pixel of a 96-dpi screen: the margins of GetBounds and
+  // the shadow's offset grow by it, so they keep their size on a scaled screen.
+  double PixelRatio = 1.0;
 
   // The month to paint and the day to highlight.
   void SetDate(const QDate& date);
@@ -84,6 +87,9 @@ class CalendarClass {
   int year_ = 0;
   int day_ = 0;
   bool secondPass_ = false;
+
+  // A margin or offset of a 96-dpi screen at PixelRatio.
+  int Px(int pixels) const;
 };
 
 }  // namespace orvane::core

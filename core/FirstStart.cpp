@@ -66,6 +66,19 @@ void CopyTemplate(const fs::path& from, const fs::path& to) {
   unlink(temporary.c_str());
 }
 
+// Makes folder with a link to every entry of the installed set, and a writable
+// copy of its "company.ini". An entry of the user's own under that name stays.
+void LinkStarterSet(const fs::path& set, const fs::path& folder) {
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(folder, ec)) || !fs::create_directory(folder, ec)) return;
+  for (fs::directory_iterator it(set, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path name = it->path().filename();
+    std::error_code linkError;
+    if (name == "company.ini") CopyTemplate(it->path(), folder / name);
+    else fs::create_symlink(it->path(), folder / name, linkError);
+  }
+}
+
 }  // namespace
 
 std::string UserProgramFolder() { return platform::LocalAppDataFolder() + "sets/"; }
@@ -102,17 +115,12 @@ FirstStartOutcome MakeProgramFolderIfNone(const std::string& starterSets,
   if (!starterSets.empty()) {
     const fs::path from(starterSets);
     for (const char* name : kTemplates) CopyTemplate(from / name, fs::path(outcome.folder) / name);
-    // Each starter set is linked, not copied: the installed sets stay read-only
-    // and shared, and the user's own sets sit beside them.
-    std::vector<fs::path> sets;
+    // Each starter set gets a folder of links to the installed files, which stay
+    // read-only and shared; only its "company.ini", the one set file the dialog
+    // writes (the title page switch), is the user's own copy.
     for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
-      if (it->path().filename().string().front() != '.' && IsSetFolder(it->path())) sets.push_back(it->path());
-    }
-    for (const fs::path& set : sets) {
-      const fs::path link = fs::path(outcome.folder) / set.filename();
-      std::error_code linkError;
-      if (fs::exists(fs::symlink_status(link, linkError))) continue;  // the user's own entry stays
-      fs::create_directory_symlink(set, link, linkError);
+      if (it->path().filename().string().front() != '.' && IsSetFolder(it->path()))
+        LinkStarterSet(it->path(), fs::path(outcome.folder) / it->path().filename());
     }
   }
   // As the setup program (the user's key) and pellam (the machine's) record it.

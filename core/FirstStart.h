@@ -33,8 +33,9 @@ struct FirstStartOutcome {
 };
 
 // When no program folder is recorded: makes programFolder, copies the template
-// "ScreenSaver.ini" and "config.ini" of starterSets into it, links each set
-// folder of starterSets (a folder with an "images.ini") under its own name, and
+// "ScreenSaver.ini" and "config.ini" of starterSets into it, gives each set
+// folder of starterSets (a folder with an "images.ini") a folder of its own name
+// holding links to its files and a writable copy of its "company.ini", and
 // records programFolder under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE. Files
 // and links already in the folder are kept. starterSets "" makes and records an
 // empty program folder.

@@ -35,9 +35,10 @@ std::shared_ptr<SetInfoClass> SetsClass::GetSet(const std::string& setName) cons
 }
 
 std::shared_ptr<SetInfoClass> SetsClass::FindSet(const std::string& setName) const {
+  // By key, as the lists hold their sets: names that differ only in case (in
+  // windows-1252) are one set, as they are one key of the catalogue file.
   for (const SetList* list : {&included_, &excluded_})
-    for (const auto& set : *list)
-      if (set && set->SetName() == setName) return set;
+    if (const auto* set = list->Find(setName); set && *set) return *set;
   return nullptr;
 }
 

@@ -33,8 +33,8 @@ class SetsClass {
   int GetIncludedSetNames(std::vector<std::string>& names) const;
   int GetExcludedSetNames(std::vector<std::string>& names) const;
 
-  // The first set, included ones first, whose SetName equals setName exactly
-  // (case-sensitive, unlike the keyed lists); nullptr when there is none.
+  // The set keyed by setName, included ones first, compared as the lists
+  // compare their keys (without regard to case); nullptr when there is none.
   std::shared_ptr<SetInfoClass> GetSet(const std::string& setName) const;
 
  private:

@@ -9,7 +9,9 @@
 #include "platform/events.h"
 #include "platform/instance.h"
 #include "platform/folders.h"
+#include "platform/msgbox.h"
 #include "platform/profile.h"
+#include "platform/runlog.h"
 #include "platform/stale_files.h"
 #include "platform/vbruntime.h"
 
@@ -40,9 +42,24 @@ void RecordDelayedChange(const char* change) {
   batch.Commit();
 }
 
+// Message boxes written down instead of shown while it lives.
+class Unattended {
+ public:
+  Unattended() : before_(platform::UnattendedMessageBoxes()) { platform::SetUnattendedMessageBoxes(true); }
+  ~Unattended() { platform::SetUnattendedMessageBoxes(before_); }
+  Unattended(const Unattended&) = delete;
+  Unattended& operator=(const Unattended&) = delete;
+
+ private:
+  bool before_;
+};
+
 // "/wall" (nextImage) and "/kalendar": render behind the progress window when
 // the wallpaper feature is on; with it off the dialog is only loaded and unloaded.
-void ChangeWallpaper(WindowFactory& windows, bool nextImage) {
+// The dialog stays hidden, so nobody would answer a box: each is written to the
+// run log instead. False when something went wrong (it is in the log).
+bool ChangeWallpaper(WindowFactory& windows, bool nextImage) {
+  const Unattended unattended;
   SettingsDialogWindow& dialog = windows.frmKestrin();
   dialog.Load();
   if (dialog.optWallPaperOn()) {
@@ -56,6 +73,7 @@ void ChangeWallpaper(WindowFactory& windows, bool nextImage) {
     progress.Unload();
   }
   dialog.Unload();
+  return !platform::RunFailed();
 }
 
 StartOutcome SlideShow(WindowFactory& windows) {
@@ -77,9 +95,10 @@ StartOutcome SlideShow(WindowFactory& windows) {
       taken ? *taken
             : GetIniString(keys::kPrefsWP_DelayedChange.section, keys::kPrefsWP_DelayedChange.key,
                            keys::kStartupDefault_PrefsWP_DelayedChange, file);
-  if (delayed == keys::kDelayedWallPaper) ChangeWallpaper(windows, true);
-  else if (delayed == keys::kDelayedCalendar) ChangeWallpaper(windows, false);
-  return StartOutcome::End;
+  bool changed = true;
+  if (delayed == keys::kDelayedWallPaper) changed = ChangeWallpaper(windows, true);
+  else if (delayed == keys::kDelayedCalendar) changed = ChangeWallpaper(windows, false);
+  return changed ? StartOutcome::End : StartOutcome::Failed;
 }
 
 StartOutcome ShowDialog(WindowFactory& windows) {
@@ -124,14 +143,10 @@ StartOutcome Main(const std::string& commandLine, WindowFactory& windows) {
     dialog.Show();
     return ShowDialog(windows);
   }
-  if (Contains(commandLine, "/wall")) {
-    ChangeWallpaper(windows, true);
-    return StartOutcome::End;
-  }
-  if (Contains(commandLine, "/kalendar")) {
-    ChangeWallpaper(windows, false);
-    return StartOutcome::End;
-  }
+  if (Contains(commandLine, "/wall"))
+    return ChangeWallpaper(windows, true) ? StartOutcome::End : StartOutcome::Failed;
+  if (Contains(commandLine, "/kalendar"))
+    return ChangeWallpaper(windows, false) ? StartOutcome::End : StartOutcome::Failed;
   if (Contains(commandLine, "/-ConfigWall")) {
     dialog.SetConfigMode(false);
     dialog.StartingTab(0);

@@ -10,6 +10,7 @@ namespace orvane::core {
 enum class StartOutcome {
   End,         // the work is done (or there was none): the process ends
   RunWindows,  // a modeless window is open: run the event loop until it closes
+  Failed,      // an unattended change could not be done (it is in the run log): the process ends with status 1
 };
 
 // Reads the whole command-line text once and dispatches on its switches

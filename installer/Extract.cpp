@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -100,8 +101,18 @@ ExtractResult ExtractLibrary(const std::string& libFile, const std::string& prog
 
   // (temporary name, final name) of every entry written so far.
   std::vector<std::pair<std::string, std::string>> written;
+  // While the entries go in place: the names this install put there, and the
+  // older files they replace, moved aside under a name of our own and kept
+  // until every entry is in place.
+  std::vector<std::string> placed;
+  std::vector<std::pair<std::string, std::string>> keptAside;  // (kept name, its own name)
+  std::size_t firstUnplaced = 0;
   auto undo = [&](std::string error) {
-    for (const auto& file : written) unlinkat(folder.get(), file.first.c_str(), 0);
+    for (auto name = placed.rbegin(); name != placed.rend(); ++name) unlinkat(folder.get(), name->c_str(), 0);
+    for (auto kept = keptAside.rbegin(); kept != keptAside.rend(); ++kept)
+      renameat(folder.get(), kept->first.c_str(), folder.get(), kept->second.c_str());
+    for (std::size_t i = firstUnplaced; i < written.size(); ++i)
+      unlinkat(folder.get(), written[i].first.c_str(), 0);
     if (created) unlinkat(program.get(), folderName.c_str(), AT_REMOVEDIR);
     result.error = std::move(error);
     result.files = 0;
@@ -124,12 +135,22 @@ ExtractResult ExtractLibrary(const std::string& libFile, const std::string& prog
   if (!reader.Error().empty()) return undo(reader.Error());
 
   for (std::size_t i = 0; i < written.size(); ++i) {
-    if (renameat(folder.get(), written[i].first.c_str(), folder.get(), written[i].second.c_str()) != 0) {
-      const std::string error = "\"" + written[i].second + "\" cannot be written: " + ErrnoText();
-      written.erase(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(i));
-      return undo(error);
+    const std::string& name = written[i].second;
+    const bool ours = std::find(placed.begin(), placed.end(), name) != placed.end();
+    struct stat info {};
+    // A folder of that name is not moved: the entry cannot go in its place.
+    if (!ours && fstatat(folder.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(info.st_mode)) {
+      const std::string kept = prefix + std::to_string(i) + ".old";
+      if (renameat(folder.get(), name.c_str(), folder.get(), kept.c_str()) != 0)
+        return undo("\"" + name + "\" cannot be replaced: " + ErrnoText());
+      keptAside.emplace_back(kept, name);
     }
+    if (renameat(folder.get(), written[i].first.c_str(), folder.get(), name.c_str()) != 0)
+      return undo("\"" + name + "\" cannot be written: " + ErrnoText());
+    firstUnplaced = i + 1;
+    if (!ours) placed.push_back(name);
   }
+  for (const auto& kept : keptAside) unlinkat(folder.get(), kept.first.c_str(), 0);
   result.files = static_cast<std::int64_t>(written.size());
   return result;
 }

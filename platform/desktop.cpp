@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
 #include <cstdlib>
 
 #include "platform/folders.h"
@@ -66,7 +67,9 @@ std::optional<std::string> RunDesktopTool(const std::string& program, const std:
 
 bool SetDesktopWallpaper(const std::string& path) {
   const bool recorded = WriteValue("Wallpaper", path);
+  const int error = errno;  // why the record failed, for the caller
   ApplyToLiveDesktop(path);
+  errno = error;
   return recorded;
 }
 
@@ -76,14 +79,18 @@ std::string GetDesktopWallpaper() {
 
 bool SetScreenSaveActive(bool active) {
   const bool recorded = WriteValue("ScreenSaveActive", active ? "1" : "0");
+  const int error = errno;  // why the record failed, for the caller
   ApplyIdleStart(active, GetScreenSaveTimeOut());
+  errno = error;
   return recorded;
 }
 bool GetScreenSaveActive() { return ReadInt("ScreenSaveActive", 0) != 0; }
 
 bool SetScreenSaveTimeOut(int seconds) {
   const bool recorded = WriteValue("ScreenSaveTimeOut", std::to_string(seconds));
+  const int error = errno;  // why the record failed, for the caller
   ApplyIdleStart(GetScreenSaveActive(), seconds);
+  errno = error;
   return recorded;
 }
 int GetScreenSaveTimeOut() { return static_cast<int>(ReadInt("ScreenSaveTimeOut", 600)); }

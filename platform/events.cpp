@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/runlog.h"
+
 namespace orvane::platform {
 
 void DoEvents() {
@@ -12,7 +14,8 @@ void DoEvents() {
 
 void End(int code) {
   std::fflush(nullptr);
-  std::exit(code);
+  // A run that reported a failure (runlog.h) does not end as a success.
+  std::exit(code == 0 && RunFailed() ? 1 : code);
 }
 
 }  // namespace orvane::platform

@@ -5,7 +5,8 @@ namespace orvane::platform {
 // Lets pending window-system events run once (QCoreApplication::processEvents).
 void DoEvents();
 // Ends the process at once, like the statement it stands for: every settings
-// write is already atomic and the kernel drops the locks.
+// write is already atomic and the kernel drops the locks. A run that reported a
+// failure (runlog.h) ends with status 1 where code says 0.
 [[noreturn]] void End(int code = 0);
 
 // Keeps a handler that pumps events (DoEvents) from being entered again while it

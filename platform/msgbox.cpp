@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/runlog.h"
 #include "platform/textcodec.h"
 
 namespace orvane::platform {
@@ -23,6 +24,8 @@ QPointer<QWidget>& Owner() {
   static QPointer<QWidget> owner;
   return owner;
 }
+
+bool g_unattended = false;
 
 QString FromCodePage(const std::string& bytes) { return ToQString(bytes); }
 
@@ -53,7 +56,23 @@ QMessageBox::Icon IconFor(int style) {
   }
 }
 
+int ClosedAnswer(const std::vector<ButtonChoice>& choices) {
+  for (const auto& choice : choices)
+    if (choice.result == vbCancel) return vbCancel;
+  return choices.front().result;
+}
+
+// The box as one line of the run log.
+int WriteDown(const std::string& text, const std::string& title, const std::vector<ButtonChoice>& choices) {
+  const QString line = title.empty() ? FromCodePage(text) : FromCodePage(title) + ": " + FromCodePage(text);
+  ReportRunFailure(line.toStdString());
+  return ClosedAnswer(choices);
+}
+
 }  // namespace
+
+void SetUnattendedMessageBoxes(bool on) { g_unattended = on; }
+bool UnattendedMessageBoxes() { return g_unattended; }
 
 void SetMessageBoxOwner(QWidget* owner) { Owner() = owner; }
 
@@ -61,6 +80,7 @@ void SetMessageBoxHandler(std::function<int(const MessageBoxCall&)> handler) { H
 
 int MsgBox(const std::string& text, int style, const std::string& title, QWidget* parent) {
   const std::vector<ButtonChoice> choices = ButtonsFor(style);
+  if (g_unattended) return WriteDown(text, title, choices);
   if (Handler()) return Handler()(MessageBoxCall{text, style, title});
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return choices.front().result;
 
@@ -81,9 +101,7 @@ int MsgBox(const std::string& text, int style, const std::string& title, QWidget
   for (const auto& [button, result] : buttons)
     if (button == clicked) return result;
   // Closed without a button: Cancel where there is one, else the first button.
-  for (const auto& choice : choices)
-    if (choice.result == vbCancel) return vbCancel;
-  return choices.front().result;
+  return ClosedAnswer(choices);
 }
 
 }  // namespace orvane::platform

@@ -26,6 +26,14 @@ int MsgBox(const std::string& text, int style = vbOKOnly, const std::string& tit
 // sets itself while it is up); nullptr for none.
 void SetMessageBoxOwner(QWidget* owner);
 
+// A run with nobody to answer (the dialog hidden for the changer): while on,
+// every box is one line on standard error and in the run log ("title: text",
+// runlog.h), is answered as a box closed without a button (Cancel where there
+// is one, else the first button) and marks the run as failed. Comes before the
+// test handler below.
+void SetUnattendedMessageBoxes(bool on);
+bool UnattendedMessageBoxes();
+
 // Test hook: every box goes to the handler instead of the screen; the handler's
 // result is the box's answer. An empty function restores real boxes.
 struct MessageBoxCall {

@@ -443,10 +443,15 @@ std::string WriteTarget(const std::string& path) {
 bool EditProfile(const std::string& file,
                  const std::function<bool(std::string& contents, bool existed)>& edit,
                  mode_t newFileMode) {
+  // Every refusal leaves errno telling why, for the caller's report.
+  const auto refuse = [](int error) {
+    errno = error;
+    return false;
+  };
   std::string path = ProfilePath(file);
-  if (path.empty() || path.back() == '/') return false;
+  if (path.empty() || path.back() == '/') return refuse(EISDIR);
   path = WriteTarget(path);
-  if (path.empty()) return false;
+  if (path.empty()) return refuse(ENOENT);
 
   SidecarLock lock(path);
   if (!lock.locked()) return false;
@@ -458,14 +463,16 @@ bool EditProfile(const std::string& file,
   if (existed) {
     // A read-only, special or oversized file is left alone rather than
     // replaced or cut short.
-    if (!S_ISREG(info.st_mode) || !(info.st_mode & S_IWUSR)) return false;
-    if (static_cast<size_t>(info.st_size) > kMaxFileBytes) return false;
+    if (!S_ISREG(info.st_mode)) return refuse(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    if (!(info.st_mode & S_IWUSR)) return refuse(EACCES);
+    if (static_cast<size_t>(info.st_size) > kMaxFileBytes) return refuse(EFBIG);
+    errno = 0;
     auto read = ReadProfileFile(path);
-    if (!read || read->size() != static_cast<size_t>(info.st_size)) return false;
+    if (!read || read->size() != static_cast<size_t>(info.st_size)) return refuse(errno != 0 ? errno : EIO);
     contents = std::move(*read);
   }
   std::string updated = contents;
-  if (!edit(updated, existed)) return false;
+  if (!edit(updated, existed)) return refuse(EINVAL);
   if (existed ? updated == contents : updated.empty()) return true;  // nothing to write
   return ReplaceFile(path, updated, existed ? &info : nullptr, newFileMode);
 }
@@ -734,7 +741,10 @@ bool WritePrivateProfileBatch(const std::vector<ProfileEdit>& edits, const std::
   checked.reserve(edits.size());
   for (const ProfileEdit& edit : edits) {
     auto one = Checked(edit);
-    if (!one) return false;
+    if (!one) {
+      errno = EINVAL;  // a name or value that cannot be one line of the file
+      return false;
+    }
     checked.push_back(std::move(*one));
   }
   return EditProfile(
@@ -753,7 +763,10 @@ std::optional<std::string> ExchangePrivateProfileString(const std::string& secti
                                                         const std::string& value,
                                                         const std::string& file) {
   const auto edit = Checked(ProfileEdit{section, key, value});
-  if (!edit) return std::nullopt;
+  if (!edit) {
+    errno = EINVAL;
+    return std::nullopt;
+  }
   std::string previous;
   const bool written = EditProfile(
       file,

@@ -66,7 +66,9 @@ long GetPrivateProfileInt(const std::string& section, const std::string& key,
 // written: its folder is missing or not writable, the file is read-only (owner
 // write bit clear), not a regular file or too large, or a name or the value
 // cannot be stored as one line (line breaks or NUL anywhere; "=" in the key, or a
-// key that is empty or starts with "[" or ";").
+// key that is empty or starts with "[" or ";"). After a failed write errno
+// tells why (EACCES for a read-only file, EINVAL for an edit that cannot be
+// stored), for every write function below as well.
 bool WritePrivateProfileString(const std::string& section,
                                const std::optional<std::string>& key,
                                const std::optional<std::string>& value,

@@ -336,17 +336,9 @@ void VbLabel::SetBuddy(QWidget* buddy) {
 }
 
 void VbLabel::Show() {
-  QString text = CaptionText(caption_);
-  if (!buddy()) {
-    // Without a control to move to, the mnemonic marks are dropped: "&&" is "&".
-    QString shown;
-    for (int i = 0; i < text.size(); ++i) {
-      if (text[i] == '&' && i + 1 < text.size()) ++i;
-      shown += text[i];
-    }
-    text = shown;
-  }
-  setText(text);
+  // With a buddy "&" marks the key that moves to it; without one the caption
+  // is text (an address, a publisher's name) and shows as it stands.
+  setText(CaptionText(caption_));
   if (autoSize_) adjustSize();
 }
 

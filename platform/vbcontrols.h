@@ -206,8 +206,10 @@ class VbSlider : public QSlider {
 };
 
 // --- Label ---------------------------------------------------------------------
-// A caption's "&" underlines the next letter; Alt with it moves the focus to
-// the label's buddy (the control that follows it). "&&" shows one "&".
+// With a buddy (the control that follows it), a caption's "&" underlines the
+// next letter and Alt with it moves the focus to the buddy; "&&" shows one "&".
+// A label without a buddy shows its caption as it stands, "&" included, and
+// never as rich text.
 class VbLabel : public QLabel {
   Q_OBJECT
 

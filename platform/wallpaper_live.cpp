@@ -1,7 +1,7 @@
 #include "platform/wallpaper_live.h"
 
 #include <QImage>
-#include <QPainter>
+#include <QRect>
 #include <QString>
 #include <QUrl>
 #include <algorithm>
@@ -12,11 +12,13 @@
 #include <sstream>
 
 #include "imaging/imaging.h"
+#include "platform/monitor_picture.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that Qt's headers also use.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 namespace orvane::platform {
 
@@ -38,16 +40,23 @@ std::string FileUri(const std::string& path) {
   return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded).toStdString();
 }
 
+// The wallpaper is always the same file, rewritten. GNOME Shell watches the
+// file it shows and reloads it when the file is rewritten, so naming it again is
+// enough there. Cinnamon, MATE and Xfce reload only when the setting's value
+// changes (the same value set again reaches nobody), so they are given an empty
+// name first and then the picture.
+
 // GNOME, Cinnamon: a file URI and a picture style that shows it.
-void ApplyGnomeLike(const std::string& schema, bool darkToo, const std::string& path, bool none,
+void ApplyGnomeLike(const std::string& schema, bool gnome, const std::string& path, bool none,
                     const DesktopTool& tool) {
   if (none) {
     tool("gsettings", {"set", schema, "picture-options", "none"});
     return;
   }
   const std::string uri = FileUri(path);
+  if (!gnome) tool("gsettings", {"set", schema, "picture-uri", ""});
   tool("gsettings", {"set", schema, "picture-uri", uri});
-  if (darkToo) tool("gsettings", {"set", schema, "picture-uri-dark", uri});
+  if (gnome) tool("gsettings", {"set", schema, "picture-uri-dark", uri});
   // A desktop whose picture was switched off would not show the new one.
   const auto options = tool("gsettings", {"get", schema, "picture-options"});
   if (options && options->find("none") != std::string::npos)
@@ -55,7 +64,8 @@ void ApplyGnomeLike(const std::string& schema, bool darkToo, const std::string& 
 }
 
 void ApplyMate(const std::string& path, bool none, const DesktopTool& tool) {
-  tool("gsettings", {"set", "org.mate.background", "picture-filename", none ? "" : path});
+  tool("gsettings", {"set", "org.mate.background", "picture-filename", ""});
+  if (!none) tool("gsettings", {"set", "org.mate.background", "picture-filename", path});
 }
 
 void ApplyXfce(const std::string& path, bool none, const DesktopTool& tool) {
@@ -69,7 +79,14 @@ void ApplyXfce(const std::string& path, bool none, const DesktopTool& tool) {
     if (property.size() < suffix.size() ||
         property.compare(property.size() - suffix.size(), suffix.size(), suffix) != 0)
       continue;
-    tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", none ? "0" : path});
+    if (none) {
+      tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", "0"});
+    } else {
+      // Each change reaches xfdesktop with its own value, so the empty name is
+      // seen before the picture.
+      tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", ""});
+      tool("xfconf-query", {"-c", "xfce4-desktop", "-p", property, "-s", path});
+    }
   }
 }
 
@@ -157,17 +174,31 @@ unsigned long Channel(int value, unsigned long mask) {
   return (static_cast<unsigned long>(value) >> (8 - std::min(bits, 8))) << ShiftOf(mask);
 }
 
-// The picture centred on black at the screen's size.
-QImage ScreenPicture(const std::string& path, int width, int height) {
+// The monitors of the screen (RandR), the primary one first; none when the
+// server does not tell.
+std::vector<QRect> Monitors(Display* display, Window root) {
+  std::vector<QRect> monitors;
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  if (!XRRQueryExtension(display, &eventBase, &errorBase) || !XRRQueryVersion(display, &major, &minor) ||
+      major * 100 + minor < 105)
+    return monitors;
+  int count = 0;
+  XRRMonitorInfo* info = XRRGetMonitors(display, root, True, &count);
+  for (int i = 0; i < count; ++i) {
+    const QRect place(info[i].x, info[i].y, info[i].width, info[i].height);
+    if (place.isEmpty()) continue;
+    if (info[i].primary) monitors.insert(monitors.begin(), place);
+    else monitors.push_back(place);
+  }
+  if (info) XRRFreeMonitors(info);
+  return monitors;
+}
+
+// The picture on black at the screen's size, on each monitor by itself.
+QImage ScreenPicture(const std::string& path, int width, int height, const std::vector<QRect>& monitors) {
   const imaging::Handle handle = imaging::LoadBitMap(path);
   if (handle == imaging::kNoHandle) return {};
-  QImage screen(width, height, QImage::Format_RGB32);
-  screen.fill(Qt::black);
-  {
-    const QImage picture = imaging::WorkBuffImage(handle);
-    QPainter painter(&screen);
-    painter.drawImage((width - picture.width()) / 2, (height - picture.height()) / 2, picture);
-  }
+  const QImage screen = MonitorsPicture(imaging::WorkBuffImage(handle), QSize(width, height), monitors, 0);
   imaging::UnloadBitMap(handle);
   return screen;
 }
@@ -257,7 +288,7 @@ bool SetRootWindowPicture(const std::string& path, const char* displayName) {
     const int width = DisplayWidth(display, screen);
     const int height = DisplayHeight(display, screen);
     const int depth = DefaultDepth(display, screen);
-    const QImage picture = ScreenPicture(path, width, height);
+    const QImage picture = ScreenPicture(path, width, height, Monitors(display, root));
     const Pixmap pixmap = picture.isNull() ? None
                                            : XCreatePixmap(display, root, unsigned(width), unsigned(height),
                                                            unsigned(depth));

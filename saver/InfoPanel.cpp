@@ -200,15 +200,15 @@ PanelRect LayOutPanel(SaverScreen& screen, const std::vector<QString>& lines) {
   screen.lblDescShadow.SizeToCaption();
 
   const int width = PanelWidth(screen);
-  const int height = screen.lblDesc.Height + 12;
+  const int height = screen.lblDesc.Height + screen.Scaled(12);
   screen.picDesc->Resize(width, height);
   const platform::PictureBox& disp = *screen.picDisp;
   screen.DescTop = int(Int((disp.ScaleHeight() - height) / 2.0));
   screen.DescLeft = int(Int((disp.ScaleWidth() - width) / 2.0));
   screen.lblDesc.Left = CLng((width - screen.lblDesc.Width) / 2.0);
   screen.lblDesc.Top = CLng((height - screen.lblDesc.Height) / 2.0);
-  screen.lblDescShadow.Left = screen.lblDesc.Left + 2;
-  screen.lblDescShadow.Top = screen.lblDesc.Top + 2;
+  screen.lblDescShadow.Left = screen.lblDesc.Left + screen.Scaled(2);
+  screen.lblDescShadow.Top = screen.lblDesc.Top + screen.Scaled(2);
   return CurrentPanelRect(screen);
 }
 

@@ -79,6 +79,7 @@ void SetUp(SaverScreen& screen) {
     }
   }
   // What the title and calendar cover of the view, as drawn.
+  pan.LineCarry = 0;
   pan.Fixed.clear();
   const QImage shown = screen.picDisp->Image();
   const QRect viewArea(view.Left, view.Top, view.Width, view.Height);
@@ -88,53 +89,83 @@ void SetUp(SaverScreen& screen) {
   }
 }
 
-// The strip's point shown at the view's top-left once the step has brought in
-// the line at SourceX, SourceY.
-QPoint ViewOrigin(const PanState& pan, int mode) {
+// Lines of the strip still to bring in.
+int LinesLeft(const PanState& pan, int mode) {
   switch (mode) {
-    case kPanTopToBottom: return {0, pan.SourceY - pan.ViewHeight + 1};
-    case kPanBottomToTop: return {0, pan.SourceY};
-    case kPanLeftToRight: return {pan.SourceX - pan.ViewWidth + 1, 0};
-    default: return {pan.SourceX, 0};
+    case kPanTopToBottom: return pan.StripHeight - pan.SourceY;
+    case kPanBottomToTop: return pan.SourceY + 1;
+    case kPanLeftToRight: return pan.StripWidth - pan.SourceX;
+    case kPanRightToLeft: return pan.SourceX + 1;
+    default: return 0;
   }
 }
 
-// One step: the panning area scrolls by one line inside picDisp and the new
-// line comes from the strip, two copies whatever the picture's size. The title
-// and calendar must not move with it: the scroll carries each one's edge a line
-// onto the picture beside it, which is drawn again from the strip, and then
-// they are put back as they were drawn.
-void Step(SaverScreen& screen) {
+// The strip's point shown at the view's top-left once SourceX, SourceY have
+// moved past the lines the step brought in.
+QPoint ViewOrigin(const PanState& pan, int mode) {
+  switch (mode) {
+    case kPanTopToBottom: return {0, pan.SourceY - pan.ViewHeight};
+    case kPanBottomToTop: return {0, pan.SourceY + 1};
+    case kPanLeftToRight: return {pan.SourceX - pan.ViewWidth, 0};
+    default: return {pan.SourceX + 1, 0};
+  }
+}
+
+// One step: the panning area scrolls by n lines inside picDisp and the new
+// lines come from the strip, two copies whatever the picture's size. The title
+// and calendar must not move with it: the scroll carries each one's edge n
+// lines onto the picture beside it, which is drawn again from the strip, and
+// then they are put back as they were drawn.
+void Step(SaverScreen& screen, int n) {
   PanState& pan = screen.Pan;
   const imaging::DeviceContext disp = screen.picDisp->hDC();
   const imaging::DeviceContext strip = screen.picStretch->hDC();
   const int l = pan.ViewLeft, t = pan.ViewTop, w = pan.ViewWidth, h = pan.ViewHeight;
   const int mode = screen.PanMode;
-  // The line next to a fixed area that the scroll covered with its edge.
-  QRect (*besideFixed)(const QRect&) = nullptr;
+  n = std::clamp(std::min(n, LinesLeft(pan, mode)), 1, IsVertical(mode) ? h : w);
+  // The band of the view the new lines go to, and where they come from.
+  QRect band;
+  QPoint from;
+  // The lines next to a fixed area that the scroll covered with its edge.
+  auto besideFixed = [&](const QRect& r) {
+    switch (mode) {
+      case kPanTopToBottom: return QRect(r.left(), r.top() - n, r.width(), n);
+      case kPanBottomToTop: return QRect(r.left(), r.bottom() + 1, r.width(), n);
+      case kPanLeftToRight: return QRect(r.left() - n, r.top(), n, r.height());
+      default: return QRect(r.right() + 1, r.top(), n, r.height());
+    }
+  };
   switch (mode) {
     case kPanTopToBottom:
-      imaging::BitBlt(disp, l, t, w, h - 1, disp, l, t + 1, imaging::kSrcCopy);
-      besideFixed = [](const QRect& r) { return QRect(r.left(), r.top() - 1, r.width(), 1); };
+      imaging::BitBlt(disp, l, t, w, h - n, disp, l, t + n, imaging::kSrcCopy);
+      band = QRect(pan.LineX, pan.LineY - n + 1, pan.LineWidth, n);
+      from = QPoint(pan.SourceX, pan.SourceY);
+      pan.SourceY += n;
       break;
     case kPanBottomToTop:
-      imaging::BitBlt(disp, l, t + 1, w, h - 1, disp, l, t, imaging::kSrcCopy);
-      besideFixed = [](const QRect& r) { return QRect(r.left(), r.bottom() + 1, r.width(), 1); };
+      imaging::BitBlt(disp, l, t + n, w, h - n, disp, l, t, imaging::kSrcCopy);
+      band = QRect(pan.LineX, pan.LineY, pan.LineWidth, n);
+      from = QPoint(pan.SourceX, pan.SourceY - n + 1);
+      pan.SourceY -= n;
       break;
     case kPanLeftToRight:
-      imaging::BitBlt(disp, l, t, w - 1, h, disp, l + 1, t, imaging::kSrcCopy);
-      besideFixed = [](const QRect& r) { return QRect(r.left() - 1, r.top(), 1, r.height()); };
+      imaging::BitBlt(disp, l, t, w - n, h, disp, l + n, t, imaging::kSrcCopy);
+      band = QRect(pan.LineX - n + 1, pan.LineY, n, pan.LineHeight);
+      from = QPoint(pan.SourceX, pan.SourceY);
+      pan.SourceX += n;
       break;
     case kPanRightToLeft:
-      imaging::BitBlt(disp, l + 1, t, w - 1, h, disp, l, t, imaging::kSrcCopy);
-      besideFixed = [](const QRect& r) { return QRect(r.right() + 1, r.top(), 1, r.height()); };
+      imaging::BitBlt(disp, l + n, t, w - n, h, disp, l, t, imaging::kSrcCopy);
+      band = QRect(pan.LineX, pan.LineY, n, pan.LineHeight);
+      from = QPoint(pan.SourceX - n + 1, pan.SourceY);
+      pan.SourceX -= n;
       break;
     default:
       pan.PanDone = true;
       return;
   }
-  imaging::BitBlt(disp, pan.LineX, pan.LineY, pan.LineWidth, pan.LineHeight, strip, pan.SourceX,
-                  pan.SourceY, imaging::kSrcCopy);
+  imaging::BitBlt(disp, band.left(), band.top(), band.width(), band.height(), strip, from.x(),
+                  from.y(), imaging::kSrcCopy);
   if (!pan.Fixed.empty()) {
     const QPoint origin = ViewOrigin(pan, mode);
     const QRect view(l, t, w, h);
@@ -150,24 +181,7 @@ void Step(SaverScreen& screen) {
     for (const PanState::FixedArea& fixed : pan.Fixed)
       painter.drawImage(fixed.Area.topLeft(), fixed.Pixels);
   }
-  switch (mode) {
-    case kPanTopToBottom:
-      ++pan.SourceY;
-      pan.PanDone = pan.SourceY >= pan.StripHeight;
-      break;
-    case kPanBottomToTop:
-      --pan.SourceY;
-      pan.PanDone = pan.SourceY < 0;
-      break;
-    case kPanLeftToRight:
-      ++pan.SourceX;
-      pan.PanDone = pan.SourceX >= pan.StripWidth;
-      break;
-    default:
-      --pan.SourceX;
-      pan.PanDone = pan.SourceX < 0;
-      break;
-  }
+  pan.PanDone = LinesLeft(pan, mode) <= 0;
 }
 
 }  // namespace
@@ -221,7 +235,13 @@ void PanStep(SaverScreen& screen, SaverWindowCalls& calls, bool init, bool& done
     // mode, a screen or strip of no size, or a call after the end.
     pan.PanDone = true;
   } else {
-    Step(screen);
+    // As many lines per step as the screen has device pixels per unit, so the
+    // picture moves on the screen at the speed of a screen at ratio 1; a
+    // fractional ratio alternates, 1.5 giving 1, 2, 1, 2 ...
+    pan.LineCarry += std::max(screen.PixelRatio, 1.0);
+    const int lines = std::max(1, int(pan.LineCarry));
+    pan.LineCarry -= lines;
+    Step(screen, lines);
     screen.picDisp->Refresh();
   }
   if (pan.PanDone) calls.StartSlideClock();

@@ -1,11 +1,13 @@
 #pragma once
 // Panoramic panning: a prepared strip in picStretch slides across the screen
-// one pixel row or column per step until its far end is on screen. Each step
-// scrolls the panning area by one pixel inside picDisp and draws the single new
-// line from the strip: two copies whatever the picture's size. The title box
-// and calendar drawn before the pan (SaverScreen's OverlayAreas) are put back
-// as they were after every step, with the line of picture beside each drawn
-// again from the strip, so they stay where they are while the picture moves.
+// one pixel row or column per step (on a scaled screen as many device pixels
+// as its ratio, so the picture moves at the same speed on the screen) until its
+// far end is on screen. Each step scrolls the panning area inside picDisp and
+// draws the new lines from the strip: two copies whatever the picture's size.
+// The title box and calendar drawn before the pan (SaverScreen's OverlayAreas)
+// are put back as they were after every step, with the lines of picture beside
+// each drawn again from the strip, so they stay where they are while the
+// picture moves.
 //
 // What the window hands over (DoTrans) for each direction, so that the screen
 // starts exactly at the strip's near end and the pan ends exactly on its far

@@ -472,7 +472,7 @@ void frmSaver::PrepImage() {
       location = "PrepImage:1";
     }
 
-    BlendLayer(Overlay, slide.hBMP(), panStartX, panStartY, dispW, dispH);
+    BlendLayer(Overlay, slide.hBMP(), panStartX, panStartY, dispW, dispH, screen_.PixelRatio);
     // Saved, and kept for the load below, so it is not read back from the file.
     if (!im::SaveBitmapForLoad(preparedFile, slide.Release())) {
       // A full or read-only settings folder: said once, then the next picture.

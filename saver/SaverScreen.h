@@ -20,6 +20,7 @@
 #include "core/CalendarClass.h"
 #include "imaging/imaging.h"
 #include "platform/fonts.h"
+#include "platform/screen.h"
 
 namespace orvane::platform {
 class PictureBox;
@@ -61,6 +62,8 @@ struct PanState {
   int StripWidth = 0;  // size of picStretch
   int StripHeight = 0;
   bool PanDone = false;
+  // The fraction of a line per step that a fractional ratio owes the next step.
+  double LineCarry = 0;
   // The title box and calendar as they were drawn before the pan: put back
   // over every step, so they stay where they are while the picture moves.
   struct FixedArea {
@@ -99,6 +102,14 @@ struct SaverScreen {
   LabelModel lblDescShadow{{}, 0, 0, 0, 0, false,
                            platform::FontSpec{QStringLiteral("System"), 12, true, false, false},
                            QColor(0, 0, 0)};
+
+  // The screen's device pixels per unit (its device-pixel ratio; set at
+  // layout): the overlays' text, boxes, margins and shadows are this much
+  // larger in picDisp, and a pan step moves this many lines, so both keep their
+  // size and speed on the screen.
+  double PixelRatio = 1.0;
+  // A length of the overlays at ratio 1 in picDisp's pixels.
+  int Scaled(int pixels) const { return platform::ScaledLength(pixels, PixelRatio); }
 
   // ---- Settings (Form_Load or InitiSaver) ----
   std::string ProgramFolder;            // image-set root, ends in "/"

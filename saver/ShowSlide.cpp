@@ -267,10 +267,19 @@ void frmSaver::ExecuteTrans() {
 // next to nothing.
 void frmSaver::ShowStepArea() {
   const QRect screen(0, 0, picDisp.Width(), picDisp.Height());
+  // The step drew in device pixels; the window is updated in its own units.
+  const double ratio = devicePixelRatioF();
   QRegion region;
   for (const core::StepRect& r : Transitions->LastStepArea()) {
     const QRect drawn = QRect(r.x, r.y, r.width, r.height).intersected(screen);
-    if (!drawn.isEmpty()) region += drawn.translated(picDispLeft, picDispTop);
+    if (drawn.isEmpty()) continue;
+    const QRect device = drawn.translated(picDispLeft, picDispTop);
+    const QRect units = QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio,
+                               device.height() / ratio)
+                            .toAlignedRect();
+    // At a fractional ratio the window system rounds the area back to device
+    // pixels: a unit more on each side keeps the step's edge pixels in it.
+    region += ratio == std::floor(ratio) ? units : units.adjusted(-1, -1, 1, 1);
   }
   if (!region.isEmpty()) update(region);
 }

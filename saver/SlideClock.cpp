@@ -230,6 +230,13 @@ void frmSaver::Form_MouseMove(double x, double y) {
 }
 
 bool frmSaver::event(QEvent* event) {
+  QPointF at;
+  if (event->type() == QEvent::MouseMove) at = static_cast<QMouseEvent*>(event)->position();
+  return ShowInput(*event, at) || QWidget::event(event);
+}
+
+bool frmSaver::ShowInput(QEvent& input, QPointF at) {
+  QEvent* event = &input;
   switch (event->type()) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
@@ -249,11 +256,9 @@ bool frmSaver::event(QEvent* event) {
     case QEvent::MouseButtonPress:
       Form_Click();
       return true;
-    case QEvent::MouseMove: {
-      const QPointF at = static_cast<QMouseEvent*>(event)->position();
+    case QEvent::MouseMove:
       Form_MouseMove(at.x(), at.y());
       return true;
-    }
     case QEvent::Close:
       // A close request of the window system (a window manager's close,
       // WM_DELETE_WINDOW) is input like any other: with a password it is asked
@@ -262,7 +267,7 @@ bool frmSaver::event(QEvent* event) {
       if (!core::QuitSaver && PasswordCheck()) EndShow();
       return true;
     default:
-      return QWidget::event(event);
+      return false;
   }
 }
 

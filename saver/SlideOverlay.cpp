@@ -7,6 +7,8 @@
 
 #include "core/CompanyIni.h"
 #include "core/ImageDescription.h"
+#include "imaging/gdi.h"
+#include "platform/screen.h"
 
 namespace orvane::saver {
 namespace {
@@ -92,17 +94,42 @@ void ChooseLayer(SlideOverlayFields& fields, const LayerSources& sources,
 }
 
 void BlendLayer(const SlideOverlayFields& fields, imaging::Handle bitmap, int xOffset,
-                int yOffset, int dispWidth, int dispHeight) {
+                int yOffset, int dispWidth, int dispHeight, double pixelRatio) {
   if (fields.LayerFile.empty()) return;
-  const imaging::Handle layer = imaging::LoadBitMap(core::OpenableSetPath(fields.LayerFile));
-  if (layer < 0) return;
+  const std::string file = core::OpenableSetPath(fields.LayerFile);
+  imaging::Handle layer = imaging::kNoHandle;
+  const bool scaled = pixelRatio != 1.0 && pixelRatio > 0 && pixelRatio <= 16;
+  if (!scaled) {
+    layer = imaging::LoadBitMap(file);
+    if (layer < 0) return;
+  } else {
+    // On a scaled screen the picture keeps its size on the screen: stretched
+    // by the ratio (halftone), as the screen would have shown it.
+    const imaging::Handle own = imaging::LoadWorkBuff(file);
+    if (own < 0) return;
+    const int ownW = imaging::GetGCBitmapWidth(own);
+    const int ownH = imaging::GetGCBitmapHeight(own);
+    layer = imaging::CreateWorkBuff(platform::ScaledLength(ownW, pixelRatio),
+                                    platform::ScaledLength(ownH, pixelRatio), 0, 0);
+    if (layer >= 0) {
+      const imaging::DeviceContext dc = imaging::GetWorkBuffHDC(layer);
+      imaging::SetStretchBltMode(dc, imaging::kHalftone);
+      imaging::StretchBlt(dc, 0, 0, imaging::GetGCBitmapWidth(layer),
+                          imaging::GetGCBitmapHeight(layer), imaging::GetWorkBuffHDC(own), 0, 0,
+                          ownW, ownH);
+    }
+    imaging::DestroyWorkBuff(own);
+    if (layer < 0) return;
+  }
   const int w = imaging::GetGCBitmapWidth(layer);
   const int h = imaging::GetGCBitmapHeight(layer);
-  const int x = dispWidth - w - 20 + xOffset;
-  const int y = dispHeight - h - 20 + yOffset;
+  const int margin = platform::ScaledLength(20, pixelRatio);
+  const int x = dispWidth - w - margin + xOffset;
+  const int y = dispHeight - h - margin + yOffset;
   imaging::DoBlitToWorkWOP(bitmap, x, y, layer, 0, 0, 0, 0, 1, 0,
                            static_cast<int>(fields.LayerTranslucency), 0);
-  imaging::UnloadBitMap(layer);
+  if (scaled) imaging::DestroyWorkBuff(layer);
+  else imaging::UnloadBitMap(layer);
 }
 
 }  // namespace orvane::saver

@@ -50,7 +50,9 @@ std::string PickLayer(SlideOverlayFields& fields, const std::string& files,
 // Mixes fields.LayerFile into the bitmap (an imaging handle) 20 pixels in from
 // the right and bottom edges of a dispWidth x dispHeight screen, moved by the
 // slide's pan start offsets. A picture that does not load is left out silently.
+// On a screen of another device-pixel ratio the picture and the margin are that
+// much larger, so they keep their size on the screen.
 void BlendLayer(const SlideOverlayFields& fields, imaging::Handle bitmap, int xOffset,
-                int yOffset, int dispWidth, int dispHeight);
+                int yOffset, int dispWidth, int dispHeight, double pixelRatio = 1.0);
 
 }  // namespace orvane::saver

@@ -73,7 +73,7 @@ OverlayRect TitleBox(const SaverScreen& screen, const QString& title) {
   const platform::PictureBox& disp = *screen.picDisp;
   const int th = CInt(disp.TextHeight(QStringLiteral("Ayj")));
   const int bw = CLng(disp.TextWidth(title + QStringLiteral("WWWW")));
-  const int bh = th + 4;
+  const int bh = th + screen.Scaled(4);
   const int by = CLng(disp.Height() - bh);
   const int bx = int(Int((disp.ScaleWidth() - bw) / 2.0));
   return {bx, by, bw, bh};
@@ -85,6 +85,7 @@ void DispTitle(SaverScreen& screen) {
   const platform::FontSpec remembered = disp.Font();
   platform::FontSpec system;
   system.Name = QStringLiteral("System");
+  system.Size *= screen.PixelRatio;
   disp.SetFont(system);
 
   const QString title =
@@ -97,12 +98,12 @@ void DispTitle(SaverScreen& screen) {
   DarkenRect(screen, box, kTitleLevel);
 
   const double inset = disp.TextWidth(QStringLiteral("WW"));
-  disp.SetCurrentX(box.Left + inset + 2);
-  disp.SetCurrentY(box.Top + 3);
+  disp.SetCurrentX(box.Left + inset + screen.Scaled(2));
+  disp.SetCurrentY(box.Top + screen.Scaled(3));
   disp.SetForeColor(QColor(0, 0, 0));
   disp.Print(title);
   disp.SetCurrentX(box.Left + inset);
-  disp.SetCurrentY(box.Top + 1);
+  disp.SetCurrentY(box.Top + screen.Scaled(1));
   disp.SetForeColor(QColor(255, 255, 255));
   disp.Print(title);
 
@@ -118,6 +119,7 @@ OverlayRect CalendarRect(SaverScreen& screen) {
   core::CalendarClass& calendar = screen.SlideCalendar;
   const int size = screen.CalendarSize > 0 ? screen.CalendarSize : kDefaultCalendarSize;
   calendar.Position = screen.CalendarPosition;
+  calendar.PixelRatio = screen.PixelRatio;
   calendar.Scale = float(size) / 100.0f;
   calendar.SetDate(screen.CalendarDate.isValid() ? screen.CalendarDate : QDate::currentDate());
 

@@ -30,6 +30,7 @@
 #include "platform/signals.h"
 #include "platform/vbruntime.h"
 #include "saver/InfoPanel.h"
+#include "saver/MonitorCovers.h"
 #include "saver/SlideLists.h"
 
 namespace orvane::saver {
@@ -47,6 +48,10 @@ constexpr std::array<std::int64_t, 13> kDelayTable = {15,   30,   60,   120,  30
 constexpr double kMaxDelaySeconds = 1e9;
 constexpr int kMeterWidth = 210;
 constexpr int kMeterHeight = 18;
+// Point sizes of the notices printed on the screen and of the panel's labels,
+// at a device-pixel ratio of 1.
+constexpr double kNoticePoints = 12;
+constexpr double kPanelPoints = 12;
 
 std::int64_t WholeSeconds(double value) {
   if (std::isnan(value)) return 0;
@@ -107,7 +112,13 @@ BusyScope::~BusyScope() {
   if (--window_.busyDepth_ == 0 && window_.unloadPending_) window_.FinishUnload();
 }
 
-frmSaver::frmSaver(QRect screen, QWidget* parent) : QWidget(parent), screen_(screen) {
+frmSaver::frmSaver(QRect screen, QWidget* parent)
+    : frmSaver(platform::ScreenPixelsOf(screen, 1.0), parent) {
+  screenKnown_ = false;
+}
+
+frmSaver::frmSaver(const platform::ScreenPixels& screen, QWidget* parent)
+    : QWidget(parent), screen_(screen), screenKnown_(!screen.Geometry.isEmpty()) {
   setWindowTitle(QString::fromLatin1(kSaverCaption));
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
@@ -116,7 +127,7 @@ frmSaver::frmSaver(QRect screen, QWidget* parent) : QWidget(parent), screen_(scr
 
   platform::FontSpec font;
   font.Name = QStringLiteral("Times New Roman");
-  font.Size = 12;
+  font.Size = kNoticePoints;
   picDisp.SetFont(font);
   connect(&picDisp, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
   connect(&picDesc, &platform::PictureBox::Changed, this, qOverload<>(&QWidget::update));
@@ -209,16 +220,14 @@ void frmSaver::Load() {
   Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
   if (!core::DebugMode) flags |= Qt::WindowStaysOnTopHint;
   setWindowFlags(flags);
+  if (!screenKnown_) screen_ = platform::ScreenPixelsAt(screen_.Geometry);
+  screenKnown_ = true;
 
   Form_Load();
   captionLock_ = std::make_unique<platform::CaptionLock>(SettingsFolder);
   core::SetSaverMeterSink(this);
 
-  if (screen_.isEmpty()) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) screen_ = screen->geometry();
-    if (screen_.isEmpty()) screen_ = QRect(0, 0, 1024, 768);
-  }
-  setGeometry(screen_);
+  setGeometry(screen_.Geometry);
   Form_Resize();
   loaded_ = true;
   unloaded_ = false;
@@ -228,8 +237,10 @@ void frmSaver::Load() {
 
 void frmSaver::Form_Load() {
   if (!core::DebugMode) platform::SetScreenSaverRunning(true);
-  RefWidth = 1024;
-  RefHeight = 768;
+  // The reference area keeps its size on the screen: in device pixels it grows
+  // with the ratio.
+  RefWidth = screen_.Scaled(1024);
+  RefHeight = screen_.Scaled(768);
   core::QuitSaver = false;
   Transitions = std::make_unique<core::TransitionClass>();
   if (PresetByCaller) {
@@ -316,8 +327,9 @@ void frmSaver::ReadSettings() {
 }
 
 void frmSaver::Form_Resize() {
-  const int width = screen_.width();
-  const int height = screen_.height();
+  // Everything the show draws is in the screen's device pixels.
+  const int width = screen_.Width;
+  const int height = screen_.Height;
   int dispWidth = width;
   int dispHeight = height;
   picDispLeft = 0;
@@ -347,6 +359,15 @@ void frmSaver::Form_Resize() {
 
   Transitions->InitTrasitions(picDisp.hDC(), dispWidth, dispHeight, ProgramFolder);
   Transitions->SetBlindSize(std::max(1, Round(dispWidth / 10.0)));
+
+  // Text, boxes and margins of the overlays keep their size on the screen.
+  const double scale = screen_.PixelRatio;
+  Screen.PixelRatio = scale;
+  platform::FontSpec notice = picDisp.Font();
+  notice.Size = kNoticePoints * scale;
+  picDisp.SetFont(notice);
+  Screen.lblDesc.Font.Size = kPanelPoints * scale;
+  Screen.lblDescShadow.Font.Size = kPanelPoints * scale;
 
   if (SetUp && ShowInit) {
     picDisp.SetForeColor(QColor(255, 255, 255));
@@ -403,9 +424,15 @@ void frmSaver::PanelChanged() { update(); }
 void frmSaver::ShowModal() {
   if (!loaded_) Load();
   platform::SetMessageBoxOwner(this);
-  setGeometry(screen_);
+  // The monitor is named as well as the place: a Wayland compositor goes by it.
+  if (QScreen* screen = QGuiApplication::screenAt(screen_.Geometry.center())) setScreen(screen);
+  setGeometry(screen_.Geometry);
   // Full screen also for window managers that would keep a panel above it.
   setWindowState(windowState() | Qt::WindowFullScreen);
+  // Every other monitor is covered by a black window of the show, shown
+  // before it so the show's own window is the one on top and in focus.
+  covers_ = std::make_unique<MonitorCovers>(*this, screen_.Geometry, !core::DebugMode,
+                                            [this](QEvent& event, QPointF at) { return ShowInput(event, at); });
   // A termination signal ends the show as input does, without the password:
   // the end of the show writes "running" back and removes what it prepared.
   platform::SetTerminationHandler([this](int) { EndOnSignal(); });
@@ -415,6 +442,7 @@ void frmSaver::ShowModal() {
   platform::ShowModal(*this);
   destroyWatch_.reset();
   inputGrab_.reset();
+  covers_.reset();
   platform::SetTerminationHandler({});
   if (!unloaded_) Form_Unload();
   if (!terminated_) Form_Terminate();
@@ -446,6 +474,7 @@ void frmSaver::Form_Unload() {
                  SettingsFile);
   captionLock_.reset();
   inputGrab_.reset();
+  covers_.reset();
 }
 
 void frmSaver::Form_Terminate() {
@@ -469,13 +498,21 @@ void frmSaver::SetTotalWidth(float width) {
 
 void frmSaver::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
+  // The slide, the window's picture and the panel are in the screen's device
+  // pixels: they are painted pixel for pixel, never scaled by Qt.
+  const double ratio = devicePixelRatioF();
+  painter.save();
+  painter.setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
   // A screen not drawn on yet is one colour: filled here, its pixels not made.
   const std::optional<QColor> plain = picDisp.PlainColour();
   const QImage disp = plain ? QImage() : picDisp.SurfaceView();
   const QRect dispRect = picDisp.Buffer() == imaging::kNoHandle
                              ? QRect()
                              : QRect(picDispLeft, picDispTop, picDisp.Width(), picDisp.Height());
-  for (const QRect& area : event->region()) {
+  for (const QRect& logical : event->region()) {
+    const QRect area = QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
+                              logical.height() * ratio)
+                           .toAlignedRect();
     // Only the surround is filled: what the slide covers is drawn over anyway.
     if (!Picture.isNull()) {
       painter.fillRect(area, Qt::black);
@@ -492,6 +529,7 @@ void frmSaver::paintEvent(QPaintEvent* event) {
   if (Screen.DescVisible)
     painter.drawImage(QPoint(picDispLeft + Screen.DescLeft, picDispTop + Screen.DescTop),
                       RenderPanel(Screen));
+  painter.restore();
   if (picMeterContainerVisible) {
     const QRect box(5, height() - kMeterHeight - 5, kMeterWidth, kMeterHeight);
     painter.fillRect(box, QColor(192, 192, 192));

@@ -9,6 +9,7 @@
 // painting), PrepImage.cpp (slide preparation), ShowSlide.cpp (showing a slide),
 // SlideClock.cpp (the clocks, input and the end of the show).
 #include <QImage>
+#include <QPointF>
 #include <QRect>
 #include <QWidget>
 #include <cstdint>
@@ -27,12 +28,15 @@
 #include "platform/input_grab.h"
 #include "platform/window_watch.h"
 #include "platform/picturebox.h"
+#include "platform/screen.h"
 #include "platform/sound.h"
 #include "platform/vbtimer.h"
 #include "saver/SaverScreen.h"
 #include "saver/SlideOverlay.h"
 
 namespace orvane::saver {
+
+class MonitorCovers;
 
 // The caption other programs look for while a show runs.
 inline constexpr const char* kSaverCaption = "DUZudaveZeved";
@@ -60,9 +64,12 @@ class frmSaver : public QWidget,
                  private core::MeterSink,
                  private SaverWindowCalls {
  public:
-  // screen: the area the window covers; an empty rectangle means the primary
-  // screen's geometry.
+  // screen: the area the window covers, in device-independent units; an empty
+  // rectangle means the primary screen's geometry. The show draws in the device
+  // pixels of the screen that holds it.
   explicit frmSaver(QRect screen = QRect(), QWidget* parent = nullptr);
+  // The area and its device pixels given (a test's screen of another ratio).
+  explicit frmSaver(const platform::ScreenPixels& screen, QWidget* parent = nullptr);
   ~frmSaver() override;
 
   // ---- start (the preview's hand-over, then the show) ----
@@ -104,6 +111,10 @@ class frmSaver : public QWidget,
   void WindowTakenAway(quintptr nativeWindow);
 
   void MP_PlayStateChange();
+  // The show's input (keys, clicks, moves at the given point of the window,
+  // close requests), from its own window and from the covers of the other
+  // monitors; false for any other event.
+  bool ShowInput(QEvent& event, QPointF at);
 
   // ---- controls ----
   platform::PictureBox picDisp;
@@ -228,7 +239,8 @@ class frmSaver : public QWidget,
   void SetMeterWidth(double width) override;
   void SetTotalWidth(float width) override;
 
-  QRect screen_;
+  platform::ScreenPixels screen_;
+  bool screenKnown_ = false;  // else screen_.Geometry is resolved at Load
   bool loaded_ = false;
   bool unloaded_ = false;
   bool terminated_ = false;
@@ -239,6 +251,8 @@ class frmSaver : public QWidget,
   // With a password the show holds the keyboard and pointer while it is up.
   std::unique_ptr<platform::InputGrab> inputGrab_;
   std::unique_ptr<platform::WindowDestroyWatch> destroyWatch_;
+  // Black windows of the show over the other monitors while it is up.
+  std::unique_ptr<MonitorCovers> covers_;
   std::set<std::string> reportedFailures_;
   std::FILE* trace_ = nullptr;
 };

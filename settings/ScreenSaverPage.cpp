@@ -283,7 +283,7 @@ void ScreenSaverPage::ShowValues(const ScreenSaverPageValues& v) {
     form_.PreviewAllSets = true;
   } else {
     // A set that is no longer listed falls back to the first entry.
-    const int index = frmKestrin::FindItemIndex(sets, v.CurrentSet);
+    const int index = frmKestrin::FindItemIndex(sets, form_.ListedSetName(v.CurrentSet));
     if (sets.ListCount() > 0) sets.SetListIndex(index > -1 ? index : 0);
     form_.PreviewAllSets = sets.Text() == kRandomizeAllSets;
   }
@@ -339,11 +339,12 @@ ScreenSaverPageValues ScreenSaverPage::Values() const {
   return v;
 }
 
-void ScreenSaverPage::SetScreenSaverInfo() {
+bool ScreenSaverPage::SetScreenSaverInfo() {
   const std::string saverProgram = platform::GetShortPathName(form_.WinDir + form_.SaverName + ".scr");
-  if (!WriteScreenSaverPage(Values(), form_.SettingsFile, saverProgram, !form_.ConfigMode))
-    platform::MsgBox("The screen saver settings could not be saved in \"" + form_.SettingsFile + "\".",
-                     platform::vbExclamation, "", &form_);
+  WriteFailures failures;
+  if (WriteScreenSaverPage(Values(), form_.SettingsFile, saverProgram, !form_.ConfigMode, &failures)) return true;
+  ReportNotSaved(failures, &form_);
+  return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -49,8 +49,9 @@ class ScreenSaverPage {
 
   // Loads the page from the saver settings of the desktop and "ScreenSaver.ini".
   void InitScreenSaverPage();
-  // Writes the page: its apply action.
-  void SetScreenSaverInfo();
+  // Writes the page: its apply action. False when a write failed; the user
+  // has been told which file and why.
+  bool SetScreenSaverInfo();
   // Rebuilds the preview list and the sound controls for the set chosen in
   // cmboSS_SetsToUse.
   void cmboSS_SetsToUse_Click();

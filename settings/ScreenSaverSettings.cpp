@@ -6,6 +6,7 @@
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
 #include "platform/desktop.h"
+#include "platform/profile.h"
 #include "platform/vbruntime.h"
 
 namespace orvane::settings {
@@ -115,16 +116,24 @@ std::string ChangeText(int imageDelay, bool minutes) {
 }
 
 bool WriteScreenSaverPage(const ScreenSaverPageValues& v, const std::string& file,
-                          const std::string& saverProgram, bool saverSettingsShown) {
+                          const std::string& saverProgram, bool saverSettingsShown, WriteFailures* failures) {
+  // Every write is made even when one fails; each failure is recorded.
+  bool written = true;
+  auto check = [&](bool ok, const std::string& failedFile) {
+    if (ok) return;
+    if (failures) failures->push_back(FailedWrite(kScreenSaverSettingsText, failedFile));
+    written = false;
+  };
+  const std::string systemIni = "system.ini";
   if (saverSettingsShown) {
     if (v.SaverOn) {
-      core::WriteIni("boot", "SCRNSAVE.EXE", saverProgram, "system.ini");
-      platform::SetScreenSaveActive(true);
-      platform::SetScreenSaveTimeOut(SaverTimeOutSeconds(v.SaverDelay));
-      core::WriteIni(keys::kScreenSaver_LastImage.section, keys::kScreenSaver_LastImage.key, "0", file);
+      check(core::WriteIni("boot", "SCRNSAVE.EXE", saverProgram, systemIni), platform::ProfilePath(systemIni));
+      check(platform::SetScreenSaveActive(true), platform::DesktopSettingsFile());
+      check(platform::SetScreenSaveTimeOut(SaverTimeOutSeconds(v.SaverDelay)), platform::DesktopSettingsFile());
+      check(core::WriteIni(keys::kScreenSaver_LastImage.section, keys::kScreenSaver_LastImage.key, "0", file), file);
     } else {
-      platform::SetScreenSaveActive(false);
-      core::WriteIni("boot", "SCRNSAVE.EXE", "", "system.ini");
+      check(platform::SetScreenSaveActive(false), platform::DesktopSettingsFile());
+      check(core::WriteIni("boot", "SCRNSAVE.EXE", "", systemIni), platform::ProfilePath(systemIni));
     }
   }
 
@@ -149,7 +158,8 @@ bool WriteScreenSaverPage(const ScreenSaverPageValues& v, const std::string& fil
   put(keys::kPrefsSS_Sound, flag(v.SoundOn));
   put(keys::kPrefsSS_Looping, flag(v.LoopOn));
   put(keys::kWebLinker_Enable, flag(v.WebLinkOn));
-  return batch.Commit();
+  check(batch.Commit(), file);
+  return written;
 }
 
 }  // namespace orvane::settings

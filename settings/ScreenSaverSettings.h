@@ -8,6 +8,8 @@
 #include <array>
 #include <string>
 
+#include "settings/WriteFailure.h"
+
 namespace orvane::settings {
 
 // Ranges of the page's spin boxes and slider.
@@ -67,8 +69,13 @@ std::string ChangeText(int imageDelay, bool minutes);
 // saverProgram, active, the time-out and [ScreenSaver] LastImage "0"; off, not
 // active and an empty "SCRNSAVE.EXE". Then [ScreenSaver] Setup "1" and every
 // slide-show key in the page's order (all or none), CurrentSet only for a
-// single set. False when the settings file could not be written.
+// single set. False when a write failed (the others are still made); each
+// failure is added to failures when given.
 bool WriteScreenSaverPage(const ScreenSaverPageValues& values, const std::string& settingsFile,
-                          const std::string& saverProgram, bool saverSettingsShown);
+                          const std::string& saverProgram, bool saverSettingsShown,
+                          WriteFailures* failures = nullptr);
+
+// What the page's failed writes are called in the report.
+inline constexpr const char* kScreenSaverSettingsText = "The screen saver settings";
 
 }  // namespace orvane::settings

@@ -21,6 +21,7 @@
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/runlog.h"
 #include "saver/frmSaver.h"
 #include "settings/WallpaperOverlays.h"
 
@@ -138,16 +139,27 @@ CropRect ClampCrop(CropRect r, int width, int height) {
 }
 
 CropRect PanoramaCrop(int width, int height, const std::string& direction, long origin,
-                      int previewWidth, int previewHeight) {
+                      int shapeWidth, int shapeHeight) {
   CropRect r{0, 0, width, height};
-  if (previewWidth <= 0 || previewHeight <= 0) return r;
+  if (shapeWidth <= 0 || shapeHeight <= 0) return r;
   const long start = std::clamp(origin, -1000000000L, 1000000000L);
   if (core::IsHorizontalPanorama(direction)) {
     r.x = int(start);
-    r.w = int(Whole(double(height) * previewWidth / previewHeight));
+    r.w = int(Whole(double(height) * shapeWidth / shapeHeight));
+    if (r.w > width) {
+      // Shorter than the shape: its whole length, and as much height as that allows, centred.
+      r.w = width;
+      r.h = int(Whole(double(width) * shapeHeight / shapeWidth));
+      r.y = (height - r.h) / 2;
+    }
   } else if (core::IsVerticalPanorama(direction)) {
     r.y = int(start);
-    r.h = int(Whole(double(width) * previewHeight / previewWidth));
+    r.h = int(Whole(double(width) * shapeHeight / shapeWidth));
+    if (r.h > height) {
+      r.h = height;
+      r.w = int(Whole(double(height) * shapeWidth / shapeHeight));
+      r.x = (width - r.w) / 2;
+    }
   }
   return ClampCrop(r, width, height);
 }
@@ -181,14 +193,21 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   core::ErrorFile = picture;
   if (!core::FileExists(picture)) return Failure(kStepDecompressing);
 
+  // A panorama's still piece has the screen's shape, so stretching it to the
+  // screen keeps the picture's proportions; without a known screen, the
+  // preview's shape.
+  const bool screenKnown = job.ScreenWidth > 0 && job.ScreenHeight > 0;
+  const int shapeW = screenKnown ? job.ScreenWidth : job.PreviewWidth;
+  const int shapeH = screenKnown ? job.ScreenHeight : job.PreviewHeight;
+
   // Where the picture's size is known before decoding, the crop and the
   // target tell how small the decode may be (DCT scaling).
   int fullW = 0, fullH = 0;
   const bool sizeKnown = JpegFileSize(picture, fullW, fullH);
   int decodeW = 0, decodeH = 0;
-  if (sizeKnown && job.Fit2Screen && job.ScreenWidth > 0 && job.ScreenHeight > 0) {
+  if (sizeKnown && job.Fit2Screen && screenKnown) {
     CropRect crop = PanoramaCrop(fullW, fullH, description.PanDirection, description.PanoramicOrigin,
-                                 job.PreviewWidth, job.PreviewHeight);
+                                 shapeW, shapeH);
     if (crop.w == fullW && crop.h == fullH) crop = ZoomCrop(fullW, fullH, job.ScreenWidth, job.ScreenHeight);
     if (crop.w > 0 && crop.h > 0) {
       decodeW = int(std::ceil(double(fullW) * job.ScreenWidth / crop.w));
@@ -213,7 +232,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   Mark(job, "stretch");
   core::ErrorLocation = kStepWorkBuff;
   CropRect crop = PanoramaCrop(fullW, fullH, description.PanDirection, description.PanoramicOrigin,
-                               job.PreviewWidth, job.PreviewHeight);
+                               shapeW, shapeH);
   const bool panorama = crop.w != fullW || crop.h != fullH ||
                         core::IsPanoramicDirection(description.PanDirection);
   int targetW = crop.w, targetH = crop.h;
@@ -286,7 +305,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   return render;
 }
 
-void WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
+bool WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
                         const platform::DateTime& now) {
   // One write of the settings file for all the keys.
   core::IniBatch batch(file);
@@ -314,7 +333,7 @@ void WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool im
     write(keys::kPrefsWP_CurrentImage, k.CurrentImage);
   }
   if (imageReset) write(keys::kPrefsWP_LastChanged, platform::FormatMmmDateTime(now));
-  batch.Commit();
+  return batch.Commit();
 }
 
 WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKeys& keys,
@@ -329,14 +348,16 @@ WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKe
       outcome.failedStep = render.failedStep;
       return outcome;
     }
-    platform::SetDesktopWallpaper(render.target);
+    if (!platform::SetDesktopWallpaper(render.target))
+      outcome.notSaved.push_back(FailedWrite(kDesktopWallpaperText, platform::DesktopSettingsFile()));
     outcome.result = WallpaperResult::Applied;
   }
-  WriteWallpaperKeys(job.SettingsFile, keys, imageReset, platform::Now());
+  if (!WriteWallpaperKeys(job.SettingsFile, keys, imageReset, platform::Now()))
+    outcome.notSaved.push_back(FailedWrite(kWallpaperSettingsText, job.SettingsFile));
   return outcome;
 }
 
-std::string WallpaperLogFile() { return platform::MachineStateFolder() + "orvane.log"; }
+std::string WallpaperLogFile() { return platform::RunLogFile(); }
 
 void ReportWallpaperFailure(const std::string& failedStep, bool interactive) {
   if (interactive) {
@@ -346,9 +367,7 @@ void ReportWallpaperFailure(const std::string& failedStep, bool interactive) {
   }
   std::string line = "An error occurred while setting the wallpaper (" + failedStep + ")";
   if (!core::ErrorFile.empty()) line += ": " + core::ErrorFile;
-  std::cerr << "orvane: " << line << std::endl;
-  std::ofstream log(WallpaperLogFile(), std::ios::app);
-  log << platform::FormatMmmDateTime(platform::Now()) << " " << line << '\n';
+  platform::ReportRunFailure(line);
 }
 
 }  // namespace orvane::settings

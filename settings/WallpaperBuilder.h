@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/vbruntime.h"
+#include "settings/WriteFailure.h"
 
 namespace orvane::settings {
 
@@ -21,7 +22,7 @@ struct WallpaperJob {
   std::string WPSetFolder;     // program folder & set folder, ends in a separator
   bool WallpaperOn = true;     // optWallPaperOn
   bool Fit2Screen = true;      // chkFit2Screen
-  int PreviewWidth = 1024;     // the screen's shape for panoramic crops
+  int PreviewWidth = 1024;     // the shape of panoramic crops when the screen's size is not known
   int PreviewHeight = 768;
   int ScreenWidth = 0;         // the fitted size
   int ScreenHeight = 0;
@@ -62,13 +63,16 @@ struct CropRect {
   bool operator==(const CropRect&) const = default;
 };
 
-// The piece of a width x height picture that a panorama shows still: for
-// "LeftToRight"/"RightToLeft" origin pixels in from the left with the height's
-// preview shape, for "TopToBottom"/"BottomToTop" from the top (directions
-// compared exactly); any other direction gives the whole picture. Sizes round
-// halves to even. The result is clamped to the picture.
+// The piece of a width x height picture that a panorama shows still, with the
+// shape shapeWidth x shapeHeight (the screen's): for "LeftToRight"/"RightToLeft"
+// the whole height, origin pixels in from the left, for "TopToBottom"/
+// "BottomToTop" the whole width, origin pixels down from the top (directions
+// compared exactly); any other direction gives the whole picture. A panorama too
+// short for the shape gives its whole length and the centred piece across it
+// that keeps the shape. Sizes round halves to even; the origin is clamped so the
+// piece lies in the picture.
 CropRect PanoramaCrop(int width, int height, const std::string& direction, long origin,
-                      int previewWidth, int previewHeight);
+                      int shapeWidth, int shapeHeight);
 
 // The centred piece of a width x height picture with the target's proportions
 // (scaling it to cover the target and cropping the overflow evenly). A picture
@@ -98,15 +102,21 @@ enum class WallpaperResult {
 struct WallpaperOutcome {
   WallpaperResult result = WallpaperResult::KeysOnly;
   std::string failedStep;
+  WriteFailures notSaved;  // the desktop setting or the keys could not be written
 };
+// What the failed writes of SetWallpaper are called in the report.
+inline constexpr const char* kWallpaperSettingsText = "The wallpaper settings";
+inline constexpr const char* kDesktopWallpaperText = "The desktop wallpaper";
 // Sets the progress totals, renders when reset is due, installs the result and
-// writes the keys (LastChanged only after a render). The caller reports a failure.
+// writes the keys (LastChanged only after a render). The caller reports a
+// failure and what was not saved.
 WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKeys& keys,
                                       bool imageReset, const StatusProc& status = {});
 
 // Writes the page's keys; with imageReset also LastChanged = now in the fixed
-// English form ("Dec 10, 2026 3:04:05 PM").
-void WriteWallpaperKeys(const std::string& settingsFile, const WallpaperKeys& keys,
+// English form ("Dec 10, 2026 3:04:05 PM"). False when the file could not be
+// written (then nothing of it was).
+bool WriteWallpaperKeys(const std::string& settingsFile, const WallpaperKeys& keys,
                         bool imageReset, const platform::DateTime& now);
 
 // The failure report of a render: two message boxes ("An Error occured while

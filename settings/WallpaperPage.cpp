@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -52,9 +51,22 @@ void Fill(VbComboBox& combo, const Item (&items)[N]) {
   }
 }
 
-long ItemDataOfChoice(const VbComboBox& combo) {
+// The page's calendar when the stored one is not in the lists: "Top-Right"
+// and "Small".
+constexpr long kDefaultCalendarPosition = 3;
+constexpr long kDefaultCalendarSize = 20;
+
+// The item data of the chosen entry; fallback when nothing is chosen.
+long ItemDataOfChoice(const VbComboBox& combo, long fallback) {
   const int index = combo.ListIndex();
-  return index < 0 ? 0 : combo.ItemData(index);
+  return index < 0 ? fallback : combo.ItemData(index);
+}
+
+// The first entry whose item data is value; -1 when none.
+int IndexOfItemData(const VbComboBox& combo, long value) {
+  for (int i = 0; i < combo.ListCount(); ++i)
+    if (combo.ItemData(i) == value) return i;
+  return -1;
 }
 
 // Two option buttons side by side in their frame.
@@ -193,23 +205,21 @@ void WallpaperPage::InitWallpaperPage() {
     optWPCalendarOff->SetValue(true);
     optWPCalendarOn->SetValue(false);
   }
-  const long position = read(keys::kCalendarWP_Position, keys::kDialogDefault_CalendarWP_PositionList) - 1;
-  if (position >= 0 && position < cmboWPCalendarPosition->ListCount())
-    cmboWPCalendarPosition->SetListIndex(int(position));
+  // A position or size outside the lists shows the page's default, so the
+  // calendar the page stores is the one it shows.
+  long position = read(keys::kCalendarWP_Position, keys::kDialogDefault_CalendarWP_PositionList);
+  if (IndexOfItemData(*cmboWPCalendarPosition, position) < 0) position = kDefaultCalendarPosition;
+  cmboWPCalendarPosition->SetListIndex(IndexOfItemData(*cmboWPCalendarPosition, position));
 
   long size = read(keys::kCalendarWP_Size, keys::kDialogDefault_CalendarWP_Size);
   // Below 20 the stored size is the old form: a 1-based list index.
   if (size < 20) {
     const long index = size - 1;
-    if (index < 0 || index >= long(form_.CalendarSizeTable.size())) return;  // no size to show
-    size = form_.CalendarSizeTable[std::size_t(index)];
+    size = index >= 0 && index < long(form_.CalendarSizeTable.size()) ? form_.CalendarSizeTable[std::size_t(index)]
+                                                                        : kDefaultCalendarSize;
   }
-  for (int i = 0; i < cmboWPCalendarSize->ListCount(); ++i) {
-    if (cmboWPCalendarSize->ItemData(i) == size) {
-      cmboWPCalendarSize->SetListIndex(i);
-      break;
-    }
-  }
+  if (IndexOfItemData(*cmboWPCalendarSize, size) < 0) size = kDefaultCalendarSize;
+  cmboWPCalendarSize->SetListIndex(IndexOfItemData(*cmboWPCalendarSize, size));
 }
 
 // ---- Handlers ----
@@ -241,13 +251,13 @@ void WallpaperPage::optWPCalendarOff_Click() {
 }
 
 void WallpaperPage::cmboWPCalendarPosition_Click() {
-  WPCalendarPosition = int(ItemDataOfChoice(*cmboWPCalendarPosition));
+  WPCalendarPosition = int(ItemDataOfChoice(*cmboWPCalendarPosition, kDefaultCalendarPosition));
   form_.WPImageReset = true;
   form_.SetApply();
 }
 
 void WallpaperPage::cmboWPCalendarSize_Click() {
-  WPCalendarSize = int(ItemDataOfChoice(*cmboWPCalendarSize));
+  WPCalendarSize = int(ItemDataOfChoice(*cmboWPCalendarSize, kDefaultCalendarSize));
   form_.WPImageReset = true;
   form_.SetApply();
 }
@@ -309,11 +319,11 @@ WallpaperJob WallpaperPage::Job() const {
   job.Fit2Screen = chkFit2Screen->Value() == 1;
   job.PreviewWidth = form_.PreviewWidth;
   job.PreviewHeight = form_.PreviewHeight;
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+  if (QGuiApplication::primaryScreen() != nullptr) {
     // The screen's size in device pixels.
-    const QSize size = screen->geometry().size() * screen->devicePixelRatio();
-    job.ScreenWidth = size.width();
-    job.ScreenHeight = size.height();
+    const platform::ScreenPixels screen = platform::PrimaryScreenPixels();
+    job.ScreenWidth = screen.Width;
+    job.ScreenHeight = screen.Height;
   }
   job.BitsPerPixel = platform::ScreenBitsPerPixel();
   job.WPCalendarOn = WPCalendarOn;
@@ -330,15 +340,15 @@ WallpaperKeys WallpaperPage::Keys() const {
   k.CurrentImage = form_.lstImages->List(form_.lstImages->ListIndex());
   k.Stretch = chkFit2Screen->Value();
   k.WallpaperOn = optWallPaperOnButton->Value();
-  k.Change = ItemDataOfChoice(*cmboAutoChange);
+  k.Change = ItemDataOfChoice(*cmboAutoChange, keys::kDialogDefault_PrefsWP_Change);
   k.CalendarOn = optWPCalendarOn->Value();
-  k.CalendarPosition = ItemDataOfChoice(*cmboWPCalendarPosition);
-  k.CalendarSize = ItemDataOfChoice(*cmboWPCalendarSize);
+  k.CalendarPosition = ItemDataOfChoice(*cmboWPCalendarPosition, kDefaultCalendarPosition);
+  k.CalendarSize = ItemDataOfChoice(*cmboWPCalendarSize, kDefaultCalendarSize);
   k.SoundOn = optSndOnWP->Value();
   return k;
 }
 
-void WallpaperPage::SetWallpaper() {
+bool WallpaperPage::SetWallpaper() {
   frmPleaseWait& progress = PleaseWait();
   const StatusProc status = [&progress](const std::string& text) {
     if (progress.Loaded()) progress.SetStatus(QString::fromStdString(text));
@@ -347,10 +357,18 @@ void WallpaperPage::SetWallpaper() {
   if (outcome.result == WallpaperResult::Failed) {
     // Someone at the dialog gets the boxes; a run for the changer must not wait.
     ReportWallpaperFailure(outcome.failedStep, form_.isVisible());
-    return;
+    return false;
   }
   if (outcome.result == WallpaperResult::Applied) form_.UpdateWinIni();
+  if (!outcome.notSaved.empty()) {
+    // As a failed render is reported: a box at the dialog, a line on standard
+    // error and in the log for a run of the changer. A render stays due, so
+    // that the next apply stores LastChanged with the keys.
+    ReportNotSaved(outcome.notSaved, &form_);
+    return false;
+  }
   form_.WPImageReset = false;
+  return true;
 }
 
 }  // namespace orvane::settings

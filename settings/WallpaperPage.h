@@ -21,8 +21,9 @@ class WallpaperPage {
   // Loads the page from "ScreenSaver.ini".
   void InitWallpaperPage();
   // Renders the current wallpaper image and sets it when a render is due, and
-  // writes the page's keys: the page's apply action.
-  void SetWallpaper();
+  // writes the page's keys: the page's apply action. False when the render
+  // failed or something could not be saved; the user has been told.
+  bool SetWallpaper();
   // Picks the next wallpaper image (a random set first when the page says
   // "Randomize From All Image Sets"), renders it and sets it.
   void NextWallpaperImage();

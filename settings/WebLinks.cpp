@@ -6,10 +6,7 @@
 
 namespace orvane::settings {
 
-bool OpenSetLink(const std::string& url) {
-  if (!platform::IsWebAddress(url)) return false;
-  return platform::ShellExecuteOpen(url);
-}
+bool OpenSetLink(const std::string& url) { return platform::OpenWebLink(url); }
 
 bool OpenSupportLink(const std::string& programFolder, const std::string& supportURL) {
   const std::string help = programFolder + kHelpFileName;

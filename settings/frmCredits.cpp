@@ -25,7 +25,9 @@ constexpr int kThumbnailHeight = 120;
 constexpr int kFrameBorder = 10;
 
 QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, int width, int height, bool wrap) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);  // a description file's text, shown as it stands
+  label->setText(QString::fromUtf8(text));
   label->setGeometry(x, y, width, height);
   label->setWordWrap(wrap);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

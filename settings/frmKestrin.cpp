@@ -18,6 +18,7 @@
 #include "settings/ScreenSaverPage.h"
 #include "settings/Thumbnails.h"
 #include "settings/WallpaperPage.h"
+#include "settings/WriteFailure.h"
 
 namespace orvane::settings {
 
@@ -244,6 +245,11 @@ void frmKestrin::Show() {
     raise();
     activateWindow();
   }
+  if (!loadFailures_.empty()) {
+    const WriteFailures failures = std::move(loadFailures_);
+    loadFailures_.clear();
+    ReportNotSaved(failures, this);
+  }
   if (trace_) {
     // Shown means painted once, with the lists filled.
     platform::DoEvents();
@@ -343,19 +349,27 @@ void frmKestrin::SetApply() {
   if (shown >= 0 && shown < kPageCount) PageDirty[shown] = true;
 }
 
+void frmKestrin::MarkPageDirty(int page) {
+  if (!isVisible() || InternalChange || page < 0 || page >= kPageCount) return;
+  PageDirty[page] = true;
+  if (SSTabPages->Tab() == page) cmdApply->SetEnabled(true);
+}
+
 // Running programs learn of a new wallpaper from the desktop call that sets it.
 void frmKestrin::UpdateWinIni() {}
 
-void frmKestrin::ApplyPage(int page) {
-  if (page < 0 || page >= kPageCount) return;
+bool frmKestrin::ApplyPage(int page) {
+  if (page < 0 || page >= kPageCount) return true;
   PageDirty[page] = false;
   const int shown = SSTabPages->Tab();
   cmdApply->SetEnabled(shown >= 0 && shown < kPageCount && PageDirty[shown]);
+  bool applied = true;
   switch (page) {
     case kPageScreenSaver:
-      if (screenSaverPage) screenSaverPage->SetScreenSaverInfo();
+      if (screenSaverPage) applied = screenSaverPage->SetScreenSaverInfo();
       break;
     case kPageWallpaper:
+      if (!wallpaperPage) break;
       if (WPImageReset) {
         // The render writes temporary files and the desktop picture: while it
         // runs the dialog takes no input and does not close.
@@ -366,9 +380,10 @@ void frmKestrin::ApplyPage(int page) {
         if (pleaseWait_) pleaseWait_->Show();
         platform::DoEvents();
         try {
-          SetWallpaper();
+          applied = wallpaperPage->SetWallpaper();
         } catch (...) {
           // Reported where it failed; the dialog must come back in any case.
+          applied = false;
         }
         if (pleaseWait_) {
           pleaseWait_->Hide();
@@ -378,18 +393,26 @@ void frmKestrin::ApplyPage(int page) {
         cmdOk->SetEnabled(true);
         rendering_ = false;
       } else {
-        SetWallpaper();
+        applied = wallpaperPage->SetWallpaper();
       }
       break;
     case kPageEditSets: {
       const std::uint32_t start = platform::GetTickCount();
-      SaveSetsInfo();
+      WriteFailures failures;
+      applied = SaveSetsInfo(&failures);
       Trace("save", start, platform::GetTickCount());
+      ReportNotSaved(failures, this);
       break;
     }
     default:
       break;
   }
+  if (!applied) {
+    // Nothing is lost: the page keeps its changes for the next Apply or OK.
+    PageDirty[page] = true;
+    cmdApply->SetEnabled(shown >= 0 && shown < kPageCount && PageDirty[shown]);
+  }
+  return applied;
 }
 
 void frmKestrin::cmdApply_Click() {
@@ -399,8 +422,12 @@ void frmKestrin::cmdApply_Click() {
 
 void frmKestrin::cmdOk_Click() {
   if (rendering_) return;
+  bool applied = true;
   for (int page = 0; page < kPageCount; ++page)
-    if (PageDirty[page]) ApplyPage(page);
+    if (PageDirty[page]) applied = ApplyPage(page) && applied;
+  // A page that could not be saved keeps the dialog open: the user has been
+  // told, and may try again or cancel.
+  if (!applied) return;
   Unload();
   if (loaded_) return;  // the unload was refused
   ending_ = true;

@@ -22,6 +22,7 @@
 #include "core/windows.h"
 #include "platform/vbcontrols.h"
 #include "platform/vbtimer.h"
+#include "settings/WriteFailure.h"
 
 namespace orvane::settings {
 
@@ -67,9 +68,14 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   // Marks the page on show dirty and enables Apply; does nothing while the
   // dialog is hidden or InternalChange is set.
   void SetApply();
+  // Marks page dirty as SetApply marks the page shown (nothing while hidden or
+  // during an internal change); Apply follows the page shown.
+  void MarkPageDirty(int page);
   // Tells running programs that the desktop settings changed.
   void UpdateWinIni();
-  void ApplyPage(int page);
+  // Applies one page. False when it could not be saved: the user has been
+  // told, and the page stays dirty.
+  bool ApplyPage(int page);
   void cmdOk_Click();
   void cmdCancel_Click();
   void cmdApply_Click();
@@ -89,9 +95,10 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   static void MoveAll(platform::VbListBox& src, platform::VbListBox& dst);
   static void MoveSelected(platform::VbListBox& src, platform::VbListBox& dst);
   // Writes the catalogue (as one replace of the file) and the title-page
-  // switches: page 2's apply. False when the catalogue could not be written;
-  // then nothing of it was.
-  bool SaveSetsInfo();
+  // switches: page 2's apply. False when the catalogue (then nothing of it) or
+  // a set's title-page switch could not be written; each failure is added to
+  // failures when given.
+  bool SaveSetsInfo(WriteFailures* failures = nullptr);
   // Takes a set's entry and its image section out of the catalogue file.
   bool RemoveCatalogSet(const std::string& setName);
   void cmdImageMove_Click();
@@ -112,7 +119,12 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
     return -1;
   }
   void InitLists();
+  // Refills the lists after an include or exclude; another page whose chosen
+  // set changes with it is marked changed.
   void UpdateLists();
+  // The catalogue's spelling of a set name stored in a settings file (names
+  // compare without regard to case); the name itself when no set has it.
+  std::string ListedSetName(const std::string& stored) const;
   void GetImageList(const std::string& setName);
   void cmboSets_Click();
   void cmboEditSet_Click();
@@ -240,6 +252,9 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   void InitDialog();
   // False when the dialog must stay (a render runs).
   bool Form_Unload();
+  // Disables a move button whose list (by its mode) has no entry chosen.
+  static void DisableMoveButtonWithoutChoice(platform::VbCommandButton& button, const platform::VbListBox& included,
+                                             const platform::VbListBox& excluded);
   void ListClick(platform::VbListBox& list, platform::VbListBox& partner, platform::VbCommandButton& button,
                  const char* one, const char* many, const char* mode, bool setList);
   void WireDrag(platform::VbListBox& list, int slot);
@@ -251,6 +266,7 @@ class frmKestrin : public QDialog, public core::SettingsDialogWindow {
   core::ProgressWindow* pleaseWait_;
   std::FILE* trace_ = nullptr;  // ORVANE_TRACE: when the dialog was shown, how long saves took
   bool refreshingTitleBox_ = false;  // cmboEditSet_Click sets chkShowTitlePage
+  WriteFailures loadFailures_;  // writes of the load that failed, told when the dialog shows
   bool loaded_ = false;
   bool rendering_ = false;
   bool ending_ = false;

@@ -2,6 +2,7 @@
 // "Orvane.ini" and the set folders found on disk at every load, changed on the
 // "Edit Sets" page, written back when that page is applied.
 #include <algorithm>
+#include <optional>
 
 #include "core/Catalogue.h"
 #include "core/FindFiles.h"
@@ -20,6 +21,7 @@ using platform::VbListBox;
 namespace {
 
 constexpr const char* kSetDescriptions = keys::kSectionSetDescriptions;
+constexpr const char* kCatalogueRepairText = "The image set catalogue";
 
 bool Excluded(const std::string& value) { return !value.empty() && value.front() == keys::kExcludedMarker; }
 
@@ -99,6 +101,7 @@ void frmKestrin::InitSetsInfo() {
 
   // Cross off each catalogued set that a found folder declares; the sets left
   // have lost their folder, the folders left hold new sets. One pass each.
+  std::optional<WriteFailure> repairFailure;
   auto reconcile = [&](const core::SetsClass::SetList& sets) {
     std::vector<std::string> names;
     for (const auto& set : sets) names.push_back(set->SetName());
@@ -111,15 +114,20 @@ void frmKestrin::InitSetsInfo() {
       folder = matched ? folders.erase(folder) : folder + 1;
     }
     for (std::size_t i = 0; i < names.size(); ++i)
-      if (!crossed[i]) RemoveCatalogSet(names[i]);
+      if (!crossed[i] && !RemoveCatalogSet(names[i]) && StorableSetName(names[i]) && !repairFailure)
+        repairFailure = FailedWrite(kCatalogueRepairText, CatalogueFile);
   };
   reconcile(Sets.IncludedCollection());
   reconcile(Sets.ExcludedCollection());
   if (!folders.empty()) {
     core::SetImport import(SettingsFolder, ImageSetRoot);
     for (Folder& folder : folders) import.Add(folder.relative);
-    import.Commit();
+    if (!import.Commit() && !repairFailure) repairFailure = FailedWrite(kCatalogueRepairText, CatalogueFile);
   }
+  // The dialog goes on with what the file holds; the user learns, once the
+  // dialog is on screen, that it could not take in the sets found on disk. A
+  // hidden load (the slide show's, the changer's) never waits on a box.
+  if (repairFailure) loadFailures_.push_back(*repairFailure);
 
   Sets = core::SetsClass();
   BuildSetCollection(core::GetIniString(kSetDescriptions, "", "", CatalogueFile));
@@ -214,7 +222,12 @@ void frmKestrin::MoveSelected(VbListBox& src, VbListBox& dst) {
   }
 }
 
-bool frmKestrin::SaveSetsInfo() {
+bool frmKestrin::SaveSetsInfo(WriteFailures* failures) {
+  bool written = true;
+  auto failed = [&](const std::string& what, const std::string& file) {
+    if (failures) failures->push_back(FailedWrite(what, file));
+    written = false;
+  };
   core::IniBatch edits(CatalogueFile);
   auto saveSet = [&](const core::SetInfoClass& set, bool included) {
     const std::string& name = set.SetName();
@@ -228,7 +241,8 @@ bool frmKestrin::SaveSetsInfo() {
       const std::string stored = IniSnapshot(company).Value("TitlePage", "file");
       const std::string file = Excluded(stored) ? stored.substr(1) : stored;
       const std::string wanted = set.ShowTitlePage ? file : "*" + file;
-      if (!file.empty() && wanted != stored) core::WriteIni("TitlePage", "file", wanted, company);
+      if (!file.empty() && wanted != stored && !core::WriteIni("TitlePage", "file", wanted, company))
+        failed("The title page switch of the image set \"" + name + "\"", company);
     }
     for (int i = 1; i <= set.ExcludedCount(); ++i) {
       const core::ImageInfoClass& image = set.ExcludedImage(i);
@@ -243,7 +257,8 @@ bool frmKestrin::SaveSetsInfo() {
   };
   for (const auto& set : Sets.ExcludedCollection()) saveSet(*set, false);
   for (const auto& set : Sets.IncludedCollection()) saveSet(*set, true);
-  return edits.size() == 0 || edits.Commit();
+  if (edits.size() != 0 && !edits.Commit()) failed("The image sets", CatalogueFile);
+  return written;
 }
 
 bool frmKestrin::RemoveCatalogSet(const std::string& setName) {

@@ -44,16 +44,16 @@ void frmKestrin::InitLists() {
       cmboSets->SetListIndex(0);
       WallpaperAllSets = true;
     } else {
-      const int index = FindItemIndex(
-          *cmboSets, core::GetIniString(keys::kPrefsWP_CurrentSet.section, keys::kPrefsWP_CurrentSet.key, "",
-                                        SettingsFile));
+      const int index = FindItemIndex(*cmboSets, ListedSetName(core::GetIniString(
+                                                     keys::kPrefsWP_CurrentSet.section, keys::kPrefsWP_CurrentSet.key,
+                                                     "", SettingsFile)));
       if (index > -1) cmboSets->SetListIndex(index);
       WallpaperAllSets = false;
     }
   } else if (cmboSets->ListCount() == 1) {
-    const int index = FindItemIndex(
-        *cmboSets,
-        core::GetIniString(keys::kPrefsWP_CurrentSet.section, keys::kPrefsWP_CurrentSet.key, "", SettingsFile));
+    const int index = FindItemIndex(*cmboSets, ListedSetName(core::GetIniString(keys::kPrefsWP_CurrentSet.section,
+                                                                                 keys::kPrefsWP_CurrentSet.key, "",
+                                                                                 SettingsFile)));
     if (index > -1) cmboSets->SetListIndex(index);
   }
 
@@ -64,6 +64,11 @@ void frmKestrin::InitLists() {
   if (lstActiveSets->ListCount() > 0) lstActiveSets->SetListIndex(0);
   else if (lstInactiveSets->ListCount() > 0) lstInactiveSets->SetListIndex(0);
   UpdateListCaptions();
+}
+
+std::string frmKestrin::ListedSetName(const std::string& stored) const {
+  const auto set = Sets.GetSet(stored);
+  return set ? set->SetName() : stored;
 }
 
 void frmKestrin::UpdateLists() {
@@ -97,6 +102,20 @@ void frmKestrin::UpdateLists() {
     if (screenSaverPage) screenSaverPage->cmboSS_SetsToUse_Click();
     cmboEditSet_Click();
   }
+
+  // A set that left the lists takes another page's choice with it: that page
+  // now holds a change of its own, which its apply must store.
+  if (cmboSS_SetsToUse->Text() != saverSet) MarkPageDirty(kPageScreenSaver);
+  if (cmboSets->Text() != wallpaperSet) MarkPageDirty(kPageWallpaper);
+  // A refilled list has lost its choice, and a move button acts on a choice.
+  DisableMoveButtonWithoutChoice(*cmdImageMove, *lstActiveImages, *lstInactiveImages);
+  DisableMoveButtonWithoutChoice(*cmdMoveSet, *lstActiveSets, *lstInactiveSets);
+}
+
+void frmKestrin::DisableMoveButtonWithoutChoice(platform::VbCommandButton& button, const VbListBox& included,
+                                                const VbListBox& excluded) {
+  const VbListBox& list = button.Tag == "Include" ? excluded : included;
+  if (list.SelCount() == 0) button.SetEnabled(false);
 }
 
 void frmKestrin::UpdateListCaptions() {

@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
   }
 
   ProgramWindows windows;
-  if (Main(commandLine, windows) == StartOutcome::RunWindows) return QApplication::exec();
-  return 0;
+  const StartOutcome outcome = Main(commandLine, windows);
+  if (outcome == StartOutcome::RunWindows) return QApplication::exec();
+  return outcome == StartOutcome::Failed ? 1 : 0;
 }

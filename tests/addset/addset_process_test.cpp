@@ -56,7 +56,7 @@ TEST(AddSetProgram, MakesASetThatTheSlideShowPlays) {
   EXPECT_NE(made.out.find("Made the image set \"Holiday\" of 2 pictures"), std::string::npos) << made.out;
   const std::string program = orvane::core::UserProgramFolder();
   EXPECT_TRUE(fs::is_symlink(program + "Holiday"));
-  EXPECT_TRUE(fs::is_symlink(program + "Coastline")) << "the first start linked the starter sets";
+  EXPECT_TRUE(fs::is_symlink(program + "Coastline/images.ini")) << "the first start linked the starter sets";
 
   // The show plays that set alone.
   const std::string settings = orvane::platform::LocalAppDataFolder() + "ScreenSaver.ini";

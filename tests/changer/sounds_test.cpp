@@ -264,6 +264,24 @@ TEST_F(LinkLauncher, OnlyWebAddressesAreOpened) {
   EXPECT_TRUE(opened.empty());
 }
 
+TEST_F(LinkLauncher, AnAddressWithoutASchemeOpensAsHttpAndARefusedOneIsSaid) {
+  auto form = MakeForm();
+  ASSERT_TRUE(form->Form_Load());
+  Ini("Orvane.ini", "Launcher", "URL", "www.example.org/birds");
+  form->Launcher_Timer();
+  EXPECT_EQ(opened, std::vector<std::string>{"http://www.example.org/birds"});
+  EXPECT_EQ(ReadIni("Orvane.ini", "Launcher", "URL"), "");
+
+  testing::internal::CaptureStderr();
+  Ini("Orvane.ini", "Launcher", "URL", "birds.wav");
+  form->Launcher_Timer();
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(opened.size(), 1u);
+  EXPECT_EQ(ReadIni("Orvane.ini", "Launcher", "URL"), "");
+  EXPECT_NE(errors.find("the link \"birds.wav\" is not a web address; it was not opened"), std::string::npos)
+      << errors;
+}
+
 TEST_F(LinkLauncher, UnwritableFileOpensNothing) {
   Ini("Orvane.ini", "Launcher", "URL", "http://example.org/");
   const std::string file = settings + "Orvane.ini";

@@ -156,30 +156,35 @@ TEST(SetsClass, SetsMoveBetweenTheListsAsTheSameObject) {
   EXPECT_EQ(sets.IncludedCollection().Count(), 3u);
 }
 
-TEST(SetsClass, GetSetIsCaseSensitiveWhileTheListsAreNot) {
+TEST(SetsClass, GetSetFindsNamesAsTheListsKeyThem) {
   SetsClass sets;
   auto sunset = MakeSet("Sunset");
   auto dunes = MakeSet("Dunes");
+  auto ete = MakeSet("\xC9t\xE9");  // windows-1252 capital E acute
   sets.IncludeSet(sunset);
   sets.ExcludeSet(dunes);
+  sets.IncludeSet(ete);
 
   EXPECT_EQ(sets.GetSet("Sunset"), sunset);
   EXPECT_EQ(sets.GetSet("Dunes"), dunes);  // the excluded list is searched too
-  EXPECT_EQ(sets.GetSet("sunset"), nullptr);
+  EXPECT_EQ(sets.GetSet("sunset"), sunset);
+  EXPECT_EQ(sets.GetSet("SUNSET"), sunset);
+  EXPECT_EQ(sets.GetSet("dUNES"), dunes);
+  EXPECT_EQ(sets.GetSet("\xE9t\xE9"), ete);
   EXPECT_EQ(sets.GetSet("Sunset "), nullptr);
   EXPECT_EQ(sets.GetSet(""), nullptr);
   EXPECT_TRUE(sets.IncludedCollection().Exists("SUNSET"));
 
   // A second set under the same key in another case stays out: first one wins.
   sets.IncludeSet(MakeSet("SUNSET"));
-  EXPECT_EQ(sets.IncludedCollection().Count(), 1u);
-  EXPECT_EQ(sets.GetSet("SUNSET"), nullptr);
-  EXPECT_EQ(sets.GetSet("Sunset"), sunset);
+  EXPECT_EQ(sets.IncludedCollection().Count(), 2u);
+  EXPECT_EQ(sets.GetSet("SUNSET"), sunset);
 
   // Excluding under another case moves the catalogued set's key.
   sets.ExcludeSet(MakeSet("sunset"));
-  EXPECT_EQ(sets.IncludedCollection().Count(), 0u);
+  EXPECT_EQ(sets.IncludedCollection().Count(), 1u);
   EXPECT_EQ(sets.ExcludedCollection().Count(), 2u);
+  EXPECT_EQ(sets.GetSet("Sunset")->SetName(), "sunset");
 }
 
 TEST(SetsClass, SetNamesReplaceTheArrayOnlyWhenTheListHasSets) {

@@ -17,6 +17,7 @@
 #include "core/Catalogue.h"
 #include "core/FirstStart.h"
 #include "core/PPS.h"
+#include "core/CompanyIni.h"
 #include "core/Utils.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
@@ -51,11 +52,13 @@ fs::path MakeStarterSets() {
   WriteFile(starter / "ScreenSaver.ini", "[ScreenSaver]\r\nSetup=1\r\n");
   WriteFile(starter / "config.ini", "[config]\r\nConfigWinTitle=Starter\r\n");
   WriteFile(starter / "Sea/images.ini", "[SetDescriptions]\r\nSea=Sea/\r\n\r\n[Sea]\r\nWave=wave\r\n");
+  WriteFile(starter / "Sea/company.ini", "[TitlePage]\r\nfile=title\r\n");
   WriteFile(starter / "Hills/IMAGES.INI", "[SetDescriptions]\r\nHills=Hills/\r\n\r\n[Hills]\r\n");
   WriteFile(starter / "Notes/readme.txt", "no set here");
   WriteFile(starter / ".hidden/images.ini", "[SetDescriptions]\r\nHidden=x/\r\n");
   // Installed read-only.
-  fs::permissions(starter / "ScreenSaver.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  for (const char* file : {"ScreenSaver.ini", "Sea/company.ini"})
+    fs::permissions(starter / file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   return starter;
 }
 
@@ -74,8 +77,11 @@ TEST(FirstStart, MakesTheUsersFolderWithTemplatesAndLinkedSetsAndRecordsIt) {
   const std::map<std::string, std::string> expected = {
       {"ScreenSaver.ini", "[ScreenSaver]\r\nSetup=1\r\n"},
       {"config.ini", "[config]\r\nConfigWinTitle=Starter\r\n"},
-      {"Sea", "-> " + (starter / "Sea").string()},
-      {"Hills", "-> " + (starter / "Hills").string()},
+      {"Sea", "folder"},
+      {"Sea/images.ini", "-> " + (starter / "Sea/images.ini").string()},
+      {"Sea/company.ini", "[TitlePage]\r\nfile=title\r\n"},
+      {"Hills", "folder"},
+      {"Hills/IMAGES.INI", "-> " + (starter / "Hills/IMAGES.INI").string()},
   };
   EXPECT_EQ(Snapshot(folder), expected);
   // The user's copy of a template is theirs to change.
@@ -83,6 +89,12 @@ TEST(FirstStart, MakesTheUsersFolderWithTemplatesAndLinkedSetsAndRecordsIt) {
   struct stat info {};
   ASSERT_EQ(stat((folder + "ScreenSaver.ini").c_str(), &info), 0);
   EXPECT_TRUE(info.st_mode & S_IWUSR);
+
+  // The title page switch of a starter set is the user's to write; the
+  // installed set is left as it is.
+  EXPECT_TRUE(orvane::core::WriteTitlePageSwitch(folder + "Sea/company.ini", false));
+  EXPECT_EQ(ReadFile(folder + "Sea/company.ini"), "[TitlePage]\r\nfile=*title\r\n");
+  EXPECT_EQ(ReadFile(starter / "Sea/company.ini"), "[TitlePage]\r\nfile=title\r\n");
 
   // The catalogue finds the linked sets.
   const std::string settings = pf::LocalAppDataFolder();
@@ -92,7 +104,7 @@ TEST(FirstStart, MakesTheUsersFolderWithTemplatesAndLinkedSetsAndRecordsIt) {
 
   // A second start finds the folder recorded and changes nothing, even where
   // the user removed a link and changed a template.
-  fs::remove(folder + "Hills");
+  fs::remove_all(folder + "Hills");
   WriteFile(folder + "config.ini", "[config]\r\nConfigWinTitle=Mine\r\n");
   const auto before = Snapshot(folder);
   EXPECT_EQ(orvane::core::MakeProgramFolderIfNone(starter.string() + "/", folder).result,
@@ -110,7 +122,7 @@ TEST(FirstStart, AnEntryOfTheUsersOwnIsKept) {
   EXPECT_FALSE(fs::is_symlink(folder + "Sea"));
   EXPECT_EQ(ReadFile(folder + "Sea/images.ini"), "[SetDescriptions]\r\nMy Sea=Sea/\r\n");
   EXPECT_EQ(ReadFile(folder + "config.ini"), "[config]\r\nConfigWinTitle=Mine\r\n");
-  EXPECT_TRUE(fs::is_symlink(folder + "Hills"));
+  EXPECT_TRUE(fs::is_symlink(folder + "Hills/IMAGES.INI"));
 }
 
 // A folder recorded in either hive, even one that is missing, is left alone:
@@ -168,7 +180,7 @@ void ExpectStarterSetsRecorded() {
   EXPECT_EQ(Recorded(pf::Hive::CurrentUser), folder);
   EXPECT_EQ(Recorded(pf::Hive::LocalMachine), folder);
   for (const char* set : {"Coastline", "Geometry", "NightSky"}) {
-    EXPECT_TRUE(fs::is_symlink(folder + set)) << set;
+    EXPECT_TRUE(fs::is_symlink(folder + set + "/images.ini")) << set;
     EXPECT_TRUE(orvane::core::FileExists(folder + set + "/images.ini")) << set;
   }
   EXPECT_EQ(orvane::core::GetIniInt("ScreenSaver", "Setup", 0, folder + "ScreenSaver.ini"), 1);

@@ -7,6 +7,9 @@
 
 #include "core/Globals.h"
 #include "platform/cursor.h"
+#include "platform/msgbox.h"
+#include "platform/runlog.h"
+#include "tests/support/testenv.h"
 
 namespace core = orvane::core;
 namespace pf = orvane::platform;
@@ -78,4 +81,43 @@ TEST(Main, AnOpenDialogKeepsTheProgramRunning) {
     EXPECT_EQ(core::Main(c.commandLine, windows), c.outcome) << c.commandLine;
     EXPECT_EQ(core::DebugMode, c.debug) << c.commandLine;
   }
+}
+
+namespace {
+
+// A dialog whose hidden load raises a box, as a catalogue or registry failure does.
+class FailingLoad : public OpenDialog {
+ public:
+  void Load() override { answers.push_back(pf::MsgBox("Unable to find image sets. PATH = /x/", pf::vbExclamation, "ERROR")); }
+  bool optWallPaperOn() override { return true; }
+  std::vector<int> answers;
+};
+
+}  // namespace
+
+// "/wall" and "/kalendar" run with the dialog hidden: nobody is there to answer
+// a box, so each one is written down instead and the run ends as a failure.
+TEST(Main, AnUnattendedChangeWritesItsBoxesDownAndFails) {
+  std::vector<std::string> shown;
+  pf::SetMessageBoxHandler([&](const pf::MessageBoxCall& call) {
+    shown.push_back(call.text);
+    return pf::vbOK;
+  });
+  for (const char* commandLine : {"/wall", "/kalendar"}) {
+    pf::ClearRunFailure();
+    FailingLoad windows;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(core::Main(commandLine, windows), core::StartOutcome::Failed) << commandLine;
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(windows.answers, std::vector<int>{pf::vbOK}) << commandLine;
+    EXPECT_NE(errors.find("ERROR: Unable to find image sets. PATH = /x/"), std::string::npos) << errors;
+  }
+  EXPECT_TRUE(shown.empty());
+  const std::string log = orvane::test::ReadFile(pf::RunLogFile());
+  EXPECT_NE(log.find("ERROR: Unable to find image sets. PATH = /x/"), std::string::npos) << log;
+
+  // After the run a box is a box again.
+  pf::MsgBox("Shown");
+  EXPECT_EQ(shown, std::vector<std::string>{"Shown"});
+  pf::SetMessageBoxHandler({});
 }

@@ -178,6 +178,38 @@ TEST_F(Library, CorruptAndHostileLibrariesAreRefusedBeforeAnyWrite) {
   EXPECT_TRUE(fs::is_empty(outside));
 }
 
+// A rename that fails part-way (an entry's name is taken by a folder) leaves the
+// set folder as it was: the files the install replaced are back, the ones it
+// added are gone. Once the name is free, the same library installs over the
+// set and leaves nothing of its own behind.
+TEST_F(Library, AFailedInstallPutsBackWhatItReplacedAndRemovesWhatItAdded) {
+  test::WriteFile(program / "Sea" / "a.jpg", "old a");
+  test::WriteFile(program / "Sea" / "mine.txt", "the user's");
+  fs::create_directories(program / "Sea" / "taken.jpg");
+  const auto before = Listing(program);
+  const std::string library = Write(
+      "sea.ilb", EncodeLibrary("Sea", {{"images.ini", ImagesIni("Sea", "Sea")},
+                                       {"a.jpg", "new a"},
+                                       {"b.jpg", "new b"},
+                                       {"A.jpg", "other a"},
+                                       {"a.jpg", "newer a"},
+                                       {"taken.jpg", "x"},
+                                       {"c.jpg", "new c"}}));
+  const ExtractResult failed = ExtractLibrary(library, ProgramFolder());
+  EXPECT_NE(failed.error.find("\"taken.jpg\" cannot be written"), std::string::npos) << failed.error;
+  EXPECT_EQ(Listing(program), before);
+
+  fs::remove(program / "Sea" / "taken.jpg");
+  const ExtractResult installed = ExtractLibrary(library, ProgramFolder());
+  ASSERT_EQ(installed.error, "");
+  const std::map<std::string, std::string> expected = {
+      {"Sea", "<dir>"},           {"Sea/images.ini", ImagesIni("Sea", "Sea")},
+      {"Sea/a.jpg", "newer a"},   {"Sea/A.jpg", "other a"},
+      {"Sea/b.jpg", "new b"},     {"Sea/taken.jpg", "x"},
+      {"Sea/c.jpg", "new c"},     {"Sea/mine.txt", "the user's"}};
+  EXPECT_EQ(Listing(program), expected);
+}
+
 // The program folder is a 256 KiB tmpfs (mounted in a private user and mount
 // namespace by a child run of this test): a 1 MiB entry fills it. What the set
 // wrote is removed and an older file of the set is kept as it was.

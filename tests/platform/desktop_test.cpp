@@ -103,7 +103,9 @@ TEST(Desktop, XfceGetsEveryMonitorsImageProperty) {
   EXPECT_EQ(runner.Lines(),
             (std::vector<std::string>{
                 "xfconf-query -c xfce4-desktop -l",
+                "xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitor0/workspace0/last-image -s ",
                 "xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitor0/workspace0/last-image -s /w/Orvane.bmp",
+                "xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorHDMI-1/workspace0/last-image -s ",
                 "xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorHDMI-1/workspace0/last-image -s "
                 "/w/Orvane.bmp"}));
 }

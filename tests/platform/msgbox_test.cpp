@@ -7,7 +7,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <string>
 #include <vector>
+
+#include "platform/runlog.h"
+#include "tests/support/testenv.h"
 
 namespace pf = orvane::platform;
 
@@ -25,6 +29,31 @@ TEST(MsgBox, HandlerSeesEveryBoxAndGivesTheAnswer) {
   EXPECT_EQ(calls[0].title, "ERROR");
   EXPECT_EQ(calls[1].style, 36);
   EXPECT_EQ(calls[1].title, "");
+}
+
+// With nobody to answer, a box is one line on standard error and in the log,
+// answered as a box closed without a button, and the run counts as failed.
+TEST(MsgBox, UnattendedBoxesAreWrittenDownAndAnsweredAsClosed) {
+  pf::SetMessageBoxHandler([](const pf::MessageBoxCall&) -> int {
+    ADD_FAILURE() << "no box may be shown";
+    return pf::vbOK;
+  });
+  pf::ClearRunFailure();
+  pf::SetUnattendedMessageBoxes(true);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(pf::MsgBox("Unable to find image sets. PATH = /x/", pf::vbExclamation, "ERROR"), pf::vbOK);
+  EXPECT_EQ(pf::MsgBox("Replace it?\r\nAll of it?", pf::vbYesNoCancel + pf::vbQuestion), pf::vbCancel);
+  EXPECT_EQ(pf::MsgBox("Go on?", pf::vbYesNo), pf::vbYes);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  pf::SetUnattendedMessageBoxes(false);
+  pf::SetMessageBoxHandler({});
+  const std::string program = QCoreApplication::applicationName().toLower().toStdString();
+  EXPECT_EQ(errors, program + ": ERROR: Unable to find image sets. PATH = /x/\n" + program +
+                        ": Replace it? All of it?\n" + program + ": Go on?\n");
+  const std::string log = orvane::test::ReadFile(pf::RunLogFile());
+  EXPECT_NE(log.find(" ERROR: Unable to find image sets. PATH = /x/\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(" Replace it? All of it?\n"), std::string::npos) << log;
+  EXPECT_TRUE(pf::RunFailed());
 }
 
 namespace {

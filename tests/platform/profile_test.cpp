@@ -1,6 +1,8 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -231,12 +233,20 @@ TEST_F(ProfileTest, RefusesWhatCannotBeStoredAsOneLine) {
 }
 
 TEST_F(ProfileTest, FailedWritesReportFalseAndChangeNothing) {
+  // errno tells why, for the report of the write that failed.
+  errno = 0;
   EXPECT_FALSE(WritePrivateProfileString("S", "a", "1", (dir_ / "no/such/t.ini").string()));
+  EXPECT_EQ(errno, ENOENT);
   EXPECT_FALSE(WritePrivateProfileString("S", "a", "1", ""));
 
   const std::string file = Ini("[S]\na=1\n");
+  errno = 0;
+  EXPECT_FALSE(WritePrivateProfileString("S", "a", "two\nlines", file));
+  EXPECT_EQ(errno, EINVAL);
   fs::permissions(file, fs::perms::owner_read);  // the read-only attribute
+  errno = 0;
   EXPECT_FALSE(WritePrivateProfileString("S", "a", "2", file));
+  EXPECT_EQ(errno, EACCES);
   EXPECT_EQ(ReadFile(file), "[S]\na=1\n");
 }
 

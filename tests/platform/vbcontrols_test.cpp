@@ -143,11 +143,17 @@ TEST(VbControls, ButtonsTabsAndValues) {
   EXPECT_EQ(spin.Value(), 546);
   EXPECT_EQ(changes, 1);
 
+  // A label with a control to move to marks its key; any other label shows
+  // its text as it stands (an address or a name holding "&").
   pf::VbLabel label("&Image set:");
-  EXPECT_EQ(label.text(), "Image set:");  // no control to move to: no mark
+  EXPECT_EQ(label.text().toStdString(), "&Image set:");
   pf::VbComboBox buddy;
   label.SetBuddy(&buddy);
-  EXPECT_EQ(label.text(), "&Image set:");
+  EXPECT_EQ(label.text().toStdString(), "&Image set:");
+  EXPECT_EQ(label.buddy(), &buddy);
+  pf::VbLabel address("https://x.example/?a=1&b=2 && <i>c</i>");
+  EXPECT_EQ(address.text().toStdString(), "https://x.example/?a=1&b=2 && <i>c</i>");
+  EXPECT_EQ(address.textFormat(), Qt::PlainText);
   EXPECT_EQ(pf::TwipsToPixels(1500), 100);
   EXPECT_EQ(pf::PixelsToTwips(4), 60);
 }

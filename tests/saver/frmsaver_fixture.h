@@ -111,7 +111,10 @@ class SaverTest : public ::testing::Test {
   // shows it (the show only runs in a visible window).
   frmSaver& Window() {
     if (!window_) {
-      window_ = std::make_unique<frmSaver>(QRect(QPoint(0, 0), screenSize_));
+      const QRect screen(QPoint(0, 0), screenSize_);
+      window_ = pixelRatio_ == 1.0
+                    ? std::make_unique<frmSaver>(screen)
+                    : std::make_unique<frmSaver>(platform::ScreenPixelsOf(screen, pixelRatio_));
       window_->Load();
       window_->tmrTrans.SetEnabled(false);
       window_->show();
@@ -133,6 +136,7 @@ class SaverTest : public ::testing::Test {
   fs::path root_;
   std::string settingsFolder_;
   QSize screenSize_{kScreenW, kScreenH};  // of the windows made from here on
+  double pixelRatio_ = 1.0;               // their screen's device pixels per unit
   platform::ManualTickClock clock_{1000};
   platform::RecordingSoundFactory sounds_;
   std::vector<platform::MessageBoxCall> boxes_;

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QRect>
 #include <QRegion>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "core/Globals.h"
@@ -155,11 +157,15 @@ TEST_F(PanFixture, TitleAndCalendarStayWhereTheyWereDrawnWhileThePictureMoves) {
   struct Case {
     const char* name;
     int mode, stripWidth, stripHeight, dx, dy;
+    double ratio = 1.0;  // of the screen: lines per step
   } cases[] = {
       {"TopToBottom", kPanTopToBottom, 320, 400, 0, 1},
       {"BottomToTop", kPanBottomToTop, 320, 400, 0, -1},
       {"LeftToRight", kPanLeftToRight, 500, 240, 1, 0},
       {"RightToLeft, centred", kPanRightToLeft, 500, 120, -1, 0},
+      {"BottomToTop at ratio 2", kPanBottomToTop, 320, 400, 0, -1, 2.0},
+      {"LeftToRight at ratio 1.5", kPanLeftToRight, 500, 240, 1, 0, 1.5},
+      {"TopToBottom at ratio 3", kPanTopToBottom, 320, 400, 0, 1, 3.0},
   };
   PictureBox big(320, 240);
   const imaging::Handle workBuffer = imaging::CreateWorkBuff(320, 240, 0, 0);
@@ -168,6 +174,7 @@ TEST_F(PanFixture, TitleAndCalendarStayWhereTheyWereDrawnWhileThePictureMoves) {
     SCOPED_TRACE(c.name);
     big.Cls();
     screen = SaverScreen{};
+    screen.PixelRatio = c.ratio;
     screen.picDisp = &big;
     screen.WorkBuffer = workBuffer;
     screen.PanelBitmap = panel;
@@ -186,7 +193,9 @@ TEST_F(PanFixture, TitleAndCalendarStayWhereTheyWereDrawnWhileThePictureMoves) {
     screen.ShowTitle = 1;
     screen.PanelTitle = QStringLiteral("Harbour at dawn");
     screen.CalendarOn = true;
-    screen.CalendarSize = 33;
+    // At a ratio above 1 the small screen needs a larger calendar for its
+    // month's name to fit in it.
+    screen.CalendarSize = c.ratio == 1.0 ? 33 : 66;
     screen.CalendarPosition = core::kCenter;
     screen.CalendarDate = QDate(2026, 12, 10);
     DispTitle(screen);
@@ -205,8 +214,9 @@ TEST_F(PanFixture, TitleAndCalendarStayWhereTheyWereDrawnWhileThePictureMoves) {
       overlays += kept;
       EXPECT_EQ(shown.copy(kept), drawn.copy(kept)) << "overlay moved";
     }
-    // Everywhere else in the view: the strip 30 lines further on.
-    const int x0 = screen.PanX + 30 * c.dx, y0 = screen.PanY + 30 * c.dy;
+    // Everywhere else in the view: the strip 30 steps further on.
+    const int lines = int(30 * c.ratio);
+    const int x0 = screen.PanX + lines * c.dx, y0 = screen.PanY + lines * c.dy;
     const QImage stripImage = strip.Image();
     int compared = 0;
     for (int y = view.Top; y < view.Top + view.Height; ++y)
@@ -220,6 +230,31 @@ TEST_F(PanFixture, TitleAndCalendarStayWhereTheyWereDrawnWhileThePictureMoves) {
   }
   imaging::DestroyWorkBuff(workBuffer);
   imaging::UnloadBitMap(panel);
+}
+
+TEST_F(PanFixture, OnAScaledScreenEachStepMovesAsManyLinesAsTheRatio) {
+  for (const double ratio : {1.5, 2.0, 3.0}) {
+    for (const PanCase& c : kPans) {
+      SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(ratio));
+      disp.Cls();
+      calls = RecordingCalls{};
+      screen.PixelRatio = ratio;
+      Prepare(c.mode, c.stripWidth, c.stripHeight);
+      bool done = false;
+      int step = 0;
+      while (!done && step < c.steps) {
+        PanStep(screen, calls, ++step == 1, done);
+        // A fractional ratio alternates (1.5: 1, 2, 1, 2 ...); the last step
+        // stops on the far end.
+        const int moved = std::min(int(step * ratio), c.steps);
+        ExpectViewShows(c.startX + c.dx * moved, c.startY + c.dy * moved,
+                        "after step " + std::to_string(step));
+      }
+      EXPECT_TRUE(done);
+      EXPECT_EQ(step, int(std::ceil(c.steps / ratio)));
+      EXPECT_EQ(calls.slideClockStarts, 1);
+    }
+  }
 }
 
 TEST_F(PanFixture, ExecutePanRunsToTheFarEndPacedByTheTickClock) {

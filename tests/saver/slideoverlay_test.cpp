@@ -184,6 +184,30 @@ TEST_F(BlendLayerTest, SitsTwentyPixelsInFromThePanStartCorner) {
   for (const auto& [x, y] : outside) EXPECT_EQ(At(x, y), 0u) << x << "," << y;
 }
 
+TEST_F(BlendLayerTest, OnAScaledScreenThePictureAndItsMarginGrowByTheRatio) {
+  struct Case {
+    double ratio;
+    int left, top, width, height;  // where the white layer lands on the 40 x 30 slide
+  } cases[] = {
+      {2.0, 40 - 8 - 40, 30 - 6 - 40 + 20, 8, 6},  // 8 x 6, 40 in; the slide pans 20 down
+      {1.5, 40 - 6 - 30, 30 - 5 - 30 + 20, 6, 5},  // 6 x 5 (4.5 rounded up), 30 in
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ratio);
+    const imaging::Handle slide = imaging::CreateWorkBuff(40, 30, 0, 0);
+    SlideOverlayFields fields;
+    fields.LayerFile = dir_.string() + "/logo.bmp";
+    BlendLayer(fields, slide, 0, 20, 40, 30, c.ratio);
+    const QImage image = imaging::WorkBuffImage(slide);
+    const QRect layer(c.left, c.top, c.width, c.height);
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        ASSERT_EQ(image.pixel(x, y) & 0xFFFFFFu, layer.contains(x, y) ? 0xFFFFFFu : 0u) << x << "," << y;
+    imaging::DestroyWorkBuff(slide);
+  }
+  EXPECT_EQ(imaging::LiveHandleCount(), 1) << "only the fixture's slide is left";
+}
+
 TEST_F(BlendLayerTest, MixesAtTheTranslucencyAndSkipsWhatDoesNotLoad) {
   SlideOverlayFields fields;
   fields.LayerFile = dir_.string() + "/logo.bmp";

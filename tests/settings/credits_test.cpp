@@ -91,6 +91,19 @@ TEST_F(Credits, Version2ReadsTheLanguageBlockWithContinuations) {
   EXPECT_EQ(opened, std::vector<std::string>{"https://example.com/wave?a=1&b=2"});
 }
 
+TEST_F(Credits, TextsAreShownAsTheyStand) {
+  Nfo("[info]\r\nversion=2\r\n[English]\r\nimageTitle=<b>Sea</b> & Sky\r\nimageCredit=A &Smith\r\n"
+      "imageMore=https://x.example/?a=1&b=2\r\nimageMorePrompt=See & buy\r\n[French]\r\n");
+  frmCredits w;
+  w.InitCredits(Folder(), Image(), "", "English");
+  for (QLabel* label : {w.lblImageTitlePrompt, w.lblImageTitle, w.lblImageCreditPrompt, w.lblImageInfo,
+                        w.lblAdditInfoPrompt, w.lblPrintOrder})
+    EXPECT_EQ(label->textFormat(), Qt::PlainText) << S(label->text());
+  EXPECT_EQ(S(w.lblImageTitle->text()), "<b>Sea</b> & Sky");
+  EXPECT_EQ(S(w.lblImageInfo->text()), "A &Smith");
+  EXPECT_EQ(S(w.lblPrintOrder->text()), "https://x.example/?a=1&b=2");
+}
+
 TEST_F(Credits, Version2WithoutTheLanguagesBlockKeepsTheDesignTexts) {
   Nfo("[info]\r\nversion=2\r\n[English]\r\nimageTitle=Wave\r\nwebButton=Visit\r\n");
   frmCredits w;
@@ -120,6 +133,14 @@ TEST_F(Credits, WebLinksOtherThanWebAddressesOpenNothing) {
     w.cmdWebLink->click();
   }
   EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(Credits, AWebLinkWrittenWithoutASchemeOpensAsHttp) {
+  Nfo("[info]\r\nversion=2\r\n[English]\r\nURL=www.example.com/wave\r\nwebButton=Visit\r\n");
+  frmCredits w;
+  w.InitCredits(Folder(), Image(), "", "English");
+  w.cmdWebLink->click();
+  EXPECT_EQ(opened, std::vector<std::string>{"http://www.example.com/wave"});
 }
 
 TEST_F(Credits, UpperOrLowerCaseCClosesTheWindow) {

@@ -18,6 +18,7 @@
 #include "settings/ScreenSaverPage.h"
 #include "settings/WallpaperPage.h"
 #include "tests/settings/kestrin_fixture.h"
+#include "tests/settings/picture_files.h"
 
 namespace fs = std::filesystem;
 using namespace orvane::test;
@@ -28,6 +29,10 @@ namespace {
 
 std::string Ini(const std::string& section, const std::string& key, const std::string& file) {
   return orvane::core::GetIniString(section, key, "<missing>", file);
+}
+
+int FindIndex(const orvane::platform::VbListBox& list, const std::string& text) {
+  return frmKestrin::FindItemIndex(list, text);
 }
 
 // Loads and shows the dialog on the Edit Sets page, inner tab tab.
@@ -263,6 +268,7 @@ TEST(Frame, DirtyFlagsAndApplyAcrossTabsFirstRunAndHiddenLoads) {
 TEST(Frame, FirstRunAppliesWhileLoadingAndRendersTheWallpaperOnClose) {
   KestrinFixture fixture;
   WriteFile(fixture.settings + "ScreenSaver.ini", "[ScreenSaver]\r\nSetup=0\r\n");
+  WritePicture(fixture.root / "Sea/wave01.jpg", 64, 48, [](int, int) { return qRgb(0, 90, 160); }, true);
   Dialog dialog;
   dialog->Load();
   EXPECT_TRUE(dialog->FirstRun);
@@ -276,6 +282,7 @@ TEST(Frame, FirstRunAppliesWhileLoadingAndRendersTheWallpaperOnClose) {
   dialog->close();
   EXPECT_EQ(dialog.progress.calls, (std::vector<std::string>{"Show", "Hide", "Unload"}));
   EXPECT_FALSE(dialog->PageDirty[1]);
+  EXPECT_TRUE(dialog.boxes.empty());
   EXPECT_EQ(dialog.ended, 0);  // the close box only unloads
 }
 
@@ -427,6 +434,88 @@ TEST(Lists, RandomizeFallsBackToTheFirstKnownSetInOnePassAndNamesThatCannotBeSec
   EXPECT_NE(written.find("Odd]Set=Odd\\\r\n"), std::string::npos);
   EXPECT_EQ(written.find("[Odd"), std::string::npos);
   EXPECT_EQ(Ini("SetDescriptions", "Forest", fixture.catalogue), "*Forest\\");
+}
+
+TEST(Lists, StoredSetNamesAreFoundWhateverTheirCase) {
+  KestrinFixture fixture;
+  const std::string settings = fixture.settings + "ScreenSaver.ini";
+  struct Case {
+    const char* ini;
+    const char* wallpaperSet;
+    const char* saverSet;
+    const char* image;
+  };
+  const Case cases[] = {
+      {"[PrefsWP]\r\nrandom=1\r\nCurrentSet=forest\r\nCurrentImage=pine\r\n", "Randomize From All Image Sets",
+       "Randomize From All Image Sets", "pine"},
+      {"[PrefsWP]\r\nrandom=0\r\nCurrentSet=FOREST\r\n[PrefsSS]\r\nrandom=0\r\nCurrentSet=forest\r\n", "Forest",
+       "Forest", "oak"},
+  };
+  for (const Case& c : cases) {
+    WriteFile(settings, std::string("[ScreenSaver]\r\nSetup=1\r\n") + c.ini);
+    const std::string stored = ReadFile(settings);
+    Dialog dialog;
+    dialog->Show();
+    EXPECT_EQ(dialog->cmboSets->Text(), c.wallpaperSet) << c.ini;
+    EXPECT_EQ(dialog->cmboSS_SetsToUse->Text(), c.saverSet) << c.ini;
+    EXPECT_EQ(Entries(*dialog->lstImages), (Names{"oak", "pine"})) << c.ini;
+    EXPECT_EQ(dialog->lstImages->List(dialog->lstImages->ListIndex()), c.image) << c.ini;
+    EXPECT_EQ(ReadFile(settings), stored) << "nothing is rewritten: " << c.ini;
+  }
+}
+
+TEST(EditSets, ExcludingTheSetAnotherPageShowsMarksThatPageChanged) {
+  KestrinFixture fixture;
+  const std::string settings = fixture.settings + "ScreenSaver.ini";
+  WriteFile(settings,
+            "[ScreenSaver]\r\nSetup=1\r\n[PrefsWP]\r\nrandom=0\r\nCurrentSet=Forest\r\nCurrentImage=oak\r\n"
+            "[PrefsSS]\r\nrandom=0\r\nCurrentSet=Forest\r\n");
+  Dialog dialog;
+  ShowEditSets(dialog, 1);
+  ASSERT_EQ(dialog->cmboSS_SetsToUse->Text(), "Forest");
+
+  // Including Blue Sea leaves both pages on Forest: only Edit Sets has changed.
+  dialog->lstInactiveSets->SetListIndex(FindIndex(*dialog->lstInactiveSets, "Blue Sea"));
+  dialog->cmdMoveSet->click();
+  EXPECT_EQ(dialog->PageDirty, (std::array<bool, 4>{false, false, true, false}));
+
+  // Excluding Forest moves both pages to Sea, which their applies must store.
+  dialog->PageDirty.fill(false);
+  dialog->lstActiveSets->SetListIndex(FindIndex(*dialog->lstActiveSets, "Forest"));
+  dialog->cmdMoveSet->click();
+  EXPECT_EQ(dialog->cmboSS_SetsToUse->Text(), "Sea");
+  EXPECT_EQ(dialog->cmboSets->Text(), "Sea");
+  EXPECT_EQ(dialog->PageDirty, (std::array<bool, 4>{true, true, true, false}));
+  dialog->SSTabPages->SetTab(frmKestrin::kPageScreenSaver);
+  EXPECT_TRUE(dialog->cmdApply->isEnabled());
+  dialog->cmdApply->click();
+  EXPECT_EQ(Ini("PrefsSS", "CurrentSet", settings), "Sea");
+}
+
+TEST(EditSets, AMoveButtonIsEnabledOnlyWhileItsListHasAChoice) {
+  KestrinFixture fixture;
+  Dialog dialog;
+  ShowEditSets(dialog, 1);
+  dialog->lstActiveSets->SetListIndex(0);
+  ASSERT_TRUE(dialog->cmdMoveSet->isEnabled());
+
+  // An image move refills the set lists, which loses their choice.
+  dialog->SSTabEditSets->SetTab(0);
+  dialog->lstActiveImages->SetListIndex(0);
+  dialog->cmdImageMove->click();
+  EXPECT_EQ(dialog->lstActiveSets->SelCount() + dialog->lstInactiveSets->SelCount(), 0);
+  EXPECT_FALSE(dialog->cmdMoveSet->isEnabled());
+
+  // And the other way round: a set move keeps no image button without a choice.
+  dialog->lstInactiveImages->SetListIndex(0);
+  ASSERT_TRUE(dialog->cmdImageMove->isEnabled());
+  dialog->SSTabEditSets->SetTab(1);
+  dialog->lstInactiveSets->SetListIndex(0);
+  dialog->cmdMoveSet->click();
+  EXPECT_FALSE(dialog->cmdMoveSet->isEnabled());
+  const bool imageChosen =
+      dialog->cmdImageMove->Tag == "Include" ? dialog->lstInactiveImages->SelCount() > 0 : dialog->lstActiveImages->SelCount() > 0;
+  EXPECT_TRUE(!dialog->cmdImageMove->isEnabled() || imageChosen);
 }
 
 TEST(Lists, MoveSelectedPutsTheMovedEntriesOnTopLastFirst) {

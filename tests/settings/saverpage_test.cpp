@@ -557,6 +557,20 @@ TEST_F(SaverPage, AboutRefusesLinksThatAreNoWebAddresses) {
   EXPECT_TRUE(opened.empty());
 }
 
+TEST_F(SaverPage, AboutOpensAddressesWrittenWithoutAScheme) {
+  orvane::test::WriteFile(program_ / "Sea/company.ini",
+                          "[WebLinker]\r\nwebButton=Visit\r\nCompanyURL=www.sea.example\r\n"
+                          "[Company]\r\nWeb Site=company.example/about\r\n[About]\r\nsupportURL=www.sea.example/help\r\n");
+  Settings("");
+  Open();
+  dialog->cmboAboutSets->SetListIndex(frmKestrin::FindItemIndex(*dialog->cmboAboutSets, "Sea"));
+  about->cmdVisitUs->click();
+  about->lblWebAddress_Click();
+  about->lblSupport_Click();
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://www.sea.example", "http://company.example/about",
+                                              "http://www.sea.example/help"}));
+}
+
 TEST_F(SaverPage, AboutCyclesThePicturesOfTheSetItShows) {
   Settings("[PrefsSS]\r\nrandom=0\r\nCurrentSet=Sea\r\n");
   pf::SetScreenSaveActive(true);
@@ -571,6 +585,20 @@ TEST_F(SaverPage, AboutCyclesThePicturesOfTheSetItShows) {
   dialog->tmrThumbnailChanger_Timer();
   const QRgb saverSet = Centre(*page->picSSThumbNail);
   EXPECT_TRUE(saverSet == kRed || saverSet == kGreen || saverSet == NoThumbnailPicture(160, 120).pixel(80, 60));
+}
+
+TEST_F(SaverPage, AboutShowsTheTextsOfTheSetAsTheyStand) {
+  orvane::test::WriteFile(program_ / "Hills/company.ini",
+                          "[Company]\r\nWeb Site=https://hills.example/?a=1&b=2\r\nCompany Name=Fell && Dale <b>Ltd</b>\r\n"
+                          "[About]\r\nsupportURL=https://hills.example/help?x&y\r\n");
+  Settings("");
+  Open();
+  dialog->cmboAboutSets->SetListIndex(frmKestrin::FindItemIndex(*dialog->cmboAboutSets, "Hills"));
+  EXPECT_EQ(about->lblWebAddress->text().toStdString(), "https://hills.example/?a=1&b=2");
+  EXPECT_EQ(about->lblCompanyName->text().toStdString(), "Fell && Dale <b>Ltd</b>");
+  EXPECT_EQ(about->lblSupport->text().toStdString(), "Online Support: https://hills.example/help?x&y");
+  about->lblWebAddress_Click();
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://hills.example/?a=1&b=2"}));
 }
 
 TEST_F(SaverPage, AboutHidesTheWebButtonBeforeASetIsChosen) {

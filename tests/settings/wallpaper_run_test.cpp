@@ -8,6 +8,7 @@
 #include <QProcessEnvironment>
 #include <QScreen>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "core/PPS.h"
@@ -15,6 +16,7 @@
 #include "imaging/imaging.h"
 #include "platform/desktop.h"
 #include "platform/registry.h"
+#include "platform/runlog.h"
 #include "platform/vbruntime.h"
 #include "tests/settings/picture_files.h"
 #include "tests/support/testenv.h"
@@ -104,11 +106,37 @@ TEST_F(Run, WallThenKalendarHeadless) {
 
 TEST_F(Run, MissingPictureEndsTheRunWithOneReportAndNoKeys) {
   fs::remove(program_ / "Sea/harbour.jpg");
-  ASSERT_EQ(Orvane("/kalendar"), 0);
+  ASSERT_EQ(Orvane("/kalendar"), 1);
   EXPECT_NE(errors_.find("Decompressing"), std::string::npos) << errors_;
   EXPECT_EQ(Key("LastChanged"), "<none>");
   EXPECT_FALSE(fs::exists(folder_ / "Orvane.bmp"));
   EXPECT_EQ(pf::GetDesktopWallpaper(), "");
+}
+
+// Nobody answers a box in a run for the changer: what went wrong while the
+// hidden dialog loaded is written down and the run ends by itself, failed.
+TEST_F(Run, AFailureWhileTheHiddenDialogLoadsIsWrittenDownAndEndsTheRun) {
+  struct Case {
+    const char* name;
+    std::function<void()> breakIt;
+    const char* said;
+  };
+  const Case cases[] = {
+      {"no image sets", [this] { fs::remove_all(program_ / "Sea"); }, "ERROR: Unable to find image sets. PATH = "},
+      {"an unusable program folder in the registry",
+       [] { pf::RegSetValue(pf::Hive::LocalMachine, orvane::core::kProgramPathKey, "@", "not/a/folder"); },
+       "Unable to open registry key "},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    c.breakIt();
+    for (const char* commandLine : {"/wall", "/kalendar"}) {
+      EXPECT_EQ(Orvane(commandLine), 1) << c.name << " " << commandLine;
+      EXPECT_NE(errors_.find(c.said), std::string::npos) << c.name << ": " << errors_;
+    }
+    EXPECT_NE(orvane::test::ReadFile(pf::RunLogFile()).find(c.said), std::string::npos) << c.name;
+    EXPECT_FALSE(fs::exists(folder_ / "Orvane.bmp")) << c.name;
+  }
 }
 
 TEST_F(Run, OnABareXServerTheRootWindowShowsItAndADeferredWallFollowsTheShow) {

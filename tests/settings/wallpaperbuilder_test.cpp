@@ -86,7 +86,11 @@ TEST(WallpaperCrop, PanoramaZoomAndClamp) {
       {"vertical", PanoramaCrop(600, 3000, "BottomToTop", 100, 1024, 768), {0, 100, 600, 450}},
       {"origin past the edge", PanoramaCrop(3000, 600, "RightToLeft", 2900, 1024, 768), {2200, 0, 800, 600}},
       {"negative origin", PanoramaCrop(3000, 600, "LeftToRight", -40, 1024, 768), {0, 0, 800, 600}},
-      {"crop wider than the picture", PanoramaCrop(500, 600, "LeftToRight", 10, 1024, 768), {0, 0, 500, 600}},
+      {"16:9 screen", PanoramaCrop(3000, 600, "LeftToRight", 500, 1920, 1080), {500, 0, 1067, 600}},
+      {"crop wider than the picture keeps the shape", PanoramaCrop(500, 600, "LeftToRight", 10, 1024, 768),
+       {0, 112, 500, 375}},
+      {"crop higher than the picture keeps the shape", PanoramaCrop(600, 300, "TopToBottom", 10, 1024, 768),
+       {100, 0, 400, 300}},
       {"4:3 on 16:9 keeps the middle", ZoomCrop(400, 300, 320, 180), {0, 38, 400, 225}},
       {"6000x4000 on 16:9", ZoomCrop(6000, 4000, 1920, 1080), {0, 312, 6000, 3375}},
       {"portrait on 16:9", ZoomCrop(300, 400, 320, 180), {0, 116, 300, 169}},
@@ -139,6 +143,42 @@ TEST_F(Builder, PanoramaIsCutAtItsOriginThenStretchedAndSmoothedBelowTheTopRows)
   EXPECT_NE(out.copy(0, 20, 1024, 20), unsmoothed.copy(0, 20, 1024, 20));
   im::DestroyWorkBuff(plain);
   im::DestroyWorkBuff(source);
+}
+
+// On a 16:9 screen the still piece of a panorama is cut 16:9, so nothing is
+// stretched out of shape; the origin still says where along the pan it lies.
+// The picture's channels tell the column (red) and the row (green).
+TEST_F(Builder, PanoramaIsCutAtTheScreensProportions) {
+  struct Case {
+    const char* name;
+    int width, height;
+    const char* nfo;
+    QPoint probe;      // a pixel of the wallpaper
+    QPoint expected;   // the picture's pixel it shows
+  };
+  const Case cases[] = {
+      // 600 x 16 / 9 = 1067 columns from 500: the right edge shows column 1566.
+      {"left to right", 3000, 600, "PanDirection=LeftToRight\r\nPanoramicOrigin=500", {319, 90}, {1565, 300}},
+      {"left to right, middle", 3000, 600, "PanDirection=LeftToRight\r\nPanoramicOrigin=500", {160, 90}, {1033, 300}},
+      // 600 x 9 / 16 = 338 rows from 100: the bottom row shows row 437.
+      {"top to bottom", 600, 3000, "PanDirection=TopToBottom\r\nPanoramicOrigin=100", {160, 179}, {300, 436}},
+      // Shorter than the screen's shape: the whole length at the screen's shape,
+      // the height centred (500 x 9 / 16 = 281 rows from 59).
+      {"short panorama", 500, 400, "PanDirection=RightToLeft\r\nPanoramicOrigin=0", {160, 0}, {250, 59}},
+  };
+  job.ScreenWidth = 320;
+  job.ScreenHeight = 180;
+  for (const Case& c : cases) {
+    WritePicture(root_ / "Sea/photo.jpg", c.width, c.height,
+                 [](int x, int y) { return qRgb(x / 16 % 256, y / 16 % 256, 0); });
+    orvane::test::WriteFile(root_ / "Sea/photo.nfo", std::string("[Panoramic]\r\n") + c.nfo + "\r\n");
+    ASSERT_TRUE(Render().ok) << c.name;
+    const QImage out = LoadPicture(Settings("Orvane.bmp"));
+    ASSERT_EQ(out.size(), QSize(320, 180)) << c.name;
+    const QRgb got = out.pixel(c.probe);
+    EXPECT_NEAR(qRed(got), c.expected.x() / 16, 1) << c.name;
+    EXPECT_NEAR(qGreen(got), c.expected.y() / 16, 1) << c.name;
+  }
 }
 
 TEST_F(Builder, NotFittedIsCopiedOneToOne) {

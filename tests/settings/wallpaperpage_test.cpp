@@ -4,6 +4,7 @@
 #include "settings/WallpaperPage.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -106,6 +107,12 @@ TEST_F(Page, LoadsTheStoredChoices) {
       {"stored", "[PrefsWP]\r\nstretch=0\r\nchange=10\r\nenable=0\r\nsound=1\r\n[CalendarWP]\r\nenable=0\r\nposition=9\r\nsize=66\r\n",
        0, "Manually", false, false, "Bottom-Right", "Large"},
       {"old size form", "[CalendarWP]\r\nsize=2\r\nposition=5\r\n", 1, "Every Day", true, true, "Center", "Large"},
+      // Values outside the lists show the page's defaults.
+      {"unknown size", "[CalendarWP]\r\nsize=50\r\nposition=7\r\n", 1, "Every Day", true, true, "Bottom-Left", "Small"},
+      {"unknown position", "[CalendarWP]\r\nsize=33\r\nposition=12\r\n", 1, "Every Day", true, true, "Top-Right",
+       "Medium"},
+      {"old form out of the table", "[CalendarWP]\r\nsize=7\r\nposition=0\r\n", 1, "Every Day", true, true,
+       "Top-Right", "Small"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -126,6 +133,26 @@ TEST_F(Page, LoadsTheStoredChoices) {
               page->cmboWPCalendarPosition->ItemData(page->cmboWPCalendarPosition->ListIndex()));
     dialog.reset();
   }
+}
+
+TEST_F(Page, ACalendarOutsideTheListsIsStoredAsThePageShowsIt) {
+  // As "/kalendar" runs: the hidden dialog renders the calendar and stores the
+  // page's keys. An empty choice is never stored as 0.
+  Settings("[PrefsWP]\r\nrandom=0\r\nCurrentSet=Sea\r\nCurrentImage=Cliff\r\n[CalendarWP]\r\nenable=1\r\n"
+           "size=50\r\nposition=12\r\n");
+  Open();
+  dialog->ResetWPImage(true);
+  dialog->SetWallpaper();
+  EXPECT_EQ(Key("CalendarWP", "size"), "20");
+  EXPECT_EQ(Key("CalendarWP", "position"), "3");
+  EXPECT_EQ(page->WPCalendarSize, 20);
+  EXPECT_EQ(page->WPCalendarPosition, 3);
+
+  page->cmboWPCalendarSize->SetListIndex(-1);
+  page->cmboWPCalendarPosition->SetListIndex(-1);
+  EXPECT_EQ(page->Keys().CalendarSize, 20);
+  EXPECT_EQ(page->Keys().CalendarPosition, 3);
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(Page, ApplyRendersOnceAndThenWritesOnlyTheKeys) {
@@ -223,6 +250,22 @@ TEST_F(Page, FailureIsShownAtTheDialogButNeverWaitedOnWhenHidden) {
   EXPECT_EQ(boxes, (std::vector<std::string>{"An Error occured while setting the wall paper.", "Decompressing"}));
   EXPECT_TRUE(dialog->cmdOk->isEnabled());
   EXPECT_EQ(pf::GetDesktopWallpaper(), "");
+}
+
+TEST_F(Page, KeysThatCannotBeSavedInAChangerRunAreLoggedNotShown) {
+  Settings("[PrefsWP]\r\nrandom=0\r\nCurrentSet=Sea\r\nCurrentImage=Harbour\r\n");
+  Open();
+  ASSERT_EQ(chmod(settings_.c_str(), 0444), 0);  // refused whoever runs the test
+  dialog->ResetWPImage(true);
+  testing::internal::CaptureStderr();
+  dialog->SetWallpaper();  // hidden, as for "/wall"
+  const std::string said = testing::internal::GetCapturedStderr();
+  const std::string line = "The wallpaper settings could not be saved in \"" + settings_ + "\": Permission denied.";
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_NE(said.find(line), std::string::npos) << said;
+  EXPECT_NE(orvane::test::ReadFile(orvane::settings::WallpaperLogFile()).find(line), std::string::npos);
+  EXPECT_TRUE(dialog->WPImageReset);
+  ASSERT_EQ(chmod(settings_.c_str(), 0644), 0);
 }
 
 }  // namespace

@@ -55,6 +55,11 @@ class FreshFoldersPerTest : public testing::EmptyTestEventListener {
 
 }  // namespace
 
+// A test program that needs another platform than one offscreen screen (two
+// monitors, say) defines this: it may write the files its platform reads below
+// root, and returns the platform's name for QT_QPA_PLATFORM.
+extern "C" __attribute__((weak)) const char* orvane_test_platform(const char* root);
+
 // Read by the leak checker of this test program (when built with it).
 extern "C" const char* __lsan_default_suppressions() { return kLeakSuppressions; }
 
@@ -65,7 +70,7 @@ int main(int argc, char** argv) {
   orvane::test::MutableRoot() = root;
 
   UseFolders(root);
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("QT_QPA_PLATFORM", orvane_test_platform ? orvane_test_platform(root.c_str()) : "offscreen", 1);
   setenv("ORVANE_DESKTOP", "record", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   unsetenv("ORVANE_SCREEN_BPP");

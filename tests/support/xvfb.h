@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <string>
 
@@ -49,6 +51,22 @@ class Xvfb {
   }
   Xvfb(const Xvfb&) = delete;
   Xvfb& operator=(const Xvfb&) = delete;
+
+  // Merges X resources (lines such as "Xft.dpi: 192", the desktop's 200 %
+  // scale) into the server's resource database, as a session's xrdb does; they
+  // stay while the server runs. False when xrdb is missing or fails.
+  bool MergeResources(const std::string& lines) const {
+    if (display_.empty() || QStandardPaths::findExecutable(QStringLiteral("xrdb")).isEmpty()) return false;
+    QProcess xrdb;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), QString::fromStdString(display_));
+    xrdb.setProcessEnvironment(env);
+    xrdb.start(QStringLiteral("xrdb"), {QStringLiteral("-merge")});
+    if (!xrdb.waitForStarted(10000)) return false;
+    xrdb.write(lines.c_str(), qint64(lines.size()));
+    xrdb.closeWriteChannel();
+    return xrdb.waitForFinished(30000) && xrdb.exitStatus() == QProcess::NormalExit && xrdb.exitCode() == 0;
+  }
 
   bool Running() const { return !display_.empty(); }
   // ":N", empty when the server could not be started.
