@@ -88,7 +88,10 @@ void TransitionClass::InitTrasitions(im::DeviceContext destDC, int width, int he
   width_ = width;
   height_ = height;
   folder_ = folder;
-  workBuffer_ = im::CreateWorkBuff(width, height, destDC, 0);
+  // A scratch buffer: the overlays copy the screen into each part of it before
+  // they read that part, so it is not blackened first (and its memory is not
+  // touched until a part is used).
+  workBuffer_ = im::CreateWorkBuffBlackOutside(width, height, 0, 0, width, height);
 }
 
 void TransitionClass::AddSourcePic(im::DeviceContext srcDC, int width, int height, int x,

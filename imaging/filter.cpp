@@ -1,11 +1,12 @@
 // The filter pass: a 3x3 weighted smoothing kernel (1 2 1 / 2 4 2 / 1 2 1, over
-// 16) over the whole buffer, edges repeated. It works row by row into a copy
-// and writes the result back only when complete, so a stopped pass leaves the
-// buffer as it was.
+// 16) over the whole buffer, edges repeated. It works row by row into new
+// memory, which becomes the buffer's only when complete, so a stopped pass
+// leaves the buffer as it was.
 #include <atomic>
-#include <cstring>
+#include <utility>
 #include <vector>
 
+#include "imaging/parallel.h"
 #include "imaging/progress.h"
 #include "imaging/store.h"
 
@@ -28,6 +29,54 @@ void SetFilterParameters(int a, int b, int c, int d) {
 
 void KillFilter() { killRequested = true; }
 
+namespace {
+
+// Horizontal 1 2 1 sums of one row, byte by byte (the four bytes of a pixel
+// apart; at most 4 x 255 each), the edge pixels repeated.
+void RowSums(const std::uint32_t* row, int w, std::uint16_t* __restrict dst) {
+  const auto* b = reinterpret_cast<const std::uint8_t*>(row);
+  const int n = 4 * w;
+  if (w == 1) {
+    for (int i = 0; i < 4; ++i) dst[i] = std::uint16_t(4 * b[i]);
+    return;
+  }
+  for (int i = 0; i < 4; ++i) {
+    dst[i] = std::uint16_t(3 * b[i] + b[i + 4]);
+    dst[n - 4 + i] = std::uint16_t(b[n - 8 + i] + 3 * b[n - 4 + i]);
+  }
+  for (int i = 4; i < n - 4; ++i) dst[i] = std::uint16_t(b[i - 4] + 2 * b[i] + b[i + 4]);
+}
+
+// Rows [first, last) of the filtered picture into out. False when stopped:
+// by the progress callback (only the part that has one) or by `stop`.
+bool FilterRows(const Picture& picture, std::uint32_t* out, int first, int last,
+                Progress* progress, std::atomic<bool>& stop) {
+  const int w = picture.width, h = picture.height;
+  const std::size_t n = std::size_t(w) * 4;
+  // above: the row above, here: this row, below: the row below.
+  std::vector<std::uint16_t> above(n), here(n), below(n);
+  RowSums(picture.Row(first > 0 ? first - 1 : 0), w, above.data());
+  RowSums(picture.Row(first), w, here.data());
+  for (int y = first; y < last; ++y) {
+    RowSums(picture.Row(y + 1 < h ? y + 1 : h - 1), w, below.data());
+    const std::uint16_t *a = above.data(), *c = here.data(), *b = below.data();
+    auto* d = reinterpret_cast<std::uint8_t*>(out + std::size_t(y) * w);
+    for (std::size_t i = 0; i < n; ++i) d[i] = std::uint8_t((a[i] + 2u * c[i] + b[i] + 8) >> 4);
+    std::uint32_t* pixels = out + std::size_t(y) * w;
+    for (int x = 0; x < w; ++x) pixels[x] |= kOpaque;
+    std::swap(above, here);
+    std::swap(here, below);
+    if (killRequested || stop) return false;
+    if (progress && progress->Step(0, 99, y + 1 - first, last - first)) {
+      stop = true;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 bool FilterBitmap(Handle buffer) {
   // Held, and checked again at the end: the progress callback may run other
   // code (pending events) that destroys the buffer meanwhile.
@@ -37,42 +86,23 @@ bool FilterBitmap(Handle buffer) {
   killRequested = false;
   Progress progress(FilterProgress());
   const int w = picture->width, h = picture->height;
-  std::vector<std::uint32_t> out(std::size_t(w) * h);
-  // Horizontal 1 2 1 sums of each row, per channel (at most 4 x 255).
-  std::vector<std::uint16_t> across[3];
-  for (auto& row : across) row.resize(std::size_t(w) * 3);
-  auto rowSums = [&](int y, std::uint16_t* dst) {
-    const std::uint32_t* s = picture->Row(y);
-    for (int x = 0; x < w; ++x) {
-      const std::uint32_t l = s[x > 0 ? x - 1 : 0], c = s[x], r = s[x + 1 < w ? x + 1 : w - 1];
-      for (int k = 0; k < 3; ++k) {
-        const int shift = 16 - 8 * k;
-        dst[3 * x + k] = std::uint16_t(((l >> shift) & 255) + 2 * ((c >> shift) & 255) +
-                                       ((r >> shift) & 255));
-      }
+  // Every pixel is written below: no clearing first.
+  Pixels out = AllocatePixels(std::size_t(w) * std::size_t(h));
+  if (!out) return false;
+  // Large pictures are filtered by a few threads, a band of rows each; the
+  // calling thread's band reports the progress (the bands are of one size).
+  std::atomic<bool> stop{false};
+  std::atomic<bool> complete{true};
+  const Picture& source = *picture;
+  ForRowParts(0, h, PartsFor((long long)w * h, h), [&](int part, int first, int last) {
+    if (!FilterRows(source, out.get(), first, last, part == 0 ? &progress : nullptr, stop)) {
+      stop = true;
+      complete = false;
     }
-  };
-  rowSums(0, across[0].data());
-  across[1] = across[0];
-  for (int y = 0; y < h; ++y) {
-    // across[0]: row above, across[1]: this row, across[2]: row below.
-    rowSums(y + 1 < h ? y + 1 : h - 1, across[2].data());
-    const std::uint16_t *a = across[0].data(), *c = across[1].data(), *b = across[2].data();
-    std::uint32_t* d = out.data() + std::size_t(y) * w;
-    for (int x = 0; x < w; ++x) {
-      std::uint32_t p = kOpaque;
-      for (int k = 0; k < 3; ++k) {
-        const unsigned v = (a[3 * x + k] + 2u * c[3 * x + k] + b[3 * x + k] + 8) >> 4;
-        p |= std::uint32_t(v) << (16 - 8 * k);
-      }
-      d[x] = p;
-    }
-    std::swap(across[0], across[1]);
-    std::swap(across[1], across[2]);
-    if (killRequested || progress.Step(0, 99, y + 1, h)) return false;
-  }
-  if (killRequested || progress.Finish() || Hold(buffer) != held) return false;
-  std::memcpy(picture->pixels.get(), out.data(), out.size() * 4);
+  });
+  if (!complete || killRequested || progress.Finish() || Hold(buffer) != held) return false;
+  // The filtered memory becomes the buffer's; the old goes back to the pool.
+  std::swap(picture->pixels, out);
   return true;
 }
 

@@ -15,6 +15,12 @@ bool BitBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContex
 // area-average resample; other modes pick the nearest pixel.
 bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
                 int srcX, int srcY, int srcWidth, int srcHeight, unsigned rop = kSrcCopy);
+// As StretchBlt, but only the destination rows firstRow <= row < firstRow + rows
+// (rows of the destination buffer) are computed and written: a stretch done
+// band by band gives the same pixels as in one piece.
+bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                    int srcX, int srcY, int srcWidth, int srcHeight, int firstRow, int rows,
+                    unsigned rop = kSrcCopy);
 // Stretch mode of a device context; returns the previous mode.
 int SetStretchBltMode(DeviceContext dc, int mode);
 

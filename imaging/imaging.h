@@ -14,6 +14,7 @@
 // 7 out of memory, 481 picture that cannot be read).
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QImage;
@@ -87,7 +88,19 @@ int LiveHandleCount();
 // A black buffer of width x height; hDC and flags are accepted and ignored (every
 // buffer is 32-bit). Sizes of 0 or below, or above kMaxDimension, fail.
 Handle CreateWorkBuff(int width, int height, DeviceContext hDC, int flags);
+// As CreateWorkBuff, but only the pixels outside the rectangle (x, y, w, h) are
+// made black; those inside it (as far as it lies in the buffer) are left for
+// the caller to write, every one: a slide that a picture covers is not first
+// blackened under it.
+Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h);
 void DestroyWorkBuff(Handle buffer);
+// Fills a buffer (or bitmap) with one colour. Pixels never used yet are filled
+// when first used: a new buffer that is filled and then not used costs no
+// memory meanwhile; a view of pixels used before sees the fill at once.
+void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+// The one colour (0xFFRRGGBB) of a buffer (or bitmap) whose pixels have not
+// been used since it was made or filled; nothing once they have.
+std::optional<std::uint32_t> PendingFill(Handle handle);
 // Loads a picture file (JPEG or bitmap) straight into a new work buffer; with a
 // target size, JPEGs are DCT-scaled as LoadBitMapScaled does. -1 on failure,
 // with LastError set as for LoadBitMap.
@@ -135,8 +148,12 @@ void KillFilter();  // stops a running FilterBitmap at its next row
 std::int16_t DispPropUp();
 
 // The pixels of a buffer (or bitmap), wrapped without a copy, at 96 dpi; a null
-// QImage for no handle. Valid until the buffer is destroyed.
+// QImage for no handle. Valid until the buffer is destroyed or filtered
+// (FilterBitmap moves the buffer to the memory it filtered into).
 QImage WorkBuffImage(Handle handle);
+// Releases the bitmap (or buffer) and hands its pixels to the result, which
+// owns them, without a copy; a null QImage for no handle.
+QImage TakeBitmapImage(Handle handle);
 // The handle behind a device context, or -1.
 Handle HandleOfDC(DeviceContext hDC);
 

@@ -32,7 +32,38 @@ thread_local int lastError = kNoError;
 
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill) {
   auto picture = NewPictureForDecoding(width, height);
-  if (picture) std::fill_n(picture->pixels.get(), std::size_t(width) * std::size_t(height), fill);
+  if (picture) picture->pendingFill = fill;
+  return picture;
+}
+
+void MakeReady(Picture& picture) {
+  if (!picture.pendingFill) return;
+  std::fill_n(picture.pixels.get(), std::size_t(picture.width) * std::size_t(picture.height),
+              *picture.pendingFill);
+  picture.pendingFill.reset();
+}
+
+std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
+                                          int w, int h) {
+  auto picture = NewPictureForDecoding(width, height);
+  if (!picture) return picture;
+  // The rectangle as it lies inside the picture (long long: no overflow).
+  const long long left = std::clamp<long long>(x, 0, width);
+  const long long right = std::clamp<long long>(w > 0 ? (long long)x + w : x, left, width);
+  const long long top = std::clamp<long long>(y, 0, height);
+  const long long bottom = std::clamp<long long>(h > 0 ? (long long)y + h : y, top, height);
+  if (left == right || top == bottom) {
+    std::fill_n(picture->pixels.get(), std::size_t(width) * std::size_t(height), fill);
+    return picture;
+  }
+  std::fill_n(picture->pixels.get(), std::size_t(top) * std::size_t(width), fill);
+  for (long long row = top; row < bottom; ++row) {
+    std::uint32_t* line = picture->Row(int(row));
+    std::fill(line, line + left, fill);
+    std::fill(line + right, line + width, fill);
+  }
+  std::fill(picture->pixels.get() + std::size_t(bottom) * std::size_t(width),
+            picture->pixels.get() + std::size_t(width) * std::size_t(height), fill);
   return picture;
 }
 
@@ -51,7 +82,7 @@ std::unique_ptr<Picture> NewPictureForDecoding(int width, int height) {
     return nullptr;
   }
   auto picture = std::make_unique<Picture>();
-  picture->pixels.reset(new (std::nothrow) std::uint32_t[count]);
+  picture->pixels = AllocatePixels(count);
   if (!picture->pixels) {
     SetLastError(kOutOfMemory);
     return nullptr;
@@ -73,21 +104,34 @@ Handle Insert(std::unique_ptr<Picture> picture) {
   return Handle(table.size() - 1);
 }
 
-Picture* Find(Handle handle) {
+Picture* Peek(Handle handle) {
   auto& table = Table();
   if (handle < 0 || std::size_t(handle) >= table.size()) return nullptr;
   return table[std::size_t(handle)].get();
 }
 
+Picture* PeekBuffer(Handle handle) {
+  Picture* p = Peek(handle);
+  return p && p->isWorkBuffer ? p : nullptr;
+}
+
+Picture* Find(Handle handle) {
+  Picture* p = Peek(handle);
+  if (p) MakeReady(*p);
+  return p;
+}
+
 std::shared_ptr<Picture> Hold(Handle handle) {
   auto& table = Table();
   if (handle < 0 || std::size_t(handle) >= table.size()) return nullptr;
+  if (table[std::size_t(handle)]) MakeReady(*table[std::size_t(handle)]);
   return table[std::size_t(handle)];
 }
 
 Picture* FindBuffer(Handle handle) {
-  Picture* p = Find(handle);
-  return p && p->isWorkBuffer ? p : nullptr;
+  Picture* p = PeekBuffer(handle);
+  if (p) MakeReady(*p);
+  return p;
 }
 
 Picture* FindByDC(DeviceContext dc) { return FindBuffer(HandleOfDC(dc)); }
@@ -121,17 +165,43 @@ Handle CreateWorkBuff(int width, int height, DeviceContext /*hDC*/, int /*flags*
   return Insert(std::move(picture));
 }
 
+Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h) {
+  auto picture = NewPictureAround(width, height, kOpaque, x, y, w, h);
+  if (!picture) return kNoHandle;
+  picture->isWorkBuffer = true;
+  return Insert(std::move(picture));
+}
+
 void DestroyWorkBuff(Handle buffer) {
-  if (FindBuffer(buffer)) Erase(buffer);
+  if (PeekBuffer(buffer)) Erase(buffer);
+}
+
+void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  Picture* p = Peek(handle);
+  if (!p) return;
+  const std::uint32_t colour = MakePixel(red, green, blue);
+  // Only pixels never used stay pending: once used, a view of them may be held
+  // (WorkBuffImage), which must see the fill at once.
+  if (p->pendingFill) {
+    p->pendingFill = colour;
+    return;
+  }
+  std::fill_n(p->pixels.get(), std::size_t(p->width) * std::size_t(p->height), colour);
+}
+
+std::optional<std::uint32_t> PendingFill(Handle handle) {
+  const Picture* p = Peek(handle);
+  if (!p) return std::nullopt;
+  return p->pendingFill;
 }
 
 DeviceContext GetWorkBuffHDC(Handle buffer) {
-  return FindBuffer(buffer) ? DCOfHandle(buffer) : 0;
+  return PeekBuffer(buffer) ? DCOfHandle(buffer) : 0;
 }
 
 Handle HandleOfDC(DeviceContext hDC) {
   const Handle handle = HandleFromDC(hDC);
-  return FindBuffer(handle) ? handle : kNoHandle;
+  return PeekBuffer(handle) ? handle : kNoHandle;
 }
 
 Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
@@ -142,7 +212,7 @@ Handle CreateBitMap(int width, int height, std::uint8_t red, std::uint8_t green,
 }
 
 void UnloadBitMap(Handle bitmap) {
-  Picture* p = Find(bitmap);
+  Picture* p = Peek(bitmap);
   if (p && !p->isWorkBuffer) Erase(bitmap);
 }
 
@@ -152,12 +222,12 @@ int LiveHandleCount() {
 }
 
 int GetGCBitmapWidth(Handle handle) {
-  const Picture* p = Find(handle);
+  const Picture* p = Peek(handle);
   return p ? p->width : 0;
 }
 
 int GetGCBitmapHeight(Handle handle) {
-  const Picture* p = Find(handle);
+  const Picture* p = Peek(handle);
   return p ? p->height : 0;
 }
 
@@ -167,6 +237,29 @@ QImage WorkBuffImage(Handle handle) {
   QImage image(reinterpret_cast<uchar*>(p->pixels.get()), p->width, p->height,
                qsizetype(p->width) * 4, QImage::Format_RGB32);
   // 96 dpi, so that text drawn with QPainter measures the same on every machine.
+  image.setDotsPerMeterX(3780);
+  image.setDotsPerMeterY(3780);
+  return image;
+}
+
+QImage TakeBitmapImage(Handle handle) {
+  std::shared_ptr<Picture> held = Hold(handle);
+  if (!held) return QImage();
+  Erase(handle);
+  // Still in use by a running operation (a filter pass): a copy.
+  if (held.use_count() > 1 || !held->pixels) {
+    QImage copy = QImage(reinterpret_cast<const uchar*>(held->pixels.get()), held->width,
+                         held->height, qsizetype(held->width) * 4, QImage::Format_RGB32)
+                      .copy();
+    copy.setDotsPerMeterX(3780);
+    copy.setDotsPerMeterY(3780);
+    return copy;
+  }
+  auto* owned = new Pixels(std::move(held->pixels));
+  QImage image(
+      reinterpret_cast<uchar*>(owned->get()), held->width, held->height,
+      qsizetype(held->width) * 4, QImage::Format_RGB32,
+      [](void* info) { delete static_cast<Pixels*>(info); }, owned);
   image.setDotsPerMeterX(3780);
   image.setDotsPerMeterY(3780);
   return image;

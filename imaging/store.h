@@ -8,6 +8,7 @@
 
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
+#include "imaging/pixels.h"
 
 namespace orvane::imaging::detail {
 
@@ -22,9 +23,13 @@ inline std::uint32_t MakePixel(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 struct Picture {
   int width = 0;
   int height = 0;
-  std::unique_ptr<std::uint32_t[]> pixels;  // width * height, rows top-down
+  Pixels pixels;  // width * height, rows top-down
   bool isWorkBuffer = false;
   std::optional<std::uint32_t> colourKey;   // RGB (no alpha) skipped by blit flag 1
+  // A colour every pixel is to have, written only when the pixels are first
+  // used (Find and its kin): a buffer made at the start and used much later,
+  // or never, costs no memory meanwhile.
+  std::optional<std::uint32_t> pendingFill;
   int stretchMode = kBlackOnWhite;
 
   std::uint32_t* Row(int y) { return pixels.get() + std::size_t(y) * std::size_t(width); }
@@ -37,21 +42,32 @@ struct Picture {
 // lower it so that their memory limit holds.
 extern std::size_t pixelLimit;
 
-// Allocates a width x height picture filled with `fill`; nullptr (and
+// Allocates a width x height picture filled with `fill` (when first used);
+// nullptr (and
 // kOutOfMemory / kInvalidPicture in LastError) when the size is out of range or
 // memory runs out.
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill);
 // As NewPicture, but the pixels are left for the caller to write, every one.
 std::unique_ptr<Picture> NewPictureForDecoding(int width, int height);
+// As NewPicture, but only the pixels outside the rectangle (x, y, w, h) are
+// filled: the caller writes every one inside it (the part inside the picture).
+std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
+                                          int w, int h);
 
 // Takes ownership and returns the new handle (the lowest free slot).
 Handle Insert(std::unique_ptr<Picture> picture);
-// The picture behind a handle, or nullptr.
+// The picture behind a handle, or nullptr, its pixels ready to be used.
 Picture* Find(Handle handle);
 Picture* FindBuffer(Handle handle);  // only work buffers
 // Shares ownership of the picture behind a handle (nullptr for none).
 std::shared_ptr<Picture> Hold(Handle handle);
 Picture* FindByDC(DeviceContext dc);
+// As Find and FindBuffer, for a question about the picture (its size, whether
+// it exists) that does not touch its pixels: a pending fill stays pending.
+Picture* Peek(Handle handle);
+Picture* PeekBuffer(Handle handle);
+// Writes a pending fill.
+void MakeReady(Picture& picture);
 void Erase(Handle handle);
 
 void SetLastError(int number);

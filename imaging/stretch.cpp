@@ -3,10 +3,12 @@
 // covers, rows first, then columns, with 16-bit fixed-point weights that sum to
 // exactly one, so a flat colour stays exactly flat.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
 #include "imaging/gdi.h"
+#include "imaging/parallel.h"
 #include "imaging/store.h"
 
 namespace orvane::imaging {
@@ -174,7 +176,7 @@ class RowCache {
 }  // namespace
 
 int SetStretchBltMode(DeviceContext dc, int mode) {
-  Picture* p = FindByDC(dc);
+  Picture* p = PeekBuffer(HandleOfDC(dc));
   if (!p) return 0;
   const int previous = p->stretchMode;
   if (mode >= kBlackOnWhite && mode <= kHalftone) p->stretchMode = mode;
@@ -183,6 +185,13 @@ int SetStretchBltMode(DeviceContext dc, int mode) {
 
 bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
                 int srcX, int srcY, int srcWidth, int srcHeight, unsigned rop) {
+  return StretchBltRows(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, 0, INT_MAX,
+                        rop);
+}
+
+bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                    int srcX, int srcY, int srcWidth, int srcHeight, int firstRow, int rows,
+                    unsigned rop) {
   Picture* to = FindByDC(dst);
   const Picture* from = FindByDC(src);
   if (!to || !from || rop != kSrcCopy) return false;
@@ -202,7 +211,11 @@ bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceCo
 
   // Only the destination pixels inside the buffer are computed.
   const long long i0 = std::max(0LL, -dx), i1 = std::min(w, (long long)to->width - dx);
-  const long long j0 = std::max(0LL, -dy), j1 = std::min(h, (long long)to->height - dy);
+  // Rows outside the band asked for are not computed either; every row is
+  // computed alike whatever the band, so bands add up to the whole stretch.
+  const long long bandTop = std::max(0LL, (long long)firstRow);
+  const long long bandBottom = std::min((long long)to->height, (long long)firstRow + rows);
+  const long long j0 = std::max(0LL, bandTop - dy), j1 = std::min(h, bandBottom - dy);
   if (i0 >= i1 || j0 >= j1) return true;
 
   // Stretching within one buffer reads from a copy of it.
@@ -216,39 +229,45 @@ bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceCo
   }
 
   const int cols = int(i1 - i0);
+  // Large stretches are shared between a few threads, a band of rows each.
+  const int parts = PartsFor((j1 - j0) * cols + (long long)from->width * from->height, j1 - j0);
   if (to->stretchMode != kHalftone) {
     const auto colTaps = NearestTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
     const auto rowTaps = NearestTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
-    for (long long j = j0; j < j1; ++j) {
-      const std::uint32_t* s = from->Row(rowTaps[std::size_t(j - j0)]);
-      std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
-      for (int i = 0; i < cols; ++i) d[i] = s[colTaps[std::size_t(i)]];
-    }
+    ForRowParts(int(j0), int(j1), parts, [&](int, int first, int last) {
+      for (long long j = first; j < last; ++j) {
+        const std::uint32_t* s = from->Row(rowTaps[std::size_t(j - j0)]);
+        std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
+        for (int i = 0; i < cols; ++i) d[i] = s[colTaps[std::size_t(i)]];
+      }
+    });
     return true;
   }
 
   const Taps colTaps = AreaTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
   const Taps rowTaps = AreaTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
   const DenseTaps denseColumns = Densify(colTaps, from->width);
-  RowCache cache(*from, denseColumns, 3);
-  std::vector<std::uint32_t> sum(std::size_t(cols) * 3);
-  for (long long j = j0; j < j1; ++j) {
-    std::fill(sum.begin(), sum.end(), 0u);
-    const std::size_t r = std::size_t(j - j0);
-    for (int t = rowTaps.offset[r]; t < rowTaps.offset[r + 1]; ++t) {
-      const std::uint32_t* __restrict line = cache.Get(rowTaps.index[std::size_t(t)]);
-      const std::uint32_t wt = rowTaps.weight[std::size_t(t)];
-      std::uint32_t* __restrict acc = sum.data();
-      const int n = cols * 3;
-      for (int k = 0; k < n; ++k) acc[k] += line[k] * wt;
+  ForRowParts(int(j0), int(j1), parts, [&](int, int first, int last) {
+    RowCache cache(*from, denseColumns, 3);
+    std::vector<std::uint32_t> sum(std::size_t(cols) * 3);
+    for (long long j = first; j < last; ++j) {
+      std::fill(sum.begin(), sum.end(), 0u);
+      const std::size_t r = std::size_t(j - j0);
+      for (int t = rowTaps.offset[r]; t < rowTaps.offset[r + 1]; ++t) {
+        const std::uint32_t* __restrict line = cache.Get(rowTaps.index[std::size_t(t)]);
+        const std::uint32_t wt = rowTaps.weight[std::size_t(t)];
+        std::uint32_t* __restrict acc = sum.data();
+        const int n = cols * 3;
+        for (int k = 0; k < n; ++k) acc[k] += line[k] * wt;
+      }
+      std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
+      const std::uint32_t* acc = sum.data();
+      constexpr std::uint32_t kHalf = 1u << 23;
+      for (int i = 0; i < cols; ++i, acc += 3)
+        d[i] = kOpaque | (((acc[0] + kHalf) >> 24) << 16) | (((acc[1] + kHalf) >> 24) << 8) |
+               ((acc[2] + kHalf) >> 24);
     }
-    std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
-    const std::uint32_t* acc = sum.data();
-    constexpr std::uint32_t kHalf = 1u << 23;
-    for (int i = 0; i < cols; ++i, acc += 3)
-      d[i] = kOpaque | (((acc[0] + kHalf) >> 24) << 16) | (((acc[1] + kHalf) >> 24) << 8) |
-             ((acc[2] + kHalf) >> 24);
-  }
+  });
   return true;
 }
 

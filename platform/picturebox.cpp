@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace orvane::platform {
 
@@ -34,24 +35,33 @@ PictureBox::~PictureBox() {
 }
 
 void PictureBox::Resize(int width, int height) {
+  if (Reallocate(width, height, true)) emit Changed();
+}
+
+bool PictureBox::Reallocate(int width, int height, bool keep) {
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (width == width_ && height == height_) return;
+  if (width == width_ && height == height_) return false;
   const imaging::Handle old = buffer_;
+  // The old buffer goes first when nothing of it is kept, so that its memory
+  // can serve the new one.
+  if (!keep && old != imaging::kNoHandle) imaging::DestroyWorkBuff(old);
   buffer_ = NewBuffer(width, height);
   if (buffer_ == imaging::kNoHandle) width = height = 0;
   width_ = width;
   height_ = height;
   Fill(backColor_);
-  if (old != imaging::kNoHandle) {
-    if (buffer_ != imaging::kNoHandle) {
+  if (keep && old != imaging::kNoHandle) {
+    // An old surface of the one background colour leaves nothing to copy.
+    const std::optional<std::uint32_t> oldFill = imaging::PendingFill(old);
+    if (buffer_ != imaging::kNoHandle && !(oldFill && oldFill == imaging::PendingFill(buffer_))) {
       QImage surface = imaging::WorkBuffImage(buffer_);
       QPainter painter(&surface);
       painter.drawImage(0, 0, imaging::WorkBuffImage(old));
     }
     imaging::DestroyWorkBuff(old);
   }
-  emit Changed();
+  return true;
 }
 
 void PictureBox::SetBackColor(const QColor& color) {
@@ -126,8 +136,10 @@ void PictureBox::SetAutoSize(bool on) {
 
 void PictureBox::SetPicture(const QImage& picture) {
   picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
-  if (autoSize_ && HasPicture()) Resize(picture_.width(), picture_.height());
-  Fill(backColor_);
+  // What is drawn goes: the picture and the background replace it.
+  if (autoSize_ && HasPicture()) Reallocate(picture_.width(), picture_.height(), false);
+  // An opaque picture that covers the whole box leaves no background to show.
+  if (!HasPicture() || picture_.width() < width_ || picture_.height() < height_) Fill(backColor_);
   DrawPicture();
   emit Changed();
 }
@@ -138,8 +150,8 @@ int PictureBox::LoadPicture(const std::string& file) {
     const int error = imaging::LastError();
     return error != imaging::kNoError ? error : imaging::kInvalidPicture;
   }
-  const QImage loaded = imaging::WorkBuffImage(bitmap).copy();
-  imaging::UnloadBitMap(bitmap);
+  // The loaded pixels become the Picture as they are, without a copy.
+  const QImage loaded = imaging::TakeBitmapImage(bitmap);
   if (loaded.isNull()) return imaging::kInvalidPicture;
   SetPicture(loaded);
   return imaging::kNoError;
@@ -154,6 +166,13 @@ QImage PictureBox::Image() const {
 
 QImage PictureBox::SurfaceView() const { return imaging::WorkBuffImage(buffer_); }
 
+std::optional<QColor> PictureBox::PlainColour() const {
+  if (buffer_ == imaging::kNoHandle) return std::nullopt;
+  const std::optional<std::uint32_t> fill = imaging::PendingFill(buffer_);
+  if (!fill) return std::nullopt;
+  return QColor::fromRgb(*fill);
+}
+
 bool PictureBox::SavePicture(const std::string& file) const {
   return buffer_ != imaging::kNoHandle && imaging::SaveBitmap(file, buffer_);
 }
@@ -163,8 +182,11 @@ imaging::DeviceContext PictureBox::hDC() const {
 }
 
 void PictureBox::Fill(const QColor& color) {
-  QImage surface = imaging::WorkBuffImage(buffer_);
-  if (!surface.isNull()) surface.fill(color.rgb());
+  // Written when the surface is next used: a box that is filled and not drawn
+  // on yet costs no memory.
+  if (buffer_ != imaging::kNoHandle)
+    imaging::FillWorkBuff(buffer_, std::uint8_t(color.red()), std::uint8_t(color.green()),
+                          std::uint8_t(color.blue()));
 }
 
 void PictureBox::DrawPicture() {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "imaging/imaging.h"
@@ -93,6 +94,9 @@ class PictureBox : public QObject {
   // Removes the Picture and erases the box (an empty picture loaded).
   void ClearPicture();
 
+  // The colour of the whole surface while its pixels have not been made yet
+  // (nothing drawn on it or read from it since it was made); nothing otherwise.
+  std::optional<QColor> PlainColour() const;
   // The surface as it stands now (a copy).
   QImage Image() const;
   // The surface itself, without a copy: valid until the box is resized.
@@ -114,6 +118,9 @@ class PictureBox : public QObject {
   void Changed();
 
  private:
+  // Gives the box a new buffer of width x height filled with BackColor, with
+  // what was drawn copied over when keep is set; false when the size is the same.
+  bool Reallocate(int width, int height, bool keep);
   void Fill(const QColor& color);
   void DrawPicture();
 

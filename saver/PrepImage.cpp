@@ -74,6 +74,19 @@ class Buffer {
     handle_ = im::CreateWorkBuff(int(width), int(height), 0, 0);
     return handle_ != im::kNoHandle;
   }
+  // As Create, black only outside `covered`, which the caller fills whole.
+  bool CreateAround(long width, long height, const core::FitRect& covered) {
+    Reset();
+    if (width <= 0 || height <= 0 || width > im::kMaxDimension || height > im::kMaxDimension)
+      return false;
+    const auto part = [](long value) {
+      return int(std::clamp(value, -4L * im::kMaxDimension, 4L * im::kMaxDimension));
+    };
+    handle_ = im::CreateWorkBuffBlackOutside(int(width), int(height), part(covered.X),
+                                             part(covered.Y), part(covered.Width),
+                                             part(covered.Height));
+    return handle_ != im::kNoHandle;
+  }
   void Reset() {
     if (handle_ != im::kNoHandle) im::DestroyWorkBuff(handle_);
     handle_ = im::kNoHandle;
@@ -195,32 +208,26 @@ int LoadErrorNumber() {
 // events run between them: input during the stretch of a large picture ends
 // the show at once. False when the show ended meanwhile. Each band is computed
 // as part of the whole stretch, so the result is the same as in one piece.
-bool StretchInBands(im::Handle slide, long slideW, long slideH, const core::FitRect& into,
-                    im::Handle source, long sourceW, long sourceH) {
+bool StretchInBands(im::Handle slide, long slideH, const core::FitRect& into, im::Handle source,
+                    long sourceW, long sourceH) {
   // About this many source pixels are read per band.
   constexpr double kPixelsPerBand = 4.0e6;
   const double perRow = double(sourceW) * double(sourceH) / double(std::max(1L, into.Height));
   const long bandRows = std::clamp(long(kPixelsPerBand / std::max(1.0, perRow)), 1L, slideH);
+  const im::DeviceContext slideDC = im::GetWorkBuffHDC(slide);
+  im::SetStretchBltMode(slideDC, im::kHalftone);
   if (bandRows >= slideH) {
-    im::SetStretchBltMode(im::GetWorkBuffHDC(slide), im::kHalftone);
-    im::StretchBlt(im::GetWorkBuffHDC(slide), int(into.X), int(into.Y), int(into.Width),
-                   int(into.Height), im::GetWorkBuffHDC(source), 0, 0, int(sourceW), int(sourceH));
+    im::StretchBlt(slideDC, int(into.X), int(into.Y), int(into.Width), int(into.Height),
+                   im::GetWorkBuffHDC(source), 0, 0, int(sourceW), int(sourceH));
     return !core::QuitSaver;
   }
-  Buffer band;
-  if (!band.Create(slideW, bandRows)) return true;  // leaves the slide black
-  im::SetStretchBltMode(band.hDC(), im::kHalftone);
-  for (long top = 0; top < slideH; top += bandRows) {
-    const long rows = std::min(bandRows, slideH - top);
-    // Only the picture's rows of this band are stretched and copied; the
-    // slide is black around them already.
-    const long first = std::max(top, into.Y), last = std::min(top + rows, into.Y + into.Height);
-    if (first < last) {
-      im::StretchBlt(band.hDC(), int(into.X), int(into.Y - top), int(into.Width), int(into.Height),
-                     im::GetWorkBuffHDC(source), 0, 0, int(sourceW), int(sourceH));
-      im::BitBlt(im::GetWorkBuffHDC(slide), int(into.X), int(first), int(into.Width),
-                 int(last - first), band.hDC(), int(into.X), int(first - top));
-    }
+  // Only the picture's rows are stretched; the slide is black around them.
+  const long first = std::max(0L, into.Y), last = std::min(slideH, into.Y + into.Height);
+  for (long top = first; top < last; top += bandRows) {
+    const long rows = std::min(bandRows, last - top);
+    im::StretchBltRows(slideDC, int(into.X), int(into.Y), int(into.Width), int(into.Height),
+                       im::GetWorkBuffHDC(source), 0, 0, int(sourceW), int(sourceH), int(top),
+                       int(rows));
     platform::DoEvents();
     if (core::QuitSaver) return false;
   }
@@ -440,7 +447,8 @@ void frmSaver::PrepImage() {
       core::ProgressTotal -= kStepsOfStretch;
       core::UpdateSaverMeter();
     } else {
-      if (!slide.Create(slideW, slideH)) {
+      // The picture covers its place whole, copied or stretched.
+      if (!slide.CreateAround(slideW, slideH, into)) {
         ReportSlideFailure(imagePath, "PrepImage:3", im::kOutOfMemory);
         continue;
       }
@@ -449,8 +457,7 @@ void frmSaver::PrepImage() {
                    0, 0);
         core::ProgressTotal -= kStepsOfStretch;
         core::UpdateSaverMeter();
-      } else if (!StretchInBands(slide.hBMP(), slideW, slideH, into, source.hBMP(), bufferW,
-                                 bufferH)) {
+      } else if (!StretchInBands(slide.hBMP(), slideH, into, source.hBMP(), bufferW, bufferH)) {
         return;
       }
       source.Reset();

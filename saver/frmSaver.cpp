@@ -508,9 +508,12 @@ void frmSaver::paintEvent(QPaintEvent* event) {
   const double ratio = devicePixelRatioF();
   painter.save();
   painter.setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
-  const QImage disp = picDisp.SurfaceView();
-  const QRect dispRect = disp.isNull() ? QRect()
-                                       : QRect(picDispLeft, picDispTop, disp.width(), disp.height());
+  // A screen not drawn on yet is one colour: filled here, its pixels not made.
+  const std::optional<QColor> plain = picDisp.PlainColour();
+  const QImage disp = plain ? QImage() : picDisp.SurfaceView();
+  const QRect dispRect = picDisp.Buffer() == imaging::kNoHandle
+                             ? QRect()
+                             : QRect(picDispLeft, picDispTop, picDisp.Width(), picDisp.Height());
   for (const QRect& logical : event->region()) {
     const QRect area = QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
                               logical.height() * ratio)
@@ -524,7 +527,8 @@ void frmSaver::paintEvent(QPaintEvent* event) {
         painter.fillRect(part, Qt::black);
     }
     const QRect target = area.intersected(dispRect);
-    if (!target.isEmpty())
+    if (!target.isEmpty() && plain) painter.fillRect(target, *plain);
+    else if (!target.isEmpty())
       painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
   }
   if (Screen.DescVisible)

@@ -207,6 +207,56 @@ TEST(PictureBox, ResizeKeepsTheDrawingAndTheDeviceContextFollows) {
   imaging::DestroyWorkBuff(other);
 }
 
+TEST(PictureBox, PictureReplacesWhatWasDrawnAndTheRestIsBackColour) {
+  // Raw words, so that a pixel left without its alpha byte shows.
+  auto word = [](const QImage& image, int x, int y) {
+    return reinterpret_cast<const std::uint32_t*>(image.constScanLine(y))[x];
+  };
+  for (const bool autoSize : {false, true}) {
+    SCOPED_TRACE(autoSize ? "AutoSize" : "fixed");
+    PictureBox box(700, 500);  // large enough for pooled memory
+    box.SetBackColor(QColor(0, 0, 90));
+    box.SetAutoSize(autoSize);
+    box.SetForeColor(QColor(0, 255, 0));
+    box.Print("drawn");
+    QImage covering(autoSize ? 640 : 700, autoSize ? 520 : 500, QImage::Format_RGB32);
+    covering.fill(qRgb(200, 0, 0));
+    box.SetPicture(covering);
+    QImage image = box.SurfaceView();
+    for (int y = 0; y < image.height(); y += 7)
+      for (int x = 0; x < image.width(); x += 5) ASSERT_EQ(word(image, x, y), 0xFFC80000u) << x << "," << y;
+
+    QImage smaller(8, 4, QImage::Format_RGB32);
+    smaller.fill(qRgb(1, 2, 3));
+    box.SetAutoSize(false);
+    box.SetPicture(smaller);
+    image = box.SurfaceView();
+    EXPECT_EQ(word(image, 7, 3), 0xFF010203u);
+    EXPECT_EQ(word(image, 8, 3), 0xFF00005Au) << "no trace of the picture before";
+    EXPECT_EQ(word(image, image.width() - 1, image.height() - 1), 0xFF00005Au);
+  }
+}
+
+TEST(PictureBox, ANewBoxIsOneColourUntilItIsUsed) {
+  PictureBox box(640, 480);
+  ASSERT_TRUE(box.PlainColour());
+  EXPECT_EQ(box.PlainColour()->rgb(), qRgb(0, 0, 0));
+  box.SetBackColor(QColor(0, 0, 90));
+  box.Resize(700, 500);
+  ASSERT_TRUE(box.PlainColour());
+  EXPECT_EQ(box.PlainColour()->rgb(), qRgb(0, 0, 90));
+  EXPECT_EQ(box.hDC() != 0, true) << "asking for the device context is no use";
+  EXPECT_TRUE(box.PlainColour());
+  // Read or drawn on, it is no longer one colour, and shows what it holds.
+  EXPECT_EQ(box.Image().pixel(699, 499), qRgb(0, 0, 90));
+  EXPECT_FALSE(box.PlainColour());
+  box.Print("x");
+  box.Cls();
+  EXPECT_FALSE(box.PlainColour());
+  EXPECT_EQ(box.Image().pixel(0, 0), qRgb(0, 0, 90));
+  EXPECT_FALSE(PictureBox().PlainColour()) << "no surface";
+}
+
 TEST(PictureBox, PictureRoundTripsThroughABitmapFile) {
   PictureBox box(12, 6);
   box.SetBackColor(QColor(10, 20, 30));
