@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "apps/orvane-idle/gnome_idle_watch.h"
+#include "platform/gnome_idle_watch.h"
 #include "platform/caption_lock.h"
 #include "platform/folders.h"
 #include "platform/idle_watcher.h"

@@ -1,4 +1,4 @@
-#include "apps/orvane-idle/gnome_idle_watch.h"
+#include "platform/gnome_idle_watch.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
