@@ -35,6 +35,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitFor;
+// Each poll of a wait here is costly (a screenshot, a helper process).
+constexpr std::chrono::milliseconds kPoll(100);
+
 using orvane::test::Xvfb;
 
 std::string RunTool(const QString& program, const QStringList& args) {
@@ -44,14 +48,6 @@ std::string RunTool(const QString& program, const QStringList& args) {
   return process.readAllStandardOutput().toStdString();
 }
 
-bool WaitFor(const std::function<bool()>& done, int seconds = 20) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QThread::msleep(100);
-  }
-  return true;
-}
 
 struct Rect {
   int x = 0, y = 0, width = 0, height = 0;
@@ -192,12 +188,12 @@ class TrayOnX : public testing::Test {
     QThread::msleep(600);
     RunTool("xdotool", {"mousemove", QString::number(icon.CentreX()), QString::number(icon.CentreY()),
                     "click", "3"});
-    ASSERT_TRUE(WaitFor([] { return OpenMenu().has_value(); })) << "no menu after a right click";
+    ASSERT_TRUE(WaitFor([] { return OpenMenu().has_value(); }, std::chrono::seconds(20), kPoll)) << "no menu after a right click";
     QStringList keys{"key"};
     for (int i = 0; i < downs; ++i) keys << "Down";
     keys << "Return";
     RunTool("xdotool", keys);
-    ASSERT_TRUE(WaitFor([] { return !OpenMenu().has_value(); }));
+    ASSERT_TRUE(WaitFor([] { return !OpenMenu().has_value(); }, std::chrono::seconds(20), kPoll));
   }
 
   QString tobrin;
@@ -212,7 +208,7 @@ class TrayOnX : public testing::Test {
 TEST_F(TrayOnX, IconMenuEntriesSecondStartAndClose) {
   StartTray();
   StartChanger();
-  ASSERT_TRUE(WaitFor([] { return TrayIcon().has_value(); })) << "no icon in the tray";
+  ASSERT_TRUE(WaitFor([] { return TrayIcon().has_value(); }, std::chrono::seconds(20), kPoll)) << "no icon in the tray";
   const Rect icon = *TrayIcon();
   QThread::msleep(300);  // let the icon paint
   const QImage active = Screenshot(orvane::test::TempRoot() / "tobrin-active.png");
@@ -221,7 +217,7 @@ TEST_F(TrayOnX, IconMenuEntriesSecondStartAndClose) {
   // A left click is the icon's activation: the settings on the wallpaper page, no menu.
   RunTool("xdotool", {"mousemove", QString::number(icon.CentreX()), QString::number(icon.CentreY()),
                   "click", "1"});
-  ASSERT_TRUE(WaitFor([&] { return SaverStarts().size() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return SaverStarts().size() == 1; }, std::chrono::seconds(20), kPoll));
   EXPECT_EQ(SaverStarts().back(), "/-ConfigWall");
   EXPECT_FALSE(OpenMenu().has_value());
 
@@ -229,31 +225,31 @@ TEST_F(TrayOnX, IconMenuEntriesSecondStartAndClose) {
   QThread::msleep(600);
   RunTool("xdotool", {"mousemove", QString::number(icon.CentreX()), QString::number(icon.CentreY()),
                   "click", "3"});
-  ASSERT_TRUE(WaitFor([] { return OpenMenu().has_value(); }));
+  ASSERT_TRUE(WaitFor([] { return OpenMenu().has_value(); }, std::chrono::seconds(20), kPoll));
   const Rect menu = *OpenMenu();
   EXPECT_GT(menu.height, 80);
   Screenshot(orvane::test::TempRoot() / "tobrin-menu.png");
   RunTool("xdotool", {"key", "Escape"});
-  ASSERT_TRUE(WaitFor([] { return !OpenMenu().has_value(); }));
+  ASSERT_TRUE(WaitFor([] { return !OpenMenu().has_value(); }, std::chrono::seconds(20), kPoll));
 
   // The entries in order: Close, Next Wallpaper, Settings..., Play Sounds,
   // Wallpaper Auto Change Active.
   PickEntry(icon, 5);
-  ASSERT_TRUE(WaitFor([&] { return Key("ChangerActive") == "0"; }));
+  ASSERT_TRUE(WaitFor([&] { return Key("ChangerActive") == "0"; }, std::chrono::seconds(20), kPoll));
   QThread::msleep(300);
   const QImage inactive = Screenshot(orvane::test::TempRoot() / "tobrin-inactive.png");
   EXPECT_EQ(ColouredPixels(inactive, icon), 0) << "the inactive icon is drawn in greys";
 
   PickEntry(icon, 4);
-  ASSERT_TRUE(WaitFor([&] { return Key("PlaySound") == "0"; }));
+  ASSERT_TRUE(WaitFor([&] { return Key("PlaySound") == "0"; }, std::chrono::seconds(20), kPoll));
   PickEntry(icon, 2);
-  ASSERT_TRUE(WaitFor([&] { return SaverStarts().size() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return SaverStarts().size() == 2; }, std::chrono::seconds(20), kPoll));
   EXPECT_EQ(SaverStarts().back(), "/wall");
   PickEntry(icon, 3);
-  ASSERT_TRUE(WaitFor([&] { return SaverStarts().size() == 3; }));
+  ASSERT_TRUE(WaitFor([&] { return SaverStarts().size() == 3; }, std::chrono::seconds(20), kPoll));
   EXPECT_EQ(SaverStarts().back(), "/-ConfigWall");
   PickEntry(icon, 5);
-  ASSERT_TRUE(WaitFor([&] { return Key("ChangerActive") == "1"; }));
+  ASSERT_TRUE(WaitFor([&] { return Key("ChangerActive") == "1"; }, std::chrono::seconds(20), kPoll));
 
   // A second start ends at once, and no second icon appears.
   QProcess second;
@@ -267,7 +263,7 @@ TEST_F(TrayOnX, IconMenuEntriesSecondStartAndClose) {
   ASSERT_TRUE(changer.waitForFinished(10000));
   EXPECT_EQ(changer.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(changer.exitCode(), 0);
-  EXPECT_TRUE(WaitFor([] { return IconWindows().empty(); }));
+  EXPECT_TRUE(WaitFor([] { return IconWindows().empty(); }, std::chrono::seconds(20), kPoll));
 }
 
 TEST_F(TrayOnX, WaitsForATrayThatAppearsLater) {
@@ -275,10 +271,10 @@ TEST_F(TrayOnX, WaitsForATrayThatAppearsLater) {
   ASSERT_TRUE(WaitFor([&] {
     return fs::exists(errors) &&
            orvane::test::ReadFile(errors).find("waiting for one") != std::string::npos;
-  })) << "no word on standard error";
+  }, std::chrono::seconds(20), kPoll)) << "no word on standard error";
   EXPECT_FALSE(TrayIcon().has_value());
   StartTray();
-  EXPECT_TRUE(WaitFor([] { return TrayIcon().has_value(); })) << "icon not embedded later";
+  EXPECT_TRUE(WaitFor([] { return TrayIcon().has_value(); }, std::chrono::seconds(20), kPoll)) << "icon not embedded later";
   EXPECT_EQ(changer.state(), QProcess::Running);
 }
 

@@ -25,6 +25,8 @@
 
 namespace {
 
+using orvane::test::WaitFor;
+
 namespace fs = std::filesystem;
 namespace pf = orvane::platform;
 using orvane::core::kProgramPathKey;
@@ -157,14 +159,6 @@ TEST(FirstStart, AFolderThatCannotBeMadeIsNotRecorded) {
 
 fs::path Program(const char* name) { return orvane::test::OrvaneExe().parent_path() / name; }
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    QThread::msleep(20);
-  }
-  return condition();
-}
 
 void Start(QProcess& process, const char* program, const QStringList& arguments,
            const std::map<QString, QString>& extra = {}) {
@@ -192,7 +186,7 @@ TEST(FirstStartProcess, TheSlideShowOfAFreshHomeReachesAPreparedSlide) {
   const fs::path trace = orvane::test::TempRoot() / "trace.txt";
   QProcess show;
   Start(show, "orvane", {"/s"}, {{"ORVANE_TRACE", QString::fromStdString(trace.string())}});
-  const bool prepared = WaitFor([&] { return ReadFile(trace).find("prep ") != std::string::npos; }, 60);
+  const bool prepared = WaitFor([&] { return ReadFile(trace).find("prep ") != std::string::npos; }, std::chrono::seconds(60));
   kill(pid_t(show.processId()), SIGTERM);
   ASSERT_TRUE(show.waitForFinished(20000));
   ASSERT_TRUE(prepared) << ReadFile(trace) << show.readAllStandardError().toStdString();
@@ -211,7 +205,7 @@ TEST(FirstStartProcess, TheSlideShowOfAFreshHomeReachesAPreparedSlide) {
 TEST(FirstStartProcess, TheChangersFirstStartRecordsTheFolder) {
   QProcess changer;
   Start(changer, "tobrin", {});
-  const bool recorded = WaitFor([] { return Recorded(pf::Hive::LocalMachine) != "(none)"; }, 30);
+  const bool recorded = WaitFor([] { return Recorded(pf::Hive::LocalMachine) != "(none)"; }, std::chrono::seconds(30));
   changer.kill();
   changer.waitForFinished(10000);
   ASSERT_TRUE(recorded) << changer.readAllStandardError().toStdString();

@@ -38,6 +38,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitWithEvents;
+
 constexpr const char* kService = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
 constexpr const char* kInterface = "org.gnome.Mutter.IdleMonitor";
@@ -75,15 +77,6 @@ class IdleMonitorStandIn : public QDBusVirtualObject {
   }
 };
 
-bool WaitFor(const std::function<bool()>& condition, int seconds = 30) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    if (condition()) return true;
-    QThread::msleep(10);
-  }
-  return condition();
-}
 
 bool Alive(uint pid) {
   const std::string stat = orvane::test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
@@ -127,7 +120,7 @@ TEST(IdleStartOnGnome, TheWatcherHoldsTheMonitorsWatchAndStartsTheSaverOncePerId
 
   ASSERT_TRUE(pf::SetScreenSaveTimeOut(60));
   ASSERT_TRUE(pf::SetScreenSaveActive(true));
-  ASSERT_TRUE(WaitFor([&] { return monitor.Count("AddIdleWatch") == 1; })) << "the watcher did not register";
+  ASSERT_TRUE(WaitWithEvents([&] { return monitor.Count("AddIdleWatch") == 1; })) << "the watcher did not register";
   EXPECT_EQ(monitor.calls.front().interval, 60000u);
   const uint watcher = monitor.calls.front().pid;
   const uint idle = monitor.Last("AddIdleWatch");
@@ -140,7 +133,7 @@ TEST(IdleStartOnGnome, TheWatcherHoldsTheMonitorsWatchAndStartsTheSaverOncePerId
   // Idle: one start, also when the watch fires again before the user is back.
   fire(idle);
   fire(idle);
-  ASSERT_TRUE(WaitFor([&] { return Lines(starts) == 1 && monitor.Count("AddUserActiveWatch") == 1; }));
+  ASSERT_TRUE(WaitWithEvents([&] { return Lines(starts) == 1 && monitor.Count("AddUserActiveWatch") == 1; }));
   EXPECT_EQ(orvane::test::ReadFile(starts), "/s\n");
   QThread::msleep(300);
   QCoreApplication::processEvents();
@@ -154,33 +147,33 @@ TEST(IdleStartOnGnome, TheWatcherHoldsTheMonitorsWatchAndStartsTheSaverOncePerId
     ASSERT_TRUE(show.Held());
     fire(monitor.Last("AddUserActiveWatch"));
     fire(idle);
-    ASSERT_TRUE(WaitFor([&] { return monitor.Count("AddUserActiveWatch") == 2; }));
+    ASSERT_TRUE(WaitWithEvents([&] { return monitor.Count("AddUserActiveWatch") == 2; }));
     EXPECT_EQ(Lines(starts), 1);
   }
   // Back again, the show over: the next idle period starts it.
   fire(monitor.Last("AddUserActiveWatch"));
   fire(idle);
-  ASSERT_TRUE(WaitFor([&] { return Lines(starts) == 2 && monitor.Count("AddUserActiveWatch") == 3; }));
+  ASSERT_TRUE(WaitWithEvents([&] { return Lines(starts) == 2 && monitor.Count("AddUserActiveWatch") == 3; }));
 
   // The shell restarts: its new monitor gets the watch again.
   ASSERT_TRUE(connection.unregisterService(kService));
   ASSERT_TRUE(connection.registerService(kService));
-  ASSERT_TRUE(WaitFor([&] { return monitor.Count("AddIdleWatch") == 2; }));
+  ASSERT_TRUE(WaitWithEvents([&] { return monitor.Count("AddIdleWatch") == 2; }));
   fire(monitor.Last("AddIdleWatch"));
-  ASSERT_TRUE(WaitFor([&] { return Lines(starts) == 3; }));
+  ASSERT_TRUE(WaitWithEvents([&] { return Lines(starts) == 3; }));
 
   // The next login's watcher on the same bus (a user bus outlives a session)
   // takes over: the older one ends.
   ASSERT_TRUE(QProcess::startDetached(QString::fromStdString(pf::IdleWatcherProgramPath()),
                                       {"--timeout", "60", "--", QString::fromStdString(saver.string()), "/s"}));
-  ASSERT_TRUE(WaitFor([&] { return monitor.Count("AddIdleWatch") == 3; }));
+  ASSERT_TRUE(WaitWithEvents([&] { return monitor.Count("AddIdleWatch") == 3; }));
   const uint next = monitor.calls.back().pid;
   EXPECT_NE(next, watcher);
-  EXPECT_TRUE(WaitFor([&] { return !Alive(watcher); })) << "two watchers on one bus";
+  EXPECT_TRUE(WaitWithEvents([&] { return !Alive(watcher); })) << "two watchers on one bus";
 
   // Off: the watcher ends and the entry goes.
   ASSERT_TRUE(pf::SetScreenSaveActive(false));
-  EXPECT_TRUE(WaitFor([&] { return !Alive(next); })) << "the watcher still runs";
+  EXPECT_TRUE(WaitWithEvents([&] { return !Alive(next); })) << "the watcher still runs";
   EXPECT_FALSE(fs::exists(pf::IdleStartAutostartFile()));
 
   setenv("ORVANE_DESKTOP", "record", 1);

@@ -40,16 +40,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitFor;
+// Each poll of a wait here is costly (a screenshot, a helper process).
+constexpr std::chrono::milliseconds kPoll(200);
+
 constexpr uid_t kNobody = 65534;
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    QThread::msleep(200);
-  }
-  return condition();
-}
 
 std::vector<std::string> Argv(const fs::path& proc) {
   std::vector<std::string> argv;
@@ -209,7 +205,7 @@ class SwaySession : public ::testing::Test {
         if (name.rfind("sway-ipc.", 0) == 0) env_.insert("SWAYSOCK", QString::fromStdString(it->path().string()));
       }
       return !display_.empty() && env_.contains("SWAYSOCK");
-    }, 30)) << "sway did not start: " << orvane::test::ReadFile(root_ / "sway.log");
+    }, std::chrono::seconds(30), kPoll)) << "sway did not start: " << orvane::test::ReadFile(root_ / "sway.log");
     env_.insert("WAYLAND_DISPLAY", QString::fromStdString(display_));
   }
 
@@ -283,11 +279,11 @@ TEST_F(SwaySession, AMinuteWithoutInputStartsTheShowFullScreen) {
   EXPECT_EQ(Processes(user_, root_ / "run", "swayidle").size(), 1u);
 
   // A minute later, with nobody at the keyboard, the show runs.
-  ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; }, 100))
+  ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; }, std::chrono::seconds(100), kPoll))
       << "no show started; sway's log: " << orvane::test::ReadFile(root_ / "sway.log");
   EXPECT_EQ(pf::GetPrivateProfileInt("ScreenSaver", "running", 0, settingsFile_), 1);
   std::vector<View> views;
-  EXPECT_TRUE(WaitFor([&] { return (views = ShowViews()).size() == 1 && views[0].fullscreen == 1; }, 20))
+  EXPECT_TRUE(WaitFor([&] { return (views = ShowViews()).size() == 1 && views[0].fullscreen == 1; }, std::chrono::seconds(20), kPoll))
       << "not full screen";
   if (QtWayland() && !views.empty()) {
     EXPECT_EQ(views[0].shell, "xdg_shell");
@@ -301,7 +297,7 @@ TEST_F(SwaySession, AMinuteWithoutInputStartsTheShowFullScreen) {
 
   // Off: the watcher stops and the entry goes.
   ASSERT_EQ(Run({"orvane-test-idle-switch", "60", "off"}), 0);
-  EXPECT_TRUE(WaitFor([&] { return Processes(user_, root_ / "run", "swayidle").empty(); }, 10)) << "swayidle still runs";
+  EXPECT_TRUE(WaitFor([&] { return Processes(user_, root_ / "run", "swayidle").empty(); }, std::chrono::seconds(10), kPoll)) << "swayidle still runs";
   EXPECT_FALSE(fs::exists(autostart_));
 }
 
@@ -319,7 +315,7 @@ TEST_F(SwayTwoOutputs, TheShowCoversEveryOutput) {
   QStringList command = AsUser({saver_, "/s"});
   show.start(command.takeFirst(), command);
   ASSERT_TRUE(show.waitForStarted(10000));
-  ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; }, 60))
+  ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; }, std::chrono::seconds(60), kPoll))
       << "no show started";
   std::vector<View> views;
   const bool covered = WaitFor([&] {
@@ -328,7 +324,7 @@ TEST_F(SwayTwoOutputs, TheShowCoversEveryOutput) {
     for (const View& view : views)
       if (view.fullscreen == 1) outputs.insert(view.output);
     return outputs == std::set<std::string>{"HEADLESS-1", "HEADLESS-2"};
-  }, 20);
+  }, std::chrono::seconds(20), kPoll);
   std::string seen;
   for (const View& view : views)
     seen += view.output + " fullscreen=" + std::to_string(view.fullscreen) + " " + view.shell + "; ";

@@ -32,20 +32,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitFor;
+// Each poll of a wait here is costly (a screenshot, a helper process).
+constexpr std::chrono::milliseconds kPoll(100);
+
 constexpr int kWidth = 3840;
 constexpr int kHeight = 2160;
 // The grain stays below this, so the panel's white text is all that reaches it.
 constexpr int kGrainTop = 200;
 constexpr int kWhite = 250;
 
-bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    QThread::msleep(100);
-  }
-  return condition();
-}
 
 bool IsWhite(QRgb pixel) {
   return qRed(pixel) >= kWhite && qGreen(pixel) >= kWhite && qBlue(pixel) >= kWhite;
@@ -142,7 +138,7 @@ class ScaledScreen : public ::testing::Test {
     }
     const bool shownOnce = WaitFor([&] {
       return orvane::test::ReadFile(trace).find("trans ") != std::string::npos;
-    }, 60000);
+    }, std::chrono::milliseconds(60000), kPoll);
     EXPECT_TRUE(shownOnce) << "no slide was shown";
     const fs::path shot = orvane::test::TempRoot() / "screen.bmp";
     ShownSlide slide;
@@ -158,7 +154,7 @@ class ScaledScreen : public ::testing::Test {
         for (int x = 0; x < kWidth; ++x)
           if (IsWhite(slide.screen.pixel(x, y))) return true;
       return false;
-    }, 60000);
+    }, std::chrono::milliseconds(60000), kPoll);
     EXPECT_TRUE(panelShown) << "no panel came on the screen";
     slide.prepared = QImage(QString::fromStdString(settingsFolder_ + "ssprep.bmp"))
                          .convertToFormat(QImage::Format_RGB32);

@@ -28,16 +28,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitFor;
+
 using orvane::test::Xvfb;
 
-bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    QThread::msleep(20);
-  }
-  return condition();
-}
 
 class LockedShowOnX : public ::testing::Test {
  protected:
@@ -66,7 +60,7 @@ class LockedShowOnX : public ::testing::Test {
       other_.waitForReadyRead(50);
       output_ += other_.readAllStandardOutput().toStdString();
       return output_.find("Outer window is ") != std::string::npos;
-    }, 10000));
+    }, std::chrono::milliseconds(10000)));
     const std::size_t at = output_.find("Outer window is ") + 16;
     otherWindow_ = output_.substr(at, output_.find(',', at) - at);
   }
@@ -89,7 +83,7 @@ class LockedShowOnX : public ::testing::Test {
     // The first slide has been shown, so the window is up.
     ASSERT_TRUE(WaitFor([&] {
       return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos;
-    }, 30000));
+    }, std::chrono::milliseconds(30000)));
     QThread::msleep(1000);
   }
 
@@ -163,7 +157,7 @@ TEST_F(LockedShowOnX, WindowTakenAwayByAnotherProgramComesBackAndAsks) {
     Xdotool({action, QString::fromStdString(window.substr(0, window.find('\n')))});
     EXPECT_TRUE(WaitFor([&] {
       return !Xdotool({"search", "--onlyvisible", "--name", "DUZudaveZeved"}).empty();
-    }, 10000)) << "the show is off the screen";
+    }, std::chrono::milliseconds(10000))) << "the show is off the screen";
     EXPECT_EQ(show_.state(), QProcess::Running);
     QThread::msleep(500);  // the prompt comes up over it
     // The prompt is up: the password ends the show.
@@ -182,7 +176,7 @@ TEST_F(LockedShowOnX, PromptTakenAwayByAnotherProgramCountsAsCancelled) {
   ASSERT_TRUE(WaitFor([&] {
     prompt = Xdotool({"search", "--onlyvisible", "--name", "Screen Saver"});
     return !prompt.empty();
-  }, 10000));
+  }, std::chrono::milliseconds(10000)));
   Xdotool({"windowunmap", QString::fromStdString(prompt.substr(0, prompt.find('\n')))});
   QThread::msleep(500);
   // The show holds the grabs again: the other window stays out of reach, and
@@ -192,7 +186,7 @@ TEST_F(LockedShowOnX, PromptTakenAwayByAnotherProgramCountsAsCancelled) {
   EXPECT_EQ(pointerEvents_.find("ButtonPress"), std::string::npos) << pointerEvents_;
   EXPECT_TRUE(WaitFor([&] {
     return !Xdotool({"search", "--onlyvisible", "--name", "Screen Saver"}).empty();
-  }, 10000));
+  }, std::chrono::milliseconds(10000)));
   Xdotool({"type", "secret"});
   Xdotool({"key", "Return"});
   ASSERT_TRUE(show_.waitForFinished(10000)) << "no prompt took the password";

@@ -37,6 +37,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitFor;
+// Each poll of a wait here is costly (a screenshot, a helper process).
+constexpr std::chrono::milliseconds kPoll(50);
+
 using orvane::test::Xvfb;
 
 constexpr int kWidth = 3840;
@@ -45,14 +49,6 @@ const QRect kLeft(0, 0, 1920, 1080);
 const QRect kRight(1920, 0, 1920, 1080);
 const QRgb kRootRed = qRgb(255, 0, 0);
 
-bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    QThread::msleep(50);
-  }
-  return condition();
-}
 
 int CountPixels(const QImage& image, const QRect& area, QRgb colour) {
   int count = 0;
@@ -133,7 +129,7 @@ class MonitorsOnX : public ::testing::Test {
   }
   // Waits until no pixel of the root's red is left in area.
   bool Covered(const QRect& area, int milliseconds = 30000) {
-    return WaitFor([&] { return CountPixels(Screenshot(), area, kRootRed) == 0; }, milliseconds);
+    return WaitFor([&] { return CountPixels(Screenshot(), area, kRootRed) == 0; }, std::chrono::milliseconds(milliseconds), kPoll);
   }
   void SaveScreenshot(const char* name) {
     if (const char* folder = std::getenv("ORVANE_SCREENSHOTS"); folder && *folder)
@@ -147,7 +143,7 @@ class MonitorsOnX : public ::testing::Test {
     ASSERT_TRUE(show_.waitForStarted(10000));
     // The first slide has been shown, so the windows are up.
     ASSERT_TRUE(WaitFor([&] { return orvane::test::ReadFile(trace_).find("trans ") != std::string::npos; },
-                        30000));
+                        std::chrono::milliseconds(30000), kPoll));
   }
 
   // The show's windows on screen, by the monitor they start on.
@@ -184,7 +180,7 @@ class MonitorsOnX : public ::testing::Test {
       process->waitForReadyRead(50);
       output += process->readAllStandardOutput().toStdString();
       return output.find("Outer window is ") != std::string::npos;
-    }, 10000));
+    }, std::chrono::milliseconds(10000), kPoll));
     const std::size_t at = output.find("Outer window is ") + 16;
     others_.push_back(std::move(process));
     otherWindows_.push_back(output.substr(at, output.find(',', at) - at));
@@ -240,7 +236,7 @@ TEST_F(MonitorsOnX, AMonitorThatComesIsCoveredAndOneThatGoesLosesItsWindow) {
   EXPECT_TRUE(Covered(kRight)) << "the new monitor is not covered";
   EXPECT_EQ(ShowWindows().size(), 2u);
   RemoveRightMonitor();
-  EXPECT_TRUE(WaitFor([&] { return ShowWindows().size() == 1; }, 10000));
+  EXPECT_TRUE(WaitFor([&] { return ShowWindows().size() == 1; }, std::chrono::milliseconds(10000), kPoll));
   // Its window did not move over the slides.
   EXPECT_TRUE(Covered(kLeft, 0));
   EXPECT_EQ(show_.state(), QProcess::Running);
@@ -275,7 +271,7 @@ TEST_F(MonitorsOnX, WithAPasswordNoOtherClientGetsKeysOrClicksOnEitherMonitor) {
   ASSERT_TRUE(WaitFor([&] {
     prompt = Xdotool({"search", "--onlyvisible", "--name", "Screen Saver"});
     return !prompt.empty();
-  }, 10000));
+  }, std::chrono::milliseconds(10000), kPoll));
   std::string shell;
   Run("xdotool", {"getwindowgeometry", "--shell", QString::fromStdString(prompt.substr(0, prompt.find('\n')))},
       &shell);
@@ -301,11 +297,11 @@ TEST_F(MonitorsOnX, ACoverTakenAwayByAnotherProgramComesBackAndAsks) {
     EXPECT_TRUE(WaitFor([&] {
       const std::string now = CoverOfRightMonitor();
       return !now.empty() && now != cover;
-    }, 10000)) << "no new cover";
+    }, std::chrono::milliseconds(10000), kPoll)) << "no new cover";
     EXPECT_TRUE(Covered(kRight, 10000)) << "the monitor is left uncovered";
     EXPECT_EQ(show_.state(), QProcess::Running);
     EXPECT_TRUE(WaitFor([&] { return !Xdotool({"search", "--onlyvisible", "--name", "Screen Saver"}).empty(); },
-                        10000))
+                        std::chrono::milliseconds(10000), kPoll))
         << "the loss did not reach the show as a close request";
     Xdotool({"type", "secret"});
     Xdotool({"key", "Return"});

@@ -25,6 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitFor;
+
 std::string SettingsIni() { return pf::LocalAppDataFolder() + "ScreenSaver.ini"; }
 
 // The demo sets as the program folder, set up for a show.
@@ -44,14 +46,6 @@ pid_t DeadProcess() {
   return child;
 }
 
-bool WaitFor(const std::function<bool()>& condition, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    QThread::msleep(20);
-  }
-  return condition();
-}
 
 TEST(ShowProcess, TerminationSignalsEndTheShowThroughItsNormalEnd) {
   SetUpShow();
@@ -68,7 +62,7 @@ TEST(ShowProcess, TerminationSignalsEndTheShowThroughItsNormalEnd) {
     show.start(QString::fromStdString(orvane::test::OrvaneExe().string()), {"/s"});
     ASSERT_TRUE(show.waitForStarted(10000));
     // Once the first slide is on its way the show runs.
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(trace) && fs::file_size(trace) > 0; }, 30));
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(trace) && fs::file_size(trace) > 0; }, std::chrono::seconds(30)));
     EXPECT_EQ(pf::GetPrivateProfileInt("ScreenSaver", "running", 0, SettingsIni()), 1);
     kill(pid_t(show.processId()), signal);
     ASSERT_TRUE(show.waitForFinished(20000));

@@ -34,6 +34,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using orvane::test::WaitWithEvents;
+
 // logind's session object as far as the show uses it.
 class LogindStandIn : public QDBusVirtualObject {
  public:
@@ -52,15 +54,6 @@ class LogindStandIn : public QDBusVirtualObject {
   }
 };
 
-bool WaitFor(const std::function<bool()>& condition, int seconds = 30) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    if (condition()) return true;
-    QThread::msleep(10);
-  }
-  return condition();
-}
 
 int Count(const std::string& text, const std::string& part) {
   int n = 0;
@@ -102,12 +95,12 @@ TEST(ShowLockProcess, ASignalEndsAShowWithAPasswordThroughOneSessionLock) {
     show.setProcessEnvironment(env);
     show.start(QString::fromStdString(orvane::test::OrvaneExe().string()), {"/s"});
     ASSERT_TRUE(show.waitForStarted(10000));
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(trace) && fs::file_size(trace) > 0; }));
+    ASSERT_TRUE(WaitWithEvents([&] { return fs::exists(trace) && fs::file_size(trace) > 0; }));
     EXPECT_TRUE(logind.calls.empty()) << "locked while the show runs";
     const uint pid = uint(show.processId());
     kill(pid_t(pid), SIGTERM);
     // The stand-in answers while the show ends.
-    ASSERT_TRUE(WaitFor([&] { return show.state() == QProcess::NotRunning; }));
+    ASSERT_TRUE(WaitWithEvents([&] { return show.state() == QProcess::NotRunning; }));
     EXPECT_EQ(show.exitStatus(), QProcess::NormalExit);
     const std::string log = fs::exists(pf::RunLogFile()) ? orvane::test::ReadFile(pf::RunLogFile()) : "";
     if (password) {

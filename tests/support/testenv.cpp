@@ -1,5 +1,7 @@
 #include "tests/support/testenv.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -43,5 +45,29 @@ fs::path SharedTestData() {
 }
 
 fs::path OrvaneExe() { return fs::path(ORVANE_EXE); }
+
+namespace {
+
+bool Poll(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+          std::chrono::milliseconds step, bool runEvents) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (runEvents) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (condition()) return true;
+    QThread::msleep(static_cast<unsigned long>(step.count()));
+  }
+  return condition();
+}
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+             std::chrono::milliseconds step) {
+  return Poll(condition, timeout, step, false);
+}
+
+bool WaitWithEvents(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  return Poll(condition, timeout, std::chrono::milliseconds(10), true);
+}
 
 }  // namespace orvane::test
