@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <atomic>
 #include <chrono>
@@ -113,6 +114,13 @@ TEST_F(HostileSlides, InputDuringTheDecodeOfALargePictureEndsTheShowAtOnce) {
   {
     fs::create_directories(SetFile(""));
     const imaging::Handle big = imaging::CreateBitMap(7000, 5000, 90, 120, 150);
+    // Textured, so the JPEG is large enough to be decoded on the worker while
+    // events run; a plain colour compresses to a file decoded in one piece.
+    QImage pixels = imaging::WorkBuffImage(big);
+    for (int y = 0; y < pixels.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(pixels.scanLine(y));
+      for (int x = 0; x < pixels.width(); ++x) row[x] = qRgb((x * x + y) & 255, (3 * y + x) & 255, (x ^ y) & 255);
+    }
     ASSERT_TRUE(imaging::SaveBitmap(SetFile("large.bmp").string(), big));
     imaging::UnloadBitMap(big);
     ASSERT_TRUE(imaging::DoCompress(SetFile("large.bmp").string(), SetFile("large.jpg").string()));
