@@ -16,6 +16,8 @@ CoverWindow::CoverWindow(QWidget& show, QScreen& screen, bool onTop, CoverInput 
     : QWidget(&show), show_(&show), screen_(&screen), input_(std::move(input)) {
   Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
   if (onTop) flags |= Qt::WindowStaysOnTopHint;
+  // Left alone by the window manager like the show (a locked show on X).
+  flags |= show.windowFlags() & Qt::X11BypassWindowManagerHint;
   setWindowFlags(flags);
   setWindowTitle(show.windowTitle());
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -84,14 +86,25 @@ void CoverWindow::paintEvent(QPaintEvent* event) {
 
 // ---------------------------------------------------------------------------
 
-MonitorCovers::MonitorCovers(QWidget& show, QRect shown, bool onTop, CoverInput input)
-    : show_(show), shown_(shown), onTop_(onTop), input_(std::move(input)) {
-  for (QScreen* screen : QGuiApplication::screens()) Add(screen);
+MonitorCovers::MonitorCovers(QWidget& show, QRect shown, bool onTop, CoverInput input,
+                             std::function<void()> changed)
+    : show_(show), shown_(shown), onTop_(onTop), input_(std::move(input)), changed_(std::move(changed)) {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    Add(screen);
+    connect(screen, &QScreen::geometryChanged, this, [this] { Changed(); });
+  }
   auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
   if (!app) return;
-  connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* screen) { Add(screen); });
-  // Before Qt moves the screen's windows to another one.
-  connect(app, &QGuiApplication::screenRemoved, this, [this](QScreen* screen) { Remove(screen); });
+  connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, [this] { Changed(); });
+    Changed();
+  });
+  // At once, before Qt moves the screen's windows to another one.
+  connect(app, &QGuiApplication::screenRemoved, this, [this](QScreen* screen) {
+    Remove(screen);
+    Changed();
+  });
+  connect(app, &QGuiApplication::primaryScreenChanged, this, [this] { Changed(); });
 }
 
 MonitorCovers::~MonitorCovers() {
@@ -111,16 +124,76 @@ std::vector<CoverWindow*> MonitorCovers::Windows() const {
   return windows;
 }
 
+void MonitorCovers::Changed() {
+  // A dock or an undock comes as a burst of changes: one answer for all.
+  if (changePending_) return;
+  changePending_ = true;
+  QMetaObject::invokeMethod(this, [this] {
+    changePending_ = false;
+    if (changed_) {
+      auto call = changed_;
+      call();
+    } else {
+      Reconcile();
+    }
+  }, Qt::QueuedConnection);
+}
+
+QScreen* MonitorCovers::SlidesMonitor() const {
+  const QRect at = show_.isVisible() ? show_.geometry() : shown_;
+  QScreen* best = nullptr;
+  qint64 bestArea = 0;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen->geometry() == at) return screen;
+    const QRect common = screen->geometry().intersected(at);
+    const qint64 area = qint64(common.width()) * common.height();
+    if (area > bestArea) {
+      best = screen;
+      bestArea = area;
+    }
+  }
+  return best ? best : QGuiApplication::primaryScreen();
+}
+
+void MonitorCovers::Reconcile() {
+  QScreen* slides = SlidesMonitor();
+  if (slides && show_.isVisible()) {
+    // The slides' window stays where a monitor shows it; its monitor gone (or
+    // moved away from it), it goes to the top left of the one it overlaps most.
+    const QRect now = show_.geometry();
+    const QRect monitor = slides->geometry();
+    if (monitor.intersected(now) != now && monitor != now) {
+      show_.setScreen(slides);
+      show_.setGeometry(QRect(monitor.topLeft(), now.size()));
+    }
+    shown_ = show_.geometry();
+  }
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  for (auto it = covers_.begin(); it != covers_.end();) {
+    const bool gone = !it->first || !it->second || !screens.contains(it->first);
+    const bool filled = !gone && shown_.contains(it->first->geometry());
+    if (gone || filled) {
+      if (CoverWindow* cover = it->second) {
+        cover->Detach();
+        cover->hide();
+        cover->deleteLater();
+      }
+      it = covers_.erase(it);
+    } else {
+      it->second->Place();
+      ++it;
+    }
+  }
+  for (QScreen* screen : screens) Add(screen);
+}
+
 void MonitorCovers::Add(QScreen* screen) {
   if (!screen || covers_.count(screen)) return;
-  // The monitor of the slides, and any monitor that shows the same place
-  // (a mirrored one), stay the show's own.
-  QScreen* own = QGuiApplication::screenAt(shown_.center());
-  if (!own) own = QGuiApplication::primaryScreen();
-  if (!own || screen == own || screen->geometry() == own->geometry()) return;
+  // A monitor the slides' window fills (its own, or one that mirrors it) stays
+  // the show's own.
+  if (shown_.contains(screen->geometry())) return;
   auto* cover = new CoverWindow(show_, *screen, onTop_, input_);
   covers_[screen] = cover;
-  connect(screen, &QScreen::geometryChanged, cover, [cover] { cover->Place(); });
   cover->Place();
 }
 

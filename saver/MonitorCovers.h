@@ -1,12 +1,16 @@
 #pragma once
-// The show's windows over the other monitors: every monitor but the one the
-// slides are shown on gets a black full-screen window of the show, placed like
-// the show's own (on top unless debugging). Their input is the show's input:
-// every key, click, move and close request is handed to the show, mouse
-// positions in the show's window coordinates. A monitor that comes while the
-// show runs is covered at once; one that goes loses its window. A cover that
-// another program destroys or unmaps comes back, and the loss reaches the show
-// as a close request.
+// The show's windows over the other monitors: every monitor the slides' window
+// does not fill gets a black full-screen window of the show, placed like the
+// show's own (on top unless debugging; windows the window manager leaves alone
+// when the show's are). Their input is the show's input: every key, click,
+// move and close request is handed to the show, mouse positions in the show's
+// window coordinates. After any change of the monitors (one added, removed,
+// moved, resized, overlapping another) the show is told (changed) and
+// Reconcile covers them again: the slides' window moves to a monitor that is
+// there when its own went, each other monitor gets its cover, and a cover whose
+// monitor went is gone. Stacking the slides above the covers is the caller's.
+// A cover that another program destroys or unmaps comes back, and the loss
+// reaches the show as a close request.
 //
 // The covers are windows of their own but children of the show's window: a
 // modal show does not block their input, and they go with it.
@@ -60,20 +64,29 @@ class MonitorCovers : public QObject {
  public:
   // show: the show's window; shown: the area its slides take (the monitor
   // that holds it, or every monitor of the same place, is not covered).
-  MonitorCovers(QWidget& show, QRect shown, bool onTop, CoverInput input);
+  // changed runs (from the event loop, once for a burst) after the monitors changed.
+  MonitorCovers(QWidget& show, QRect shown, bool onTop, CoverInput input,
+                std::function<void()> changed = {});
   ~MonitorCovers() override;
   MonitorCovers(const MonitorCovers&) = delete;
   MonitorCovers& operator=(const MonitorCovers&) = delete;
 
   std::vector<CoverWindow*> Windows() const;
+  // Every monitor covered as it is now, the slides on one of them.
+  void Reconcile();
 
  private:
   void Add(QScreen* screen);
   void Remove(QScreen* screen);
+  void Changed();
+  // The monitor the slides' window is on now, or the one it moves to.
+  QScreen* SlidesMonitor() const;
   QWidget& show_;
   QRect shown_;
   bool onTop_;
   CoverInput input_;
+  std::function<void()> changed_;
+  bool changePending_ = false;
   std::map<QScreen*, QPointer<CoverWindow>> covers_;
 };
 
