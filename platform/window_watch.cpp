@@ -11,6 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 
+// Last: Xlib's macros clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#undef None
+#undef Bool
+
 namespace orvane::platform {
 
 namespace {
@@ -153,6 +159,24 @@ void StackingWatch::Read() {
     auto call = restacked_;
     call();
   }
+}
+
+std::vector<QRect> XMonitors() {
+  std::vector<QRect> monitors;
+  if (QGuiApplication::platformName() != QLatin1String("xcb")) return monitors;
+  // A connection of its own, opened once: its requests and answers never mix
+  // with Qt's event reading.
+  static ::Display* display = XOpenDisplay(nullptr);
+  if (!display) return monitors;
+  int count = 0;
+  XRRMonitorInfo* info = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+  if (!info) return monitors;
+  const qreal ratio = qGuiApp->devicePixelRatio();
+  for (int i = 0; i < count; ++i)
+    monitors.emplace_back(QRect(qRound(info[i].x / ratio), qRound(info[i].y / ratio),
+                                qRound(info[i].width / ratio), qRound(info[i].height / ratio)));
+  XRRFreeMonitors(info);
+  return monitors;
 }
 
 void RaiseNativeWindows(const std::vector<QWidget*>& windows) {

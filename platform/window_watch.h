@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <functional>
 #include <vector>
 
@@ -61,6 +62,10 @@ class StackingWatch : public QObject {
   std::uint32_t ownBase_ = 0;
   std::uint32_t ownMask_ = 0;
 };
+
+// The X server's monitors (RandR), in Qt's device-independent units; empty on
+// platforms other than X or when the server has no RandR.
+std::vector<QRect> XMonitors();
 
 // Puts the native windows of windows on top of every other, in the order
 // given (the last on top), at once. Windows not on screen are left out.

@@ -8,12 +8,14 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
+
 #include "platform/window_watch.h"
 
 namespace orvane::saver {
 
-CoverWindow::CoverWindow(QWidget& show, QScreen& screen, bool onTop, CoverInput input)
-    : QWidget(&show), show_(&show), screen_(&screen), input_(std::move(input)) {
+CoverWindow::CoverWindow(QWidget& show, QRect area, QScreen* screen, bool onTop, CoverInput input)
+    : QWidget(&show), show_(&show), area_(area), screen_(screen), input_(std::move(input)) {
   Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
   if (onTop) flags |= Qt::WindowStaysOnTopHint;
   // Left alone by the window manager like the show (a locked show on X).
@@ -32,11 +34,10 @@ CoverWindow::CoverWindow(QWidget& show, QScreen& screen, bool onTop, CoverInput 
 CoverWindow::~CoverWindow() = default;
 
 void CoverWindow::Place() {
-  if (!screen_) return;
   // The monitor is named first (all a Wayland compositor goes by), its place
   // given as well for X servers without a window manager.
-  setScreen(screen_);
-  setGeometry(screen_->geometry());
+  if (screen_) setScreen(screen_);
+  setGeometry(area_);
   setWindowState(windowState() | Qt::WindowFullScreen);
   show();
 }
@@ -89,26 +90,44 @@ void CoverWindow::paintEvent(QPaintEvent* event) {
 MonitorCovers::MonitorCovers(QWidget& show, QRect shown, bool onTop, CoverInput input,
                              std::function<void()> changed)
     : show_(show), shown_(shown), onTop_(onTop), input_(std::move(input)), changed_(std::move(changed)) {
-  for (QScreen* screen : QGuiApplication::screens()) {
-    Add(screen);
-    connect(screen, &QScreen::geometryChanged, this, [this] { Changed(); });
-  }
+  Reconcile();
   auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
   if (!app) return;
+  for (QScreen* screen : QGuiApplication::screens())
+    connect(screen, &QScreen::geometryChanged, this, [this] { Changed(); });
   connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
     connect(screen, &QScreen::geometryChanged, this, [this] { Changed(); });
     Changed();
   });
   // At once, before Qt moves the screen's windows to another one.
   connect(app, &QGuiApplication::screenRemoved, this, [this](QScreen* screen) {
-    Remove(screen);
+    for (auto& cover : covers_)
+      if (cover && cover->Monitor() == screen) {
+        cover->Detach();
+        cover->hide();
+        cover->deleteLater();
+        cover = nullptr;
+      }
     Changed();
   });
   connect(app, &QGuiApplication::primaryScreenChanged, this, [this] { Changed(); });
+  // Not every change of a monitor's place reaches Qt (a monitor replaced
+  // under the same name): the monitors are compared now and then too.
+  connect(&poll_, &QTimer::timeout, this, [this] {
+    if (Layout() != seen_) Changed();
+  });
+  poll_.start(kPollMs);
+}
+
+std::vector<QRect> MonitorCovers::Layout() {
+  std::vector<QRect> layout = platform::XMonitors();
+  if (layout.empty())
+    for (QScreen* screen : QGuiApplication::screens()) layout.push_back(screen->geometry());
+  return layout;
 }
 
 MonitorCovers::~MonitorCovers() {
-  for (auto& [screen, cover] : covers_) {
+  for (auto& cover : covers_) {
     if (!cover) continue;
     cover->Detach();
     cover->hide();
@@ -119,7 +138,7 @@ MonitorCovers::~MonitorCovers() {
 
 std::vector<CoverWindow*> MonitorCovers::Windows() const {
   std::vector<CoverWindow*> windows;
-  for (const auto& [screen, cover] : covers_)
+  for (const auto& cover : covers_)
     if (cover) windows.push_back(cover);
   return windows;
 }
@@ -139,73 +158,67 @@ void MonitorCovers::Changed() {
   }, Qt::QueuedConnection);
 }
 
-QScreen* MonitorCovers::SlidesMonitor() const {
-  const QRect at = show_.isVisible() ? show_.geometry() : shown_;
-  QScreen* best = nullptr;
-  qint64 bestArea = 0;
-  for (QScreen* screen : QGuiApplication::screens()) {
-    if (screen->geometry() == at) return screen;
-    const QRect common = screen->geometry().intersected(at);
-    const qint64 area = qint64(common.width()) * common.height();
-    if (area > bestArea) {
-      best = screen;
-      bestArea = area;
-    }
-  }
-  return best ? best : QGuiApplication::primaryScreen();
+namespace {
+
+// Qt's screen at area, for the monitor's name; null when Qt has none there.
+QScreen* ScreenFor(const QRect& area) {
+  for (QScreen* screen : QGuiApplication::screens())
+    if (screen->geometry() == area) return screen;
+  return QGuiApplication::screenAt(area.center());
 }
 
+}  // namespace
+
 void MonitorCovers::Reconcile() {
-  QScreen* slides = SlidesMonitor();
-  if (slides && show_.isVisible()) {
-    // The slides' window stays where a monitor shows it; its monitor gone (or
-    // moved away from it), it goes to the top left of the one it overlaps most.
+  const std::vector<QRect> monitors = Layout();
+  seen_ = monitors;
+  if (show_.isVisible() && !monitors.empty()) {
+    // The slides' window stays where a monitor shows it whole; its monitor
+    // gone, moved or shrunk, it goes to the top left of the monitor it
+    // overlaps most (the first when it overlaps none).
     const QRect now = show_.geometry();
-    const QRect monitor = slides->geometry();
-    if (monitor.intersected(now) != now && monitor != now) {
-      show_.setScreen(slides);
-      show_.setGeometry(QRect(monitor.topLeft(), now.size()));
+    QRect best = monitors.front();
+    qint64 bestArea = -1;
+    bool whole = false;
+    for (const QRect& monitor : monitors) {
+      whole |= monitor.contains(now);
+      const QRect common = monitor.intersected(now);
+      const qint64 area = qint64(common.width()) * common.height();
+      if (area > bestArea) {
+        best = monitor;
+        bestArea = area;
+      }
+    }
+    if (!whole) {
+      if (QScreen* screen = ScreenFor(best)) show_.setScreen(screen);
+      show_.setGeometry(QRect(best.topLeft(), now.size()));
     }
     shown_ = show_.geometry();
   }
-  const QList<QScreen*> screens = QGuiApplication::screens();
-  for (auto it = covers_.begin(); it != covers_.end();) {
-    const bool gone = !it->first || !it->second || !screens.contains(it->first);
-    const bool filled = !gone && shown_.contains(it->first->geometry());
-    if (gone || filled) {
-      if (CoverWindow* cover = it->second) {
-        cover->Detach();
-        cover->hide();
-        cover->deleteLater();
-      }
-      it = covers_.erase(it);
-    } else {
-      it->second->Place();
-      ++it;
+  // Every monitor the slides' window does not fill has its cover, in its place.
+  std::vector<QPointer<CoverWindow>> kept;
+  std::vector<QRect> wanted;
+  for (const QRect& monitor : monitors)
+    if (!shown_.contains(monitor) && std::find(wanted.begin(), wanted.end(), monitor) == wanted.end())
+      wanted.push_back(monitor);
+  for (auto& cover : covers_) {
+    if (!cover) continue;
+    const auto at = std::find(wanted.begin(), wanted.end(), cover->Area());
+    if (at == wanted.end()) {
+      cover->Detach();
+      cover->hide();
+      cover->deleteLater();
+      continue;
     }
+    wanted.erase(at);
+    kept.push_back(cover);
   }
-  for (QScreen* screen : screens) Add(screen);
-}
-
-void MonitorCovers::Add(QScreen* screen) {
-  if (!screen || covers_.count(screen)) return;
-  // A monitor the slides' window fills (its own, or one that mirrors it) stays
-  // the show's own.
-  if (shown_.contains(screen->geometry())) return;
-  auto* cover = new CoverWindow(show_, *screen, onTop_, input_);
-  covers_[screen] = cover;
-  cover->Place();
-}
-
-void MonitorCovers::Remove(QScreen* screen) {
-  const auto it = covers_.find(screen);
-  if (it == covers_.end()) return;
-  if (CoverWindow* cover = it->second) {
-    cover->Detach();
-    cover->hide();
-    cover->deleteLater();
+  for (const QRect& monitor : wanted) {
+    auto* cover = new CoverWindow(show_, monitor, ScreenFor(monitor), onTop_, input_);
+    kept.push_back(cover);
   }
-  covers_.erase(it);
+  covers_ = std::move(kept);
+  for (auto& cover : covers_) cover->Place();
 }
 
 }  // namespace orvane::saver

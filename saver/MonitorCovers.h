@@ -18,6 +18,7 @@
 #include <QPointF>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -39,11 +40,13 @@ using CoverInput = std::function<bool(QEvent& event, QPointF at)>;
 
 class CoverWindow : public QWidget {
  public:
-  CoverWindow(QWidget& show, QScreen& screen, bool onTop, CoverInput input);
+  // area: the monitor's place; screen: Qt's screen for it, when Qt has one.
+  CoverWindow(QWidget& show, QRect area, QScreen* screen, bool onTop, CoverInput input);
   ~CoverWindow() override;
 
   // Full screen on its monitor (again, after the monitor changed).
   void Place();
+  QRect Area() const { return area_; }
   QScreen* Monitor() const { return screen_; }
   // No more input is handed on (the show is ending).
   void Detach() { input_ = nullptr; }
@@ -55,6 +58,7 @@ class CoverWindow : public QWidget {
  private:
   void TakenAway(quintptr nativeWindow);
   QPointer<QWidget> show_;
+  QRect area_;
   QPointer<QScreen> screen_;
   CoverInput input_;
   std::unique_ptr<platform::WindowDestroyWatch> watch_;
@@ -76,18 +80,20 @@ class MonitorCovers : public QObject {
   void Reconcile();
 
  private:
-  void Add(QScreen* screen);
-  void Remove(QScreen* screen);
   void Changed();
-  // The monitor the slides' window is on now, or the one it moves to.
-  QScreen* SlidesMonitor() const;
   QWidget& show_;
   QRect shown_;
   bool onTop_;
   CoverInput input_;
+  static constexpr int kPollMs = 250;
+  // The monitors' places now: the X server's own list where there is one
+  // (Qt misses some changes), else Qt's screens.
+  static std::vector<QRect> Layout();
   std::function<void()> changed_;
   bool changePending_ = false;
-  std::map<QScreen*, QPointer<CoverWindow>> covers_;
+  std::vector<QRect> seen_;
+  QTimer poll_;
+  std::vector<QPointer<CoverWindow>> covers_;
 };
 
 }  // namespace orvane::saver
