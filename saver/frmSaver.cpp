@@ -200,8 +200,19 @@ void frmSaver::InitiSaver(const std::string& imageSetRoot, const std::string& ca
   CalendarSize = calendarSize > 0 ? calendarSize : keys::kShowDefault_CalendarSS_Size;
   CalendarPosition = calendarPosition;
   PanOn = panOn;
+  TakeCaptionLock();
   core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "1",
                  SettingsFile);
+}
+
+void frmSaver::TakeCaptionLock() {
+  // Held before the running flags are set: another program that starts and
+  // finds it free takes them for a killed show's and clears them. Such a
+  // program holds it for a moment only.
+  constexpr int kWaitMs = 2000;
+  if (!captionLock_)
+    captionLock_ = std::make_unique<platform::CaptionLock>(
+        PresetByCaller ? SettingsFolder : core::GetSettingsFolder(), kWaitMs);
 }
 
 void frmSaver::BuildList(bool allSets) {
@@ -223,9 +234,9 @@ void frmSaver::Load() {
   if (!screenKnown_) screen_ = platform::ScreenPixelsAt(screen_.Geometry);
   screenKnown_ = true;
 
+  TakeCaptionLock();
   Form_Load();
   StartSessionLock();
-  captionLock_ = std::make_unique<platform::CaptionLock>(SettingsFolder);
   core::SetSaverMeterSink(this);
 
   setGeometry(screen_.Geometry);

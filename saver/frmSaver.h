@@ -258,6 +258,7 @@ class frmSaver : public QWidget,
   bool unloadPending_ = false;
   bool inPasswordCheck_ = false;
   std::unique_ptr<platform::CaptionLock> captionLock_;
+  void TakeCaptionLock();
   // With a password the show holds the keyboard and pointer while it is up.
   std::unique_ptr<platform::InputGrab> inputGrab_;
   std::unique_ptr<platform::WindowDestroyWatch> destroyWatch_;
