@@ -12,6 +12,7 @@
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "platform/runlog.h"
+#include "platform/session_lock.h"
 #include "platform/stale_files.h"
 #include "platform/vbruntime.h"
 
@@ -77,6 +78,10 @@ bool ChangeWallpaper(WindowFactory& windows, bool nextImage) {
 }
 
 StartOutcome SlideShow(WindowFactory& windows) {
+  // An idle watcher goes on counting behind the session's lock screen: a show
+  // started there would be waiting after the unlock, and its end would lock
+  // the session again.
+  if (platform::SessionLocked()) return StartOutcome::End;
   HideMouse();
   SettingsDialogWindow& dialog = windows.frmKestrin();
   dialog.Load();

@@ -22,6 +22,7 @@
 #include "platform/idle_watcher.h"
 #include "platform/profile.h"
 #include "platform/runlog.h"
+#include "platform/session_lock.h"
 
 namespace orvane::platform {
 
@@ -302,7 +303,9 @@ void ApplyIdleStart(bool active, int timeoutSeconds) {
     if (!off && !choice.unavailable.empty()) SayWhy(choice.unavailable);
     return;
   }
-  const bool withLocker = choice.kind == IdleWatcherKind::SwayIdle && !QStandardPaths::findExecutable("swaylock").isEmpty();
+  // swaylock only where it can lock; elsewhere the desktop's own locker answers logind.
+  const bool withLocker =
+      choice.kind == IdleWatcherKind::SwayIdle && SessionLockScreenHere() == SessionLockScreen::Swaylock;
   std::vector<std::string> command = IdleWatcherCommand(choice.kind, program, timeoutSeconds, withLocker);
   bool running = false;
   for (const Watcher& watcher : watchers) {
@@ -322,6 +325,15 @@ bool SessionLockHandlerRunning() {
     if (fs::path(argv[0]).filename() == "swayidle" && std::find(argv.begin(), argv.end(), "lock") != argv.end() &&
         SameValue(environment, "WAYLAND_DISPLAY"))
       found = true;
+  });
+  return found;
+}
+
+bool SwaylockRunning() {
+  if (ProcessEnvironment("WAYLAND_DISPLAY").empty()) return false;
+  bool found = false;
+  ForEachOwnProcess([&](pid_t, std::vector<std::string>& argv, const std::vector<std::string>& environment) {
+    if (fs::path(argv[0]).filename() == "swaylock" && SameValue(environment, "WAYLAND_DISPLAY")) found = true;
   });
   return found;
 }

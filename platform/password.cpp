@@ -93,6 +93,10 @@ class PasswordDialog : public QDialog {
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
+    // A fixed size (and the transient parent QDialog takes from parent): what
+    // tiling compositors float instead of tiling over the whole output. It
+    // follows the contents, so a refusal's message still shows whole.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* form = new QFormLayout;
     layout->addLayout(form);
     if (kind_ == PasswordDialogCall::Verify) {
