@@ -1,26 +1,36 @@
-// The password of a show in a Wayland session. No client may hold the keyboard
-// there, so the desktop's shortcuts would reach the windows behind a show that
-// only looked locked: instead the show locks the session through logind as it
-// ends or is left (input, a signal, a close, its window losing the focus or
-// being hidden), and the desktop's own lock screen asks for the login password.
+// The show's side of its lock: what each reaction of the lock's table
+// (saver/LockController.h) does to this window, and the watch on the focus
+// that a show locking a Wayland session needs. On X the show holds the
+// keyboard and pointer and keeps its windows on top; in a Wayland session no
+// client may hold the keyboard, so the show locks the session through logind
+// as it ends or is left, and the desktop's own lock screen asks.
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QScreen>
 
 #include "core/Globals.h"
 #include "platform/runlog.h"
 #include "platform/session_lock.h"
+#include "saver/MonitorCovers.h"
 #include "saver/frmSaver.h"
 
 namespace orvane::saver {
 
 void frmSaver::StartSessionLock() {
   sessionLock_ = UsePassword && !core::DebugMode && platform::ShowLocksSession();
+  lock_.SetWay(sessionLock_ ? LockWay::Wayland : LockWay::X11);
   if (!sessionLock_ || focusWatch_) return;
   if (const std::string missing = platform::SessionLockUnansweredReason(); !missing.empty())
     platform::WriteRunLog("The slide show cannot keep its password in this session: " + missing + ".");
   focusWatch_ = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
     FocusMoved(window);
   });
+}
+
+bool frmSaver::HoldsX11Lock() const {
+  return UsePassword && !core::DebugMode && !sessionLock_ &&
+         QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
 void frmSaver::FocusMoved(QWindow* window) {
@@ -34,7 +44,7 @@ void frmSaver::FocusMoved(QWindow* window) {
     if (window && top->windowHandle() == window)
       for (QWidget* at = top; at && !ours; at = at->parentWidget()) ours = at == this;
   if (ours) hadFocus_ = true;
-  else if (hadFocus_) LeftShow();
+  else if (hadFocus_) LeftShow(LockEvent::FocusLoss);
 }
 
 bool frmSaver::LockSessionOnce() {
@@ -45,9 +55,47 @@ bool frmSaver::LockSessionOnce() {
   return sessionLocked_;
 }
 
-void frmSaver::LeftShow() {
+void frmSaver::LeftShow(LockEvent how) {
   if (!sessionLock_ || core::QuitSaver || unloaded_) return;
-  LockSessionOnce();
+  lock_.On(how);
+}
+
+// ---- the reactions ----
+
+void frmSaver::LockCover() {}
+
+void frmSaver::LockRemap() {
+  // A new native window, full screen again.
+  inputGrab_.reset();
+  destroy();
+  setWindowState(windowState() | Qt::WindowFullScreen);
+  show();
+  raise();
+  activateWindow();
+}
+
+void frmSaver::LockRaise() {}
+
+void frmSaver::LockRegrab() {
+  // While the prompt is up it holds the grabs.
+  if (HoldsX11Lock() && !inPasswordCheck_ && isVisible() && !inputGrab_)
+    inputGrab_ = std::make_unique<platform::InputGrab>(*this);
+}
+
+void frmSaver::LockRefocus() {}
+
+bool frmSaver::LockSessionNow() { return LockSessionOnce(); }
+
+bool frmSaver::LockAsk() { return PasswordCheck(); }
+
+void frmSaver::LockCancelPrompts() {
+  for (QDialog* dialog : findChildren<QDialog*>())
+    if (dialog->isVisible()) dialog->reject();
+}
+
+void frmSaver::LockEnd() {
+  if (core::QuitSaver) return;
+  if (unlockKey_) OpenKeyLink(unlockKey_);
   EndShow();
 }
 

@@ -126,9 +126,7 @@ bool frmSaver::PasswordCheck() {
   tmrInfo.SetEnabled(false);
   core::ShowMouse();
   bool result = true;
-  // In a Wayland session the session's lock asks for the password; where it
-  // cannot be locked the show's own prompt asks.
-  if (UsePassword && !(sessionLock_ && LockSessionOnce())) {
+  if (UsePassword) {
     const std::string caption =
         core::PasswordTitle.empty() ? keys::kDefault_Config_PassWinTitle : core::PasswordTitle;
     // The prompt takes the grabs over while it is up; the show takes them back.
@@ -158,58 +156,49 @@ void frmSaver::EndShow() {
   else FinishUnload();
 }
 
-void frmSaver::EndOnSignal() {
-  for (QDialog* dialog : findChildren<QDialog*>())
-    if (dialog->isVisible()) dialog->reject();
-  if (!core::QuitSaver) EndShow();
-}
+void frmSaver::EndOnSignal() { lock_.On(LockEvent::Signal); }
 
 void frmSaver::WindowTakenAway(quintptr nativeWindow) {
   // The show's own end hides the window too; a window replaced already (its
   // unmap and its destruction both come) is past.
   if (core::QuitSaver || unloaded_ || !isVisible() || nativeWindow != quintptr(internalWinId()))
     return;
-  // A new native window, full screen again, with the grabs taken anew.
-  const bool grabbed = inputGrab_ != nullptr;
-  inputGrab_.reset();
-  destroy();
-  setWindowState(windowState() | Qt::WindowFullScreen);
-  show();
-  raise();
-  activateWindow();
-  if (grabbed) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
-  if (PasswordCheck()) EndShow();
+  lock_.On(LockEvent::Unmap);
 }
 
 void frmSaver::Form_Click() {
   if (core::QuitSaver) return;
-  if (PasswordCheck()) EndShow();
+  lock_.On(LockEvent::Click);
 }
 
 void frmSaver::Form_KeyDown(int keyCode) {
   if (core::QuitSaver) return;
   if (keyCode != vbKeyShift && keyCode != vbKeyControl && keyCode != vbKeyMenu) return;
-  if (PasswordCheck()) EndShow();
+  lock_.On(LockEvent::Key);
 }
 
 void frmSaver::Form_KeyPress(int keyAscii) {
   if (core::QuitSaver) return;
-  if (!PasswordCheck()) return;
-  if (WebLinksOn) {
-    if (keyAscii == kAsciiEscape) {
-      if (!SaverURL.empty() && EscLinkOn) OpenLink(SaverURL);
-    } else if (keyAscii == kAsciiTab && TabLinkOn) {
-      // The first link the slide has; with none nothing is written, so a link
-      // handed over earlier and not yet opened stays.
-      for (const std::string* url : {&ImageURL, &SetURL, &CompanyURL, &SaverURL}) {
-        if (!url->empty()) {
-          OpenLink(*url);
-          break;
-        }
+  // Its links are opened as the show ends (LockEnd), once the password is in.
+  unlockKey_ = keyAscii;
+  lock_.On(LockEvent::Key);
+  unlockKey_ = 0;
+}
+
+void frmSaver::OpenKeyLink(int keyAscii) {
+  if (!WebLinksOn) return;
+  if (keyAscii == kAsciiEscape) {
+    if (!SaverURL.empty() && EscLinkOn) OpenLink(SaverURL);
+  } else if (keyAscii == kAsciiTab && TabLinkOn) {
+    // The first link the slide has; with none nothing is written, so a link
+    // handed over earlier and not yet opened stays.
+    for (const std::string* url : {&ImageURL, &SetURL, &CompanyURL, &SaverURL}) {
+      if (!url->empty()) {
+        OpenLink(*url);
+        break;
       }
     }
   }
-  EndShow();
 }
 
 void frmSaver::Form_MouseMove(double x, double y) {
@@ -221,14 +210,9 @@ void frmSaver::Form_MouseMove(double x, double y) {
     LastMouseY = int(std::lround(y));
     return;
   }
-  if (!PasswordCheck()) {
-    LastMouseX = 0;
-    LastMouseY = 0;
-    return;
-  }
   LastMouseX = 0;
   LastMouseY = 0;
-  EndShow();
+  lock_.On(LockEvent::Click);
 }
 
 bool frmSaver::event(QEvent* event) {
@@ -236,7 +220,7 @@ bool frmSaver::event(QEvent* event) {
   // QuitSaver set): a show that locks the session is left.
   if (event->type() == QEvent::Hide ||
       (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)))
-    LeftShow();
+    LeftShow(LockEvent::Unmap);
   QPointF at;
   if (event->type() == QEvent::MouseMove) at = static_cast<QMouseEvent*>(event)->position();
   return ShowInput(*event, at) || QWidget::event(event);
@@ -271,7 +255,7 @@ bool frmSaver::ShowInput(QEvent& input, QPointF at) {
       // WM_DELETE_WINDOW) is input like any other: with a password it is asked
       // for, and a refusal resumes the show.
       event->ignore();
-      if (!core::QuitSaver && PasswordCheck()) EndShow();
+      if (!core::QuitSaver) lock_.On(LockEvent::CloseRequest);
       return true;
     default:
       return false;

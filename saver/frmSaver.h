@@ -33,6 +33,7 @@
 #include "platform/screen.h"
 #include "platform/sound.h"
 #include "platform/vbtimer.h"
+#include "saver/LockController.h"
 #include "saver/SaverScreen.h"
 #include "saver/SlideOverlay.h"
 
@@ -64,7 +65,8 @@ std::string MemoryReportText();
 class frmSaver : public QWidget,
                  public core::SlideShowWindow,
                  private core::MeterSink,
-                 private SaverWindowCalls {
+                 private SaverWindowCalls,
+                 private LockWays {
  public:
   // screen: the area the window covers, in device-independent units; an empty
   // rectangle means the primary screen's geometry. The show draws in the device
@@ -101,8 +103,12 @@ class frmSaver : public QWidget,
   void Form_KeyDown(int keyCode);
   void Form_KeyPress(int keyAscii);
   void Form_MouseMove(double x, double y);
+  // The show's own prompt (with a password stored): true when the right
+  // password was typed or none is asked; the clocks pause meanwhile.
   bool PasswordCheck();
   void OpenLink(const std::string& url);
+  // The link a key opens as it ends the show (Tab, Esc), if the slide has one.
+  void OpenKeyLink(int keyAscii);
   // QuitSaver, stop the filter, and unload once no loop of the show runs.
   void EndShow();
   // A termination signal: the prompts and boxes of the show are cancelled and
@@ -115,10 +121,13 @@ class frmSaver : public QWidget,
   // logind (platform/session_lock.h) as it ends or is left, once; false when
   // the lock did not go through.
   bool LockSessionOnce();
-  // The show's window lost the focus to another program's, or was hidden:
-  // the session is locked and the show ends.
-  void LeftShow();
+  // In a Wayland session the show's window lost the focus to another
+  // program's (FocusLoss), or was hidden or minimised (Unmap).
+  void LeftShow(LockEvent how = LockEvent::FocusLoss);
   bool LocksSession() const { return sessionLock_; }
+  // The lock's one owner: every event of the show that can end or expose it
+  // goes through here (saver/LockController.h).
+  LockController& Lock() { return lock_; }
 
   void MP_PlayStateChange();
   // The show's input (keys, clicks, moves at the given point of the window,
@@ -245,6 +254,19 @@ class frmSaver : public QWidget,
   void PanelChanged() override;
   void ExecutePan(SaverScreen& screen) override;
 
+  // LockWays: what the lock's reactions do to this show.
+  void LockCover() override;
+  void LockRemap() override;
+  void LockRaise() override;
+  void LockRegrab() override;
+  void LockRefocus() override;
+  bool LockSessionNow() override;
+  bool LockAsk() override;
+  void LockCancelPrompts() override;
+  void LockEnd() override;
+  // The show is locked on X: it holds the grabs and keeps its windows on top.
+  bool HoldsX11Lock() const;
+
   // core::MeterSink
   void SetMeterWidth(double width) override;
   void SetTotalWidth(float width) override;
@@ -271,6 +293,9 @@ class frmSaver : public QWidget,
   void FocusMoved(QWindow* window);
   // Black windows of the show over the other monitors while it is up.
   std::unique_ptr<MonitorCovers> covers_;
+  LockController lock_{LockWay::X11, *this};
+  // The character of the key that unlocked the show, for its links; 0 for none.
+  int unlockKey_ = 0;
   std::set<std::string> reportedFailures_;
   std::FILE* trace_ = nullptr;
 };
