@@ -179,6 +179,17 @@ bool RunDialog(PasswordDialogCall call,
     return false;
   }
   PasswordDialog dialog(call, validate, parent);
+  if (call.inside) {
+    // A child of the show's window: it has the keyboard whenever the show has.
+    dialog.setWindowFlags(Qt::Widget);
+    dialog.setAutoFillBackground(true);
+    dialog.adjustSize();
+    dialog.move((parent->width() - dialog.width()) / 2, (parent->height() - dialog.height()) / 2);
+    dialog.show();
+    dialog.raise();
+    if (QWidget* first = dialog.findChild<QLineEdit*>()) first->setFocus();
+    return dialog.exec() == QDialog::Accepted;
+  }
   // The prompt over a locked show keeps the keyboard and pointer to itself, as
   // the show did.
   // Taken off the screen by another program, it counts as cancelled: the show
@@ -255,12 +266,13 @@ std::string PasswordChangeMessage(PasswordChangeResult result) {
   return {};
 }
 
-bool VerifyScreenSavePwd(QWidget* parent, const std::string& caption) {
+bool VerifyScreenSavePwd(QWidget* parent, const std::string& caption, bool inside) {
   const std::string hash = StoredHash();
   if (hash.empty()) return true;
   PasswordDialogCall call;
   call.kind = PasswordDialogCall::Verify;
   call.caption = caption;
+  call.inside = inside && parent;
   return RunDialog(
       call,
       [&hash](const PasswordDialogAnswer& answer) {
@@ -280,7 +292,10 @@ bool PwdChangePassword(const std::string& provider, QWidget* parent) {
   call.kind = PasswordDialogCall::Change;
   call.caption = "Change Password";
   call.asksOldPassword = HasScreenSavePassword();
-  if (ShowLocksSession()) call.note = kSessionLockNote;
+  if (ShowLocksSession()) {
+    const std::string cannotHold = SessionCannotHoldPasswordNote();
+    call.note = cannotHold.empty() ? kSessionLockNote : cannotHold;
+  }
   const bool changed = RunDialog(
       call,
       [](const PasswordDialogAnswer& answer) {

@@ -167,7 +167,19 @@ SessionLockScreen SessionLockScreenHere() {
   return ChooseSessionLockScreen(ProcessEnvironment, WaylandGlobals(), SwaylockInstalled());
 }
 
+std::string LoginSessionUnreachableReason() {
+  QDBusConnection bus = QDBusConnection::systemBus();
+  if (!bus.isConnected()) return "the system bus cannot be reached";
+  const QString logind = "org.freedesktop.login1";
+  if (bus.interface() && !bus.interface()->isServiceRegistered(logind).value() &&
+      !bus.interface()->activatableServiceNames().value().contains(logind))
+    return "logind is not on the system bus";
+  return "";
+}
+
 std::string SessionLockUnansweredReason() {
+  if (const std::string unreachable = LoginSessionUnreachableReason(); !unreachable.empty())
+    return unreachable + ": the show asks with its own prompt, and other windows stay within reach";
   const SessionLockScreen screen = SessionLockScreenHere();
   // The user's own swayidle may hand the lock to a locker of their choice.
   if (screen == SessionLockScreen::Desktop || SessionLockHandlerRunning()) return "";
@@ -179,6 +191,17 @@ std::string SessionLockUnansweredReason() {
            "(Debian package swaylock), then switch the screen saver off and on again";
   return "nothing in this session locks the screen when logind asks, and this compositor offers no "
          "lock screen that swaylock could use";
+}
+
+std::string SessionCannotHoldPasswordNote() {
+  if (!ShowLocksSession()) return "";
+  if (!LoginSessionUnreachableReason().empty())
+    return "This session cannot hold the screen-saver password: nothing can lock it here, so while the slide "
+           "show asks for the password other windows stay within reach of the keyboard.";
+  if (SessionLockScreenHere() == SessionLockScreen::Nobody && !SessionLockHandlerRunning())
+    return "This session cannot hold the screen-saver password: nothing in it puts a lock screen up, so the "
+           "desktop is within reach once the slide show ends.";
+  return "";
 }
 
 bool SessionLocked() {

@@ -46,9 +46,18 @@ std::vector<std::string> WaylandGlobals();
 // ChooseSessionLockScreen for this session.
 SessionLockScreen SessionLockScreenHere();
 
+// Empty when logind can be asked to lock the session (the system bus answers
+// and names it); else the reason, as a phrase.
+std::string LoginSessionUnreachableReason();
+
 // Empty when something in this session answers logind's lock; else the text
-// that says what is missing.
+// that says what is missing (logind itself out of reach included).
 std::string SessionLockUnansweredReason();
+
+// In a Wayland session that cannot hold the screen-saver password (logind out
+// of reach, or nothing that would put a lock screen up): one sentence that
+// says so, for the change-password dialog and the settings; else empty.
+std::string SessionCannotHoldPasswordNote();
 
 // True when the session is locked now: logind's LockedHint of the session,
 // GNOME's or KDE's screen saver active (asked only where their names are on

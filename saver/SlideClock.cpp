@@ -132,7 +132,9 @@ bool frmSaver::PasswordCheck() {
     // The prompt takes the grabs over while it is up; the show takes them back.
     const bool grabbed = inputGrab_ != nullptr;
     inputGrab_.reset();
-    result = platform::VerifyScreenSavePwd(this, caption);
+    // In a Wayland session the prompt is part of the show's window: a window of
+    // its own over a full-screen one would not get the keyboard there.
+    result = platform::VerifyScreenSavePwd(this, caption, sessionLock_);
     // Ended meanwhile (a signal): the clocks stay off.
     if (!result && !core::QuitSaver) {
       if (grabbed) inputGrab_ = std::make_unique<platform::InputGrab>(*this);

@@ -287,6 +287,7 @@ class frmSaver : public QWidget,
   // Set at load: the password is held by the session's lock, not by a prompt.
   bool sessionLock_ = false;
   bool sessionLocked_ = false;
+  std::optional<std::string> lockFailure_;  // the reason of the last failed session lock, said once
   bool hadFocus_ = false;
   QMetaObject::Connection focusWatch_;
   void StartSessionLock();
