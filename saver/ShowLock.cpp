@@ -43,7 +43,7 @@ void frmSaver::FocusMoved(QWindow* window) {
   for (QWidget* top : QApplication::topLevelWidgets())
     if (window && top->windowHandle() == window)
       for (QWidget* at = top; at && !ours; at = at->parentWidget()) ours = at == this;
-  Trace("focus", ours ? 1 : 0, 0);
+  Trace("focus", ours ? 1 : 0, window ? 1 : 0);
   if (ours) hadFocus_ = true;
   else if (hadFocus_) LeftShow(LockEvent::FocusLoss);
 }

@@ -1,5 +1,6 @@
 // The show's clocks (the slide clock and the panel countdown), user input, the
 // password check and the end of the show.
+#include <QCoreApplication>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 
 #include "core/Globals.h"
 #include "core/PPS.h"
@@ -230,6 +232,20 @@ bool frmSaver::event(QEvent* event) {
 
 bool frmSaver::ShowInput(QEvent& input, QPointF at) {
   QEvent* event = &input;
+  // Keys that reach the show (or a cover) while its prompt is drawn inside it
+  // are the prompt's: after the desktop took the focus away and gave it back,
+  // the window may get keys before it is active again, with no focus widget.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    if (forwardingKey_) return true;  // came back up from the prompt: nobody wants it
+    for (QDialog* prompt : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+      if (!prompt->isVisible() || prompt->isWindow()) continue;
+      forwardingKey_ = true;
+      const std::unique_ptr<QEvent> copy(event->clone());
+      QCoreApplication::sendEvent(prompt->focusWidget() ? prompt->focusWidget() : prompt, copy.get());
+      forwardingKey_ = false;
+      return true;
+    }
+  }
   switch (event->type()) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);

@@ -288,6 +288,7 @@ class frmSaver : public QWidget,
   bool sessionLock_ = false;
   bool sessionLocked_ = false;
   std::optional<std::string> lockFailure_;  // the reason of the last failed session lock, said once
+  bool forwardingKey_ = false;               // a key on its way to the prompt inside the show
   bool hadFocus_ = false;
   QMetaObject::Connection focusWatch_;
   void StartSessionLock();

@@ -10,7 +10,9 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDialog>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <algorithm>
@@ -166,6 +168,36 @@ TEST_F(ShowLockTest, WithoutTheSessionsLockFocusLossAndHidingAskInsideTheShow) {
     EXPECT_TRUE(Ended());
     window_.reset();
   }
+}
+
+TEST_F(ShowLockTest, ThePromptInsideTheShowTakesTheKeysThatReachTheShow) {
+  ASSERT_TRUE(platform::StoreScreenSavePassword("secret"));
+  lockWorks_ = false;
+  platform::SetPasswordDialogHandler({});  // the real prompt
+  frmSaver& w = Window();
+  bool inside = false;
+  QTimer typist;
+  QObject::connect(&typist, &QTimer::timeout, [&] {
+    for (QDialog* prompt : w.findChildren<QDialog*>()) {
+      if (!prompt->isVisible()) continue;
+      typist.stop();
+      inside = !prompt->isWindow();
+      // The keys go to the show's window, as after the desktop gave it the focus back.
+      for (const QString& text : {QString("s"), QString("e"), QString("c"), QString("r"), QString("e"), QString("t")}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (text[0].unicode() - 'a'), Qt::NoModifier, text);
+        QCoreApplication::sendEvent(&w, &press);
+      }
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+      QCoreApplication::sendEvent(&w, &enter);
+      if (prompt->isVisible()) prompt->reject();  // the keys went elsewhere
+      return;
+    }
+  });
+  typist.start(10);
+  w.Form_Click();
+  Settle();
+  EXPECT_TRUE(inside) << "the prompt is a window of its own";
+  EXPECT_TRUE(Ended()) << "the password typed at the show did not reach its prompt";
 }
 
 // The note the change dialog shows, or "<not asked>".

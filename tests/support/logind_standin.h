@@ -4,7 +4,8 @@
 // GetSessionByPID give one session; that session's Lock and Unlock (also
 // called on ".../session/auto") are recorded and sent as its signals, which
 // swayidle's "lock" command waits for; its LockedHint is a property that
-// SetLockedHint sets. Its calls are answered while the test's Qt events run.
+// SetLockedHint sets. Its calls are answered while the test's Qt events run
+// (those of the thread it lives in).
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -12,6 +13,7 @@
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QString>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,7 @@ class LogindStandIn : public QDBusVirtualObject {
   bool lockedHint = false;
 
   int Count(const std::string& method) const {
+    const std::lock_guard<std::mutex> hold(mutex_);
     int n = 0;
     for (const Call& call : calls) n += call.method == method;
     return n;
@@ -44,6 +47,7 @@ class LogindStandIn : public QDBusVirtualObject {
   QString introspect(const QString&) const override { return {}; }
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
     const QString method = message.member();
+    const std::lock_guard<std::mutex> hold(mutex_);
     calls.push_back({message.path().toStdString(), message.interface().toStdString(), method.toStdString(),
                      connection.interface()->servicePid(message.service()).value()});
     if (method == "GetSession" || method == "GetSessionByPID") {
@@ -61,6 +65,9 @@ class LogindStandIn : public QDBusVirtualObject {
     }
     return true;
   }
+
+ private:
+  mutable std::mutex mutex_;
 };
 
 }  // namespace orvane::test
