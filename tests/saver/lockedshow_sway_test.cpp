@@ -113,7 +113,7 @@ TEST_F(SwayLockedSession, NoShowStartsBehindSwaylockAndTheUnlockLeavesTheDesktop
   // A key at the lock screen, then idle time again: the watcher starts the
   // saver behind swaylock, and it shows nothing.
   fs::remove(trace_, ec);
-  ASSERT_EQ(Run({"wtype", "a"}), 0);
+  ASSERT_EQ(Run(Typing({"a"})), 0);
   ASSERT_TRUE(WaitFor([&] { return ends() == 2; }, std::chrono::seconds(60), kPoll))
       << "the saver started behind the lock screen is still running";
   EXPECT_FALSE(showRuns()) << "a show ran behind the lock screen";
@@ -131,7 +131,7 @@ TEST_F(SwayLockedSession, NoShowStartsBehindSwaylockAndTheUnlockLeavesTheDesktop
   EXPECT_TRUE(ShowViews().empty());
 
   // Unlocked, the next idle time starts a show again.
-  ASSERT_EQ(Run({"wtype", "b"}), 0);
+  ASSERT_EQ(Run(Typing({"b"})), 0);
   EXPECT_TRUE(WaitFor(showRuns, std::chrono::seconds(60), kPoll)) << "no show after the unlock";
   ASSERT_EQ(Run({"orvane-test-idle-switch", "2", "off"}), 0);
 }
