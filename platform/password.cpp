@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtGlobal>
 #include <memory>
@@ -190,14 +191,21 @@ bool RunDialog(PasswordDialogCall call,
     if (QWidget* first = dialog.findChild<QLineEdit*>()) first->setFocus();
     return dialog.exec() == QDialog::Accepted;
   }
-  // The prompt over a locked show keeps the keyboard and pointer to itself, as
-  // the show did.
-  // Taken off the screen by another program, it counts as cancelled: the show
-  // behind it takes the grabs back.
-  std::optional<InputGrab> grab;
+  // Over a locked show on X (windows the window manager does not manage, kept
+  // above every other) the prompt is one of them, and takes the focus itself;
+  // the show's grabs carry on while it is up, so keys reach it and nobody else.
+  // Taken off the screen by another program, it counts as cancelled.
   std::optional<WindowDestroyWatch> watch;
   if (call.kind == PasswordDialogCall::Verify && parent) {
-    grab.emplace(dialog);
+    if (parent->window()->windowFlags() & Qt::X11BypassWindowManagerHint) {
+      dialog.setWindowFlag(Qt::X11BypassWindowManagerHint, true);
+      // A context menu would take the pointer and let it go again.
+      for (QLineEdit* field : dialog.findChildren<QLineEdit*>()) field->setContextMenuPolicy(Qt::NoContextMenu);
+      QTimer::singleShot(0, &dialog, [&dialog] {
+        dialog.activateWindow();
+        FocusNativeWindow(dialog);
+      });
+    }
     watch.emplace(dialog, [&dialog](quintptr) {
       if (dialog.isVisible()) dialog.reject();
     });

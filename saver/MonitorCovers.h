@@ -1,12 +1,16 @@
 #pragma once
-// The show's windows over the other monitors: every monitor but the one the
-// slides are shown on gets a black full-screen window of the show, placed like
-// the show's own (on top unless debugging). Their input is the show's input:
-// every key, click, move and close request is handed to the show, mouse
-// positions in the show's window coordinates. A monitor that comes while the
-// show runs is covered at once; one that goes loses its window. A cover that
-// another program destroys or unmaps comes back, and the loss reaches the show
-// as a close request.
+// The show's windows over the other monitors: every monitor the slides' window
+// does not fill gets a black full-screen window of the show, placed like the
+// show's own (on top unless debugging; windows the window manager leaves alone
+// when the show's are). Their input is the show's input: every key, click,
+// move and close request is handed to the show, mouse positions in the show's
+// window coordinates. After any change of the monitors (one added, removed,
+// moved, resized, overlapping another) the show is told (changed) and
+// Reconcile covers them again: the slides' window moves to a monitor that is
+// there when its own went, each other monitor gets its cover, and a cover whose
+// monitor went is gone. Stacking the slides above the covers is the caller's.
+// A cover that another program destroys or unmaps comes back, and the loss
+// reaches the show as a close request.
 //
 // The covers are windows of their own but children of the show's window: a
 // modal show does not block their input, and they go with it.
@@ -14,6 +18,7 @@
 #include <QPointF>
 #include <QPointer>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -35,11 +40,13 @@ using CoverInput = std::function<bool(QEvent& event, QPointF at)>;
 
 class CoverWindow : public QWidget {
  public:
-  CoverWindow(QWidget& show, QScreen& screen, bool onTop, CoverInput input);
+  // area: the monitor's place; screen: Qt's screen for it, when Qt has one.
+  CoverWindow(QWidget& show, QRect area, QScreen* screen, bool onTop, CoverInput input);
   ~CoverWindow() override;
 
   // Full screen on its monitor (again, after the monitor changed).
   void Place();
+  QRect Area() const { return area_; }
   QScreen* Monitor() const { return screen_; }
   // No more input is handed on (the show is ending).
   void Detach() { input_ = nullptr; }
@@ -51,6 +58,7 @@ class CoverWindow : public QWidget {
  private:
   void TakenAway(quintptr nativeWindow);
   QPointer<QWidget> show_;
+  QRect area_;
   QPointer<QScreen> screen_;
   CoverInput input_;
   std::unique_ptr<platform::WindowDestroyWatch> watch_;
@@ -60,21 +68,32 @@ class MonitorCovers : public QObject {
  public:
   // show: the show's window; shown: the area its slides take (the monitor
   // that holds it, or every monitor of the same place, is not covered).
-  MonitorCovers(QWidget& show, QRect shown, bool onTop, CoverInput input);
+  // changed runs (from the event loop, once for a burst) after the monitors changed.
+  MonitorCovers(QWidget& show, QRect shown, bool onTop, CoverInput input,
+                std::function<void()> changed = {});
   ~MonitorCovers() override;
   MonitorCovers(const MonitorCovers&) = delete;
   MonitorCovers& operator=(const MonitorCovers&) = delete;
 
   std::vector<CoverWindow*> Windows() const;
+  // Every monitor covered as it is now, the slides on one of them.
+  void Reconcile();
 
  private:
-  void Add(QScreen* screen);
-  void Remove(QScreen* screen);
+  void Changed();
   QWidget& show_;
   QRect shown_;
   bool onTop_;
   CoverInput input_;
-  std::map<QScreen*, QPointer<CoverWindow>> covers_;
+  static constexpr int kPollMs = 250;
+  // The monitors' places now: the X server's own list where there is one
+  // (Qt misses some changes), else Qt's screens.
+  static std::vector<QRect> Layout();
+  std::function<void()> changed_;
+  bool changePending_ = false;
+  std::vector<QRect> seen_;
+  QTimer poll_;
+  std::vector<QPointer<CoverWindow>> covers_;
 };
 
 }  // namespace orvane::saver

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
+#include <vector>
 
 #include "core/Globals.h"
 #include "platform/runlog.h"
@@ -20,7 +22,13 @@ namespace orvane::saver {
 void frmSaver::StartSessionLock() {
   sessionLock_ = UsePassword && !core::DebugMode && platform::ShowLocksSession();
   lock_.SetWay(sessionLock_ ? LockWay::Wayland : LockWay::X11);
-  if (!sessionLock_ || focusWatch_) return;
+  if (focusWatch_) return;
+  // On X a locked show takes the focus back.
+  if (HoldsX11Lock())
+    focusWatch_ = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+      if (!core::QuitSaver && !unloaded_ && isVisible() && !OwnWindow(window)) lock_.On(LockEvent::FocusLoss);
+    });
+  if (!sessionLock_) return;
   if (const std::string missing = platform::SessionLockUnansweredReason(); !missing.empty())
     platform::WriteRunLog("The slide show cannot keep its password in this session: " + missing + ".");
   focusWatch_ = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
@@ -33,16 +41,22 @@ bool frmSaver::HoldsX11Lock() const {
          QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-void frmSaver::FocusMoved(QWindow* window) {
+bool frmSaver::OwnWindow(QWindow* window) const {
   QWindow* own = windowHandle();
-  if (!own) return;
+  if (!own || !window) return false;
   // The show's own boxes (an error report) have it as their transient parent;
   // the covers of the other monitors are its child windows.
   bool ours = false;
   for (QWindow* at = window; at && !ours; at = at->transientParent()) ours = at == own;
   for (QWidget* top : QApplication::topLevelWidgets())
-    if (window && top->windowHandle() == window)
+    if (top->windowHandle() == window)
       for (QWidget* at = top; at && !ours; at = at->parentWidget()) ours = at == this;
+  return ours;
+}
+
+void frmSaver::FocusMoved(QWindow* window) {
+  if (!windowHandle()) return;
+  const bool ours = OwnWindow(window);
   Trace("focus", ours ? 1 : 0, window ? 1 : 0);
   if (ours) hadFocus_ = true;
   else if (hadFocus_) LeftShow(LockEvent::FocusLoss);
@@ -67,11 +81,13 @@ void frmSaver::LeftShow(LockEvent how) {
 
 // ---- the reactions ----
 
-void frmSaver::LockCover() {}
+void frmSaver::LockCover() {
+  if (covers_) covers_->Reconcile();
+}
 
 void frmSaver::LockRemap() {
-  // A new native window, full screen again.
-  inputGrab_.reset();
+  // A new native window, full screen again; the grabs are on the root window
+  // and stayed.
   destroy();
   setWindowState(windowState() | Qt::WindowFullScreen);
   show();
@@ -79,15 +95,44 @@ void frmSaver::LockRemap() {
   activateWindow();
 }
 
-void frmSaver::LockRaise() {}
+namespace {
+// The show's prompt and boxes: its visible windows other than the covers.
+std::vector<QWidget*> OwnBoxes(QWidget& show, const std::vector<CoverWindow*>& covers) {
+  std::vector<QWidget*> boxes;
+  for (QWidget* child : show.findChildren<QWidget*>())
+    if (child->isWindow() && child->isVisible() &&
+        std::find(covers.begin(), covers.end(), child) == covers.end())
+      boxes.push_back(child);
+  return boxes;
+}
+}  // namespace
 
-void frmSaver::LockRegrab() {
-  // While the prompt is up it holds the grabs.
-  if (HoldsX11Lock() && !inPasswordCheck_ && isVisible() && !inputGrab_)
-    inputGrab_ = std::make_unique<platform::InputGrab>(*this);
+void frmSaver::LockRaise() {
+  // The covers at the bottom, the slides above them, the prompt on top.
+  const std::vector<CoverWindow*> covers = covers_ ? covers_->Windows() : std::vector<CoverWindow*>();
+  std::vector<QWidget*> order(covers.begin(), covers.end());
+  order.push_back(this);
+  for (QWidget* box : OwnBoxes(*this, covers)) order.push_back(box);
+  if (HoldsX11Lock()) {
+    platform::RaiseNativeWindows(order);
+  } else {
+    for (QWidget* window : order)
+      if (window->isVisible()) window->raise();
+  }
 }
 
-void frmSaver::LockRefocus() {}
+void frmSaver::LockRegrab() {
+  if (inputGrab_) inputGrab_->Retake();
+}
+
+void frmSaver::LockRefocus() {
+  if (!HoldsX11Lock() || !isVisible()) return;
+  // The prompt when it is up, else the show.
+  QWidget* target = this;
+  for (QDialog* dialog : findChildren<QDialog*>())
+    if (dialog->isVisible()) target = dialog;
+  platform::FocusNativeWindow(*target);
+}
 
 bool frmSaver::LockSessionNow() { return LockSessionOnce(); }
 

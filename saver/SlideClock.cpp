@@ -131,15 +131,12 @@ bool frmSaver::PasswordCheck() {
   if (UsePassword) {
     const std::string caption =
         core::PasswordTitle.empty() ? keys::kDefault_Config_PassWinTitle : core::PasswordTitle;
-    // The prompt takes the grabs over while it is up; the show takes them back.
-    const bool grabbed = inputGrab_ != nullptr;
-    inputGrab_.reset();
+    // The show's grabs stay while the prompt is up: keys reach it by the focus.
     // In a Wayland session the prompt is part of the show's window: a window of
     // its own over a full-screen one would not get the keyboard there.
     result = platform::VerifyScreenSavePwd(this, caption, sessionLock_);
     // Ended meanwhile (a signal): the clocks stay off.
     if (!result && !core::QuitSaver) {
-      if (grabbed) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
       core::HideMouse();
       tmrTrans.SetEnabled(slideClock);
       tmrInfo.SetEnabled(countdown);
@@ -222,6 +219,10 @@ void frmSaver::Form_MouseMove(double x, double y) {
 bool frmSaver::event(QEvent* event) {
   // Hidden or minimised by the desktop (the show's own end hides it too, with
   // QuitSaver set): a show that locks the session is left.
+  // A locked show on X takes the focus once it is on screen.
+  if (event->type() == QEvent::Show && HoldsX11Lock())
+    QMetaObject::invokeMethod(this, [this] { if (!core::QuitSaver) { LockRaise(); LockRefocus(); } },
+                              Qt::QueuedConnection);
   if (event->type() == QEvent::Hide ||
       (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized)))
     LeftShow(LockEvent::Unmap);

@@ -27,6 +27,7 @@
 #include "platform/msgbox.h"
 #include "platform/password.h"
 #include "platform/registry.h"
+#include "platform/runlog.h"
 #include "platform/signals.h"
 #include "platform/vbruntime.h"
 #include "saver/InfoPanel.h"
@@ -441,18 +442,40 @@ void frmSaver::ShowModal() {
   setGeometry(screen_.Geometry);
   // Full screen also for window managers that would keep a panel above it.
   setWindowState(windowState() | Qt::WindowFullScreen);
+  // A locked show on X: its windows are left alone by the window manager and
+  // kept above every other, and the keyboard and pointer are held before the
+  // first of them is mapped (in a Wayland session the session's lock holds the
+  // password).
+  const bool x11Lock = HoldsX11Lock();
+  if (x11Lock) {
+    setWindowFlag(Qt::X11BypassWindowManagerHint, true);
+    inputGrab_ = std::make_unique<platform::InputGrab>([this](bool key) {
+      if (!core::QuitSaver && !unloaded_) lock_.On(key ? LockEvent::Key : LockEvent::Click);
+    });
+    if (!inputGrab_->TakeWithin(kGrabWaitMs)) {
+      platform::WriteRunLog(
+          "The slide show did not start: with a password it runs only while it holds the keyboard "
+          "and the pointer, and another program kept them.");
+      core::QuitSaver = true;
+    } else {
+      stackingWatch_ = std::make_unique<platform::StackingWatch>(
+          [this] { if (!core::QuitSaver && !unloaded_) lock_.On(LockEvent::Restack); },
+          [this] { if (!core::QuitSaver && !unloaded_) lock_.On(LockEvent::GrabLost); });
+    }
+  }
   // Every other monitor is covered by a black window of the show, shown
   // before it so the show's own window is the one on top and in focus.
-  covers_ = std::make_unique<MonitorCovers>(*this, screen_.Geometry, !core::DebugMode,
-                                            [this](QEvent& event, QPointF at) { return ShowInput(event, at); });
+  if (!core::QuitSaver)
+    covers_ = std::make_unique<MonitorCovers>(
+        *this, screen_.Geometry, !core::DebugMode,
+        [this](QEvent& event, QPointF at) { return ShowInput(event, at); },
+        [this] { if (!unloaded_) lock_.On(LockEvent::MonitorChange); });
   // A termination signal ends the show as input does, without the password:
   // the end of the show writes "running" back and removes what it prepared.
   platform::SetTerminationHandler([this](int) { EndOnSignal(); });
-  // A locked show: no other window can be reached behind it (on X; in a
-  // Wayland session the session's lock holds the password).
-  if (UsePassword && !core::DebugMode && !sessionLock_) inputGrab_ = std::make_unique<platform::InputGrab>(*this);
   destroyWatch_ = std::make_unique<platform::WindowDestroyWatch>(*this, [this](quintptr id) { WindowTakenAway(id); });
-  platform::ShowModal(*this);
+  if (!core::QuitSaver) platform::ShowModal(*this);
+  stackingWatch_.reset();
   destroyWatch_.reset();
   inputGrab_.reset();
   covers_.reset();
@@ -489,6 +512,7 @@ void frmSaver::Form_Unload() {
   core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "0",
                  SettingsFile);
   captionLock_.reset();
+  stackingWatch_.reset();
   inputGrab_.reset();
   covers_.reset();
 }

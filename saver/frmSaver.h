@@ -281,9 +281,13 @@ class frmSaver : public QWidget,
   bool inPasswordCheck_ = false;
   std::unique_ptr<platform::CaptionLock> captionLock_;
   void TakeCaptionLock();
-  // With a password the show holds the keyboard and pointer while it is up.
+  // With a password the show holds the keyboard and pointer while it is up,
+  // from before its first window is mapped; it waits this long for them.
+  static constexpr int kGrabWaitMs = 5000;
   std::unique_ptr<platform::InputGrab> inputGrab_;
   std::unique_ptr<platform::WindowDestroyWatch> destroyWatch_;
+  // A locked show on X: other windows mapped or raised over it.
+  std::unique_ptr<platform::StackingWatch> stackingWatch_;
   // Set at load: the password is held by the session's lock, not by a prompt.
   bool sessionLock_ = false;
   bool sessionLocked_ = false;
@@ -293,6 +297,8 @@ class frmSaver : public QWidget,
   QMetaObject::Connection focusWatch_;
   void StartSessionLock();
   void FocusMoved(QWindow* window);
+  // True for the show's window, its covers and its boxes.
+  bool OwnWindow(QWindow* window) const;
   // Black windows of the show over the other monitors while it is up.
   std::unique_ptr<MonitorCovers> covers_;
   LockController lock_{LockWay::X11, *this};

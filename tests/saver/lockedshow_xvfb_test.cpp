@@ -1,6 +1,8 @@
 // A show with a password on a real X server, as two programs see it: while the
 // show runs, a second X client (xev's window, driven by xdotool) cannot get the
-// keyboard or the pointer; without a password it can. Needs Xvfb, xev, xdotool.
+// keyboard or the pointer, not even right after it took the show's window
+// away, and no window it maps or raises stays above the show; without a
+// password it gets them. Needs Xvfb, xev, xdotool.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -22,6 +24,10 @@
 #include "tests/support/testenv.h"
 #include "tests/support/xvfb.h"
 #include "tools/demo/demo_sets.h"
+
+// Last: Xlib's macros clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace pf = orvane::platform;
 namespace fs = std::filesystem;
@@ -190,6 +196,91 @@ TEST_F(LockedShowOnX, PromptTakenAwayByAnotherProgramCountsAsCancelled) {
   Xdotool({"type", "secret"});
   Xdotool({"key", "Return"});
   ASSERT_TRUE(show_.waitForFinished(10000)) << "no prompt took the password";
+}
+
+TEST_F(LockedShowOnX, KeysAndClicksRightAfterTheShowIsTakenAwayReachNoOtherWindow) {
+  ASSERT_TRUE(pf::StoreScreenSavePassword("secret"));
+  StartShow();
+  const QString other = QString::fromStdString(otherWindow_);
+  for (int round = 0; round < 20; ++round) {
+    // Destroyed outright or taken off the screen, in turn.
+    const char* action = round % 2 ? "windowclose" : "windowunmap";
+    SCOPED_TRACE(std::string(action) + " #" + std::to_string(round));
+    std::string show;
+    ASSERT_TRUE(WaitFor([&] {
+      show = Xdotool({"search", "--onlyvisible", "--name", "DUZudaveZeved"});
+      return !show.empty();
+    }, std::chrono::milliseconds(10000))) << "the show did not come back";
+    OtherEvents();
+    // One xdotool run: the keys and the click follow the loss at once.
+    Xdotool({action, QString::fromStdString(show.substr(0, show.find('\n'))), "windowfocus", other, "key", "a",
+             "b", "c", "mousemove", "60", "60", "click", "1"});
+    const std::string events = OtherEvents();
+    EXPECT_EQ(events.find("KeyPress"), std::string::npos) << events;
+    EXPECT_EQ(events.find("ButtonPress"), std::string::npos) << events;
+    ASSERT_EQ(show_.state(), QProcess::Running);
+  }
+  // The prompt took the keys typed meanwhile; the password still ends the show.
+  ASSERT_TRUE(WaitFor([&] { return !Xdotool({"search", "--onlyvisible", "--name", "Screen Saver"}).empty(); },
+                      std::chrono::milliseconds(10000)));
+  Xdotool({"key", "ctrl+a", "BackSpace"});
+  Xdotool({"type", "secret"});
+  Xdotool({"key", "Return"});
+  ASSERT_TRUE(show_.waitForFinished(10000)) << "the prompt did not take the password";
+}
+
+// The root window's pixels, and whether colour is among them.
+bool Shows(Display* display, int width, int height, unsigned long colour) {
+  XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, width, height, AllPlanes, ZPixmap);
+  if (!image) return true;
+  bool found = false;
+  for (int y = 0; y < height && !found; ++y)
+    for (int x = 0; x < width && !found; ++x) found = (XGetPixel(image, x, y) & 0xFFFFFF) == colour;
+  XDestroyImage(image);
+  return found;
+}
+
+TEST_F(LockedShowOnX, AWindowMappedOrRaisedDuringTheLockDoesNotStayAboveIt) {
+  ASSERT_TRUE(pf::StoreScreenSavePassword("secret"));
+  Display* display = XOpenDisplay(server_.Display().c_str());
+  ASSERT_NE(display, nullptr);
+  // A colour no slide has: wherever it shows, another program's window does.
+  constexpr unsigned long kMarker = 0x0DFE07;
+  const auto window = [&](bool overrideRedirect) {
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = kMarker;
+    attributes.override_redirect = overrideRedirect;
+    return XCreateWindow(display, DefaultRootWindow(display), 200, 150, 240, 120, 0, CopyFromParent, InputOutput,
+                         CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
+  };
+  // A window another program had on screen before the show (no window
+  // manager here), and a notification popup that comes during it.
+  const Window before = window(false);
+  XMapRaised(display, before);
+  XSync(display, False);
+  ASSERT_TRUE(Shows(display, 640, 480, kMarker));
+  StartShow();
+  ASSERT_FALSE(Shows(display, 640, 480, kMarker)) << "the show does not cover the window at its start";
+  const Window popup = window(true);
+  const std::pair<const char*, std::function<void()>> acts[] = {
+      {"popup mapped", [&] { XMapRaised(display, popup); }},
+      {"window raised", [&] { XRaiseWindow(display, before); }},
+      {"popup raised again", [&] { XRaiseWindow(display, popup); }},
+  };
+  for (const auto& [name, act] : acts) {
+    SCOPED_TRACE(name);
+    act();
+    XSync(display, False);
+    EXPECT_TRUE(WaitFor([&] { return !Shows(display, 640, 480, kMarker); }, std::chrono::milliseconds(10000)))
+        << "another window's content shows over the locked show";
+    QThread::msleep(500);
+    EXPECT_FALSE(Shows(display, 640, 480, kMarker)) << "it came back above the show";
+    if (const char* folder = std::getenv("ORVANE_SCREENSHOTS"); folder && *folder)
+      Xdotool({"exec", "import", "-window", "root",
+               QString::fromStdString((fs::path(folder) / (std::string("lock-") + name + ".png")).string())});
+  }
+  EXPECT_EQ(show_.state(), QProcess::Running);
+  XCloseDisplay(display);
 }
 
 TEST_F(LockedShowOnX, WithoutAPasswordNothingIsGrabbed) {
