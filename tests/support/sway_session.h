@@ -188,6 +188,14 @@ class SwaySession : public ::testing::Test {
   }
 
   void StartSway() {
+    // Display names of its own: the same user's sessions elsewhere on the
+    // machine (other test runs) all get "wayland-1", and a watcher is told
+    // by its display. Lock files sway may not open make it pass a name by.
+    for (int n = 0; n <= int(getpid() % 24); ++n) {
+      const fs::path lock = root_ / "run" / ("wayland-" + std::to_string(n) + ".lock");
+      orvane::test::WriteFile(lock, "");
+      fs::permissions(lock, fs::perms::owner_read | fs::perms::owner_write);
+    }
     const fs::path config = root_ / "sway.config";
     orvane::test::WriteFile(config, "output HEADLESS-1 resolution 800x600 position 0 0\n"
                                     "output HEADLESS-2 resolution 640x480 position 800 0\n");
