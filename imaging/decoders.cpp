@@ -1,3 +1,4 @@
+#include <dlfcn.h>
 #include <libheif/heif.h>
 
 #include <QBuffer>
@@ -49,21 +50,53 @@ bool QtReads(const char* format) {
   return QImageReader::supportedImageFormats().contains(QByteArray(format));
 }
 
-void InitHeif() {
-  static std::once_flag once;
-  std::call_once(once, [] { heif_init(nullptr); });
+// libheif, opened at the first HEIC picture rather than linked: linked, it
+// and the codec libraries it brings (x265, aom, dav1d, de265) would be loaded
+// at every start of every program, a few per cent of a whole slide's
+// preparation. Never closed.
+#define ORVANE_HEIF_FUNCTIONS(X)                                                      \
+  X(heif_init) X(heif_have_decoder_for_format) X(heif_context_alloc) X(heif_context_free) \
+  X(heif_context_read_from_memory_without_copy) X(heif_context_get_primary_image_handle) \
+  X(heif_image_handle_release) X(heif_image_handle_get_width)                         \
+  X(heif_image_handle_get_height) X(heif_decoding_options_alloc)                      \
+  X(heif_decoding_options_free) X(heif_decode_image) X(heif_image_release)            \
+  X(heif_image_get_width) X(heif_image_get_height) X(heif_image_get_plane_readonly)
+
+struct HeifLibrary {
+#define ORVANE_HEIF_POINTER(name) decltype(&::name) name = nullptr;
+  ORVANE_HEIF_FUNCTIONS(ORVANE_HEIF_POINTER)
+#undef ORVANE_HEIF_POINTER
+  bool loaded = false;
+};
+
+const HeifLibrary& Heif() {
+  static const HeifLibrary library = [] {
+    HeifLibrary heif;
+    void* handle = dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return heif;
+    bool all = true;
+#define ORVANE_HEIF_LOAD(name)                                                  \
+  heif.name = reinterpret_cast<decltype(&::name)>(dlsym(handle, #name)); \
+  all = all && heif.name != nullptr;
+    ORVANE_HEIF_FUNCTIONS(ORVANE_HEIF_LOAD)
+#undef ORVANE_HEIF_LOAD
+    if (all) heif.heif_init(nullptr);
+    heif.loaded = all;
+    return heif;
+  }();
+  return library;
 }
 
 struct HeifParts {
-  heif_context* context = heif_context_alloc();
+  heif_context* context = Heif().loaded ? Heif().heif_context_alloc() : nullptr;
   heif_image_handle* handle = nullptr;
   heif_decoding_options* options = nullptr;
   heif_image* image = nullptr;
   ~HeifParts() {
-    if (image) heif_image_release(image);
-    if (options) heif_decoding_options_free(options);
-    if (handle) heif_image_handle_release(handle);
-    if (context) heif_context_free(context);
+    if (image) Heif().heif_image_release(image);
+    if (options) Heif().heif_decoding_options_free(options);
+    if (handle) Heif().heif_image_handle_release(handle);
+    if (context) Heif().heif_context_free(context);
   }
 };
 
@@ -80,8 +113,8 @@ bool DecoderAvailable(PictureFormat format) {
       return webp;
     }
     case PictureFormat::kHeic: {
-      InitHeif();
-      static const bool hevc = heif_have_decoder_for_format(heif_compression_HEVC) != 0;
+      static const bool hevc =
+          Heif().loaded && Heif().heif_have_decoder_for_format(heif_compression_HEVC) != 0;
       return hevc;
     }
     default: break;
@@ -142,12 +175,14 @@ std::unique_ptr<Picture> DecodeWithQt(const std::uint8_t* data, std::size_t size
 std::unique_ptr<Picture> DecodeHeif(const std::uint8_t* data, std::size_t size,
                                     const TargetForSize& target) {
   constexpr PictureFormat kHeic = PictureFormat::kHeic;
-  InitHeif();
+  if (!Heif().loaded)
+    return FailWith(kInvalidPicture, Named(kHeic, "pictures need libheif (libheif1), which is not "
+                                                  "installed"));
   HeifParts heif;
   if (!heif.context) return FailWith(kOutOfMemory, "not enough free memory for the decoded picture");
-  heif_error error = heif_context_read_from_memory_without_copy(heif.context, data, size, nullptr);
+  heif_error error = Heif().heif_context_read_from_memory_without_copy(heif.context, data, size, nullptr);
   if (error.code == heif_error_Ok)
-    error = heif_context_get_primary_image_handle(heif.context, &heif.handle);
+    error = Heif().heif_context_get_primary_image_handle(heif.context, &heif.handle);
   if (error.code != heif_error_Ok)
     return FailWith(kInvalidPicture, Named(kHeic, std::string("data corrupt: ") + error.message));
   if (!DecoderAvailable(kHeic))
@@ -155,21 +190,21 @@ std::unique_ptr<Picture> DecodeHeif(const std::uint8_t* data, std::size_t size,
                                                   "which is not installed"));
   // The size as seen, the file's rotation and mirroring applied (libheif
   // applies them while decoding).
-  const int width = heif_image_handle_get_width(heif.handle);
-  const int height = heif_image_handle_get_height(heif.handle);
+  const int width = Heif().heif_image_handle_get_width(heif.handle);
+  const int height = Heif().heif_image_handle_get_height(heif.handle);
   if (SizeRefused(kHeic, width, height)) return nullptr;
   AskTarget(target, width, height);
-  heif.options = heif_decoding_options_alloc();
-  error = heif_decode_image(heif.handle, &heif.image, heif_colorspace_RGB,
+  heif.options = Heif().heif_decoding_options_alloc();
+  error = Heif().heif_decode_image(heif.handle, &heif.image, heif_colorspace_RGB,
                             heif_chroma_interleaved_RGB, heif.options);
   if (error.code != heif_error_Ok || !heif.image)
     return FailWith(kInvalidPicture,
                     Named(kHeic, std::string("data corrupt or cut short: ") + error.message));
-  const int w = heif_image_get_width(heif.image, heif_channel_interleaved);
-  const int h = heif_image_get_height(heif.image, heif_channel_interleaved);
+  const int w = Heif().heif_image_get_width(heif.image, heif_channel_interleaved);
+  const int h = Heif().heif_image_get_height(heif.image, heif_channel_interleaved);
   int stride = 0;
   const std::uint8_t* plane =
-      heif_image_get_plane_readonly(heif.image, heif_channel_interleaved, &stride);
+      Heif().heif_image_get_plane_readonly(heif.image, heif_channel_interleaved, &stride);
   if (!plane || w <= 0 || h <= 0 || stride < w * 3)
     return FailWith(kInvalidPicture, Named(kHeic, "data corrupt"));
   auto picture = NewPictureForDecoding(w, h);
