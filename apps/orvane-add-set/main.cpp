@@ -4,6 +4,7 @@
 #include <string>
 
 #include "addset/AddSet.h"
+#include "addset/Progress.h"
 #include "core/FirstStart.h"
 #include "core/Utils.h"
 #include "platform/folders.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
   request.name = argc > 2 ? argv[2] : "";
   request.programFolder = program;
   request.settingsFolder = orvane::platform::LocalAppDataFolder();
+  request.progress = orvane::addset::StderrProgress();
+  request.notice = orvane::addset::StderrNotice;
   const orvane::addset::AddSetReport report = orvane::addset::AddSet(request);
   for (const std::string& warning : report.warnings) std::fprintf(stderr, "orvane-add-set: %s\n", warning.c_str());
   if (!report.ok()) {
