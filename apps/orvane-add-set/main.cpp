@@ -14,10 +14,10 @@ int main(int argc, char** argv) {
   if (first == "-h" || first == "--help") {
     std::printf(
         "usage: orvane-add-set FOLDER [NAME]\n"
-        "Makes the \".jpg\", \".jpeg\" and \".bmp\" pictures of FOLDER an image set named\n"
-        "NAME (default: the folder's name), with thumbnails, and puts it into the program\n"
-        "folder. Run it again to bring the set up to date after pictures were added or\n"
-        "deleted.\n");
+        "Makes the JPEG, BMP, PNG, WebP and HEIC pictures of FOLDER an image set named\n"
+        "NAME (default: the folder's name), with thumbnails, in the program folder;\n"
+        "nothing is written into FOLDER. Run it again to bring the set up to date after\n"
+        "pictures were added or deleted.\n");
     return 0;
   }
   if (argc < 2 || argc > 3 || first.empty()) {
