@@ -155,4 +155,19 @@ TEST(AddSetProgram, TwoRunsAtOnceWaitForEachOther) {
   EXPECT_EQ((firstErr + secondErr).indexOf("cannot be"), -1) << (firstErr + secondErr).toStdString();
 }
 
+// On a terminal the progress is one line written over in place.
+TEST(AddSetProgram, ProgressOnATerminalIsRewrittenInPlace) {
+  const fs::path folder = orvane::test::MakeTempDir("Pictures/Garden");
+  for (int i = 0; i < 3; ++i) WritePicture(folder / ("g" + std::to_string(i) + ".jpg"), QColor(90, 60 * i, 40));
+  const std::string exe = (orvane::test::OrvaneExe().parent_path() / "orvane-add-set").string();
+  // script(1) runs the program on a pseudo-terminal of its own.
+  QProcess script;
+  script.start("script", {"-qec", QString::fromStdString("'" + exe + "' '" + folder.string() + "'"), "/dev/null"});
+  ASSERT_TRUE(script.waitForFinished(60000));
+  ASSERT_EQ(script.exitCode(), 0);
+  const std::string out = script.readAllStandardOutput().toStdString();
+  EXPECT_NE(out.find("\rorvane-add-set: thumbnails 3 of 3 (100 %)\033[K\r\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Made the image set \"Garden\" of 3 pictures"), std::string::npos) << out;
+}
+
 }  // namespace

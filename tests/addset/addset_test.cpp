@@ -429,4 +429,21 @@ TEST_F(AddSetTest, AnyFileNameIsKeptOrStoredSafely) {
   }
 }
 
+// A folder below the program folder keeps its set's files where it is, so a
+// name its set file cannot hold leaves that picture out, named; the others stay.
+TEST_F(AddSetTest, ANameASetFileCannotHoldIsLeftOutAndNamedWhereThereAreNoLinks) {
+  const fs::path own = fs::path(program) / "Own";
+  WritePicture(own / "a.jpg", 80, 60, Qt::red);
+  WritePicture(own / "line\nbreak.jpg", 80, 60, Qt::blue);
+  const AddSetReport report = Run(own);
+  ASSERT_EQ(report.status, AddSetStatus::Updated) << report.message;  // the search knows it by its folder
+  EXPECT_EQ(report.pictures, 1u);
+  ASSERT_EQ(report.warnings.size(), 1u);
+  EXPECT_NE(report.warnings[0].find("left out \"line\\nbreak.jpg\": a set file cannot hold its name"),
+            std::string::npos)
+      << report.warnings[0];
+  EXPECT_EQ(ReadFile(own / "images.ini"), "[SetDescriptions]\r\nOwn=Own/\r\n\r\n[Own]\r\na=a.jpg\r\n");
+  ExpectPlayable("Own", "Own/", 1);
+}
+
 }  // namespace
