@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -41,7 +42,12 @@ std::mutex tableMutex;
 }  // namespace
 
 ThumbnailResult MakeThumbnail(const std::string& picture, const std::string& thumbnail,
-                              const std::string& scratch, std::string* reason) {
+                              const std::string& scratchName, std::string* reason) {
+  const std::string scratch =
+      !scratchName.empty()
+          ? scratchName
+          : (std::filesystem::path(thumbnail).parent_path() / (std::string(kScratchPrefix) + std::to_string(getpid()) + ".bmp"))
+                .string();
   // JPEGs are decoded at the smallest DCT scale that still covers the box.
   std::unique_ptr<im::detail::Picture> decoded =
       im::detail::LoadPictureFile(picture, kThumbnailWidth, kThumbnailHeight);

@@ -15,12 +15,13 @@ enum class ThumbnailResult { Made, Unreadable, NotWritten };
 
 // Writes a 24-bit bitmap of the picture, fitted into 160 x 120 with its
 // proportions kept, to thumbnail: first under the short name scratch (in the
-// same folder, so that no temporary name grows with the picture's), then
-// renamed. Nothing is written when the picture cannot be read or the file
-// cannot be written. Safe to call from several threads at once.
-// reason, when given, is told why a picture cannot be read.
+// same folder, so that no temporary name grows with the picture's; "" for one
+// of this process's own there), then renamed. Nothing is written when the
+// picture cannot be read or the file cannot be written. Safe to call from
+// several threads at once, each with a scratch name of its own. reason, when
+// given, is told why a picture cannot be read.
 ThumbnailResult MakeThumbnail(const std::string& picture, const std::string& thumbnail,
-                              const std::string& scratch, std::string* reason = nullptr);
+                              const std::string& scratch = "", std::string* reason = nullptr);
 
 struct ThumbnailJob {
   std::string picture, thumbnail;

@@ -108,6 +108,12 @@ std::unique_ptr<Picture> DecodeWithQt(const std::uint8_t* data, std::size_t size
   reader.setDecideFormatFromContent(false);
   // An EXIF orientation in the file (PNG's eXIf chunk, WebP's EXIF) is applied.
   reader.setAutoTransform(true);
+  // Qt's own cap (256 MB, for the whole process) would refuse pictures that
+  // our size cap takes.
+  static std::once_flag limitSet;
+  std::call_once(limitSet, [] {
+    QImageReader::setAllocationLimit(int((std::uint64_t(pixelLimit) * 4 >> 20) + 1));
+  });
   QSize own = reader.size();
   if (!own.isValid())
     return FailWith(kInvalidPicture, Named(format, "data corrupt: " + reader.errorString().toStdString()));
