@@ -23,6 +23,7 @@
 #include "imaging/imaging.h"
 #include "platform/events.h"
 #include "platform/screen.h"
+#include "platform/tick.h"
 #include "platform/vbruntime.h"
 #include "saver/SlideLists.h"
 #include "saver/frmSaver.h"
@@ -251,6 +252,27 @@ void frmSaver::ReportSlideFailure(const std::string& file, const std::string& lo
   core::ReportLoadPictureError(errorNumber);
 }
 
+void frmSaver::LookAgainForPictures() {
+  const std::string& file = SettingsFile;
+  ImageDelay = ParseImageDelay(core::GetIniString(keys::kPrefsSS_Change.section, keys::kPrefsSS_Change.key,
+                                                  keys::kShowDefault_PrefsSS_Change, file));
+  SlideList.Clear();
+  CurrentIndex = 0;
+  AllSets = core::GetIniInt(keys::kPrefsSS_Random.section, keys::kPrefsSS_Random.key,
+                            keys::kShowDefault_PrefsSS_Random, file) != 0;
+  if (!AllSets) BuildList(false);
+  if (AllSets || SlideList.Count() == 0) {
+    AllSets = true;
+    SlideList.Clear();
+    BuildList(true);
+  }
+  Overlay.AllSets = AllSets;
+  SetUp = true;
+  TickCount = 0;
+  TickStep = 1;
+  DoTrans();
+}
+
 void frmSaver::FallBackToAllSets() {
   // The delay of ordinary slides: after the title slide TitleTime holds it.
   const std::int64_t delay = (TitleFile.empty() || CurrentIndex == 0) ? ImageDelay : TitleTime;
@@ -362,8 +384,17 @@ void frmSaver::PrepImage() {
   while (true) {
     if (core::QuitSaver) return;
     if (!ChooseEntry(attempts, fellBack)) {
-      // Nothing in any list can be shown: the show runs its notice instead.
+      // Nothing in any list can be shown: the show says so instead, and looks
+      // again after a change time.
       NothingToShow = true;
+      NothingSince = platform::GetTickCount();
+      NothingFolder = ProgramFolder;
+      const bool chosenSet = core::GetIniInt(keys::kPrefsSS_Random.section, keys::kPrefsSS_Random.key,
+                                             keys::kShowDefault_PrefsSS_Random, SettingsFile) == 0;
+      const std::string setFolder =
+          chosenSet ? core::GetIniString("SetDescriptions", CurrentSet, "", CatalogueFile) : std::string();
+      NothingFolder += setFolder;
+      std::replace(NothingFolder.begin(), NothingFolder.end(), '\\', '/');
       SetUp = false;
       TickCount = 0;
       TickStep = 1;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -95,6 +97,19 @@ WallpaperRender Failure(const char* step) {
   return render;
 }
 
+// A step that writes file failed: on a full disk (or quota) that is the reason,
+// not the picture.
+WallpaperRender WriteFailure(const char* step, const std::string& file) {
+  WallpaperRender render = Failure(step);
+  if (im::LastError() == im::kDiskFull) {
+    const int error = im::LastWriteErrno() ? im::LastWriteErrno() : ENOSPC;
+    render.reason = "the disk is full, " + file + " could not be written (" + std::strerror(error) + ")";
+  }
+  return render;
+}
+
+WallpaperRender RenderSteps(const WallpaperJob& job, const StatusProc& status);
+
 }  // namespace
 
 CropRect ClampCrop(CropRect r, int width, int height) {
@@ -140,6 +155,18 @@ CropRect ZoomCrop(int width, int height, int targetWidth, int targetHeight) {
 }
 
 WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& status) {
+  WallpaperRender render = RenderSteps(job, status);
+  if (!render.ok) {
+    // What the failed run wrote goes, so a full disk is not left fuller.
+    RemoveQuietly(job.SettingsFolder + "sswpprep.bmp");
+    RemoveQuietly(job.SettingsFolder + "wp.jpg");
+  }
+  return render;
+}
+
+namespace {
+
+WallpaperRender RenderSteps(const WallpaperJob& job, const StatusProc& status) {
   WallpaperRender render;
   if (!job.WallpaperOn) {
     render.ok = true;
@@ -181,7 +208,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
       decodeH = int(std::ceil(double(fullH) * job.ScreenHeight / crop.h));
     }
   }
-  if (!im::DoDecompressScaled(picture, prepared, decodeW, decodeH)) return Failure(kStepDecompressing);
+  if (!im::DoDecompressScaled(picture, prepared, decodeW, decodeH)) return WriteFailure(kStepDecompressing, prepared);
 
   Mark(job, "load");
   core::ErrorLocation = kStepLoading;
@@ -251,26 +278,30 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   Mark(job, "save");
   if (job.BitsPerPixel < kFullColourBits) {
     const std::string converted = job.SettingsFolder + "wp.jpg";
-    bool ok = im::SaveBitmap(prepared, dest.Handle());
+    std::string failed;  // the file whose write failed
+    if (!im::SaveBitmap(prepared, dest.Handle())) failed = prepared;
     dest.Reset();
     Mark(job, "reduce");
     Say(status, "Conversion to 8 bit. Pass 1");
-    ok = ok && im::DoCompress(prepared, converted);
+    if (failed.empty() && !im::DoCompress(prepared, converted)) failed = converted;
     Say(status, "Conversion to 8 bit. Pass 2");
-    ok = ok && im::Do24To8(converted, target);
+    if (failed.empty() && !im::Do24To8(converted, target)) failed = target;
+    const WallpaperRender failure = failed.empty() ? WallpaperRender{} : WriteFailure(kStepWorkBuff, failed);
     RemoveQuietly(converted);
     RemoveQuietly(prepared);
-    if (!ok) return Failure(kStepWorkBuff);
+    if (!failed.empty()) return failure;
   } else {
     const bool ok = im::SaveBitmap(target, dest.Handle());
     dest.Reset();
-    if (!ok) return Failure(kStepWorkBuff);
+    if (!ok) return WriteFailure(kStepWorkBuff, target);
   }
   Mark(job, "done");
   render.ok = true;
   render.target = target;
   return render;
 }
+
+}  // namespace
 
 bool WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
                         const platform::DateTime& now) {
@@ -313,6 +344,7 @@ WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKe
     if (!render.ok) {
       outcome.result = WallpaperResult::Failed;
       outcome.failedStep = render.failedStep;
+      outcome.reason = render.reason;
       return outcome;
     }
     if (!platform::SetDesktopWallpaper(render.target))
@@ -326,14 +358,16 @@ WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKe
 
 std::string WallpaperLogFile() { return platform::RunLogFile(); }
 
-void ReportWallpaperFailure(const std::string& failedStep, bool interactive) {
+void ReportWallpaperFailure(const std::string& failedStep, bool interactive, const std::string& reason) {
   if (interactive) {
     platform::MsgBox("An Error occured while setting the wall paper.", platform::vbOKOnly, "Error");
-    platform::MsgBox(failedStep, platform::vbOKOnly, QCoreApplication::applicationName().toStdString());
+    platform::MsgBox(reason.empty() ? failedStep : failedStep + ": " + reason + ".", platform::vbOKOnly,
+                     QCoreApplication::applicationName().toStdString());
     return;
   }
   std::string line = "An error occurred while setting the wallpaper (" + failedStep + ")";
-  if (!core::ErrorFile.empty()) line += ": " + core::ErrorFile;
+  if (!reason.empty()) line += ": " + reason;
+  else if (!core::ErrorFile.empty()) line += ": " + core::ErrorFile;
   platform::ReportRunFailure(line);
 }
 
