@@ -4,7 +4,7 @@
 // program folder of their own, with the template files and links to the starter
 // image sets installed beside the programs, recorded as the setup program and
 // pellam record it. A folder that is recorded already, usable or not, is never
-// replaced.
+// replaced; an empty value counts as none.
 #include <string>
 
 namespace orvane::core {

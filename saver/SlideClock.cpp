@@ -17,6 +17,7 @@
 #include "imaging/imaging.h"
 #include "platform/msgbox.h"
 #include "platform/password.h"
+#include "platform/tick.h"
 #include "saver/InfoPanel.h"
 #include "saver/frmSaver.h"
 
@@ -89,15 +90,27 @@ void frmSaver::tmrTrans_Timer() {
     }
     return;
   }
+  // Pictures that could not be shown may be back (a disk mounted again, a
+  // folder moved back): looked for again after each change time.
+  if (NothingToShow && platform::GetTickCount() - NothingSince >=
+                           std::uint64_t(std::clamp<std::int64_t>(ImageDelay, 1, 86400)) * 1000) {
+    KeepShowAlive(*this, [this] { LookAgainForPictures(); });
+    return;
+  }
   // Not set up (or nothing to show): the notice pulses.
   tmrTrans.SetInterval(kNoticeInterval);
   const int grey = int(std::clamp<std::int64_t>(TickCount, 0, kBrightest));
   picDisp.SetForeColor(QColor(grey, grey, grey));
   picDisp.SetCurrentX(0);
   picDisp.SetCurrentY(0);
-  picDisp.Print(QStringLiteral("Screen Saver has not been set up."));
-  picDisp.Print(QStringLiteral("Please select 'Settings' from the"));
-  picDisp.Print(QStringLiteral("Properties Dialog."));
+  if (NothingToShow) {
+    picDisp.Print(QStringLiteral("None of the pictures of the chosen image sets can be shown."));
+    picDisp.Print(QString::fromStdString(NothingFolder));
+  } else {
+    picDisp.Print(QStringLiteral("Screen Saver has not been set up."));
+    picDisp.Print(QStringLiteral("Please select 'Settings' from the"));
+    picDisp.Print(QStringLiteral("Properties Dialog."));
+  }
   if (TickCount >= kBrightest) TickStep = -1;
   if (TickCount <= kDimmest) TickStep = 1;
 }

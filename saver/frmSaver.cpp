@@ -553,14 +553,10 @@ void frmSaver::paintEvent(QPaintEvent* event) {
     const QRect area = QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
                               logical.height() * ratio)
                            .toAlignedRect();
-    // Only the surround is filled: what the slide covers is drawn over anyway.
-    if (!Picture.isNull()) {
-      painter.fillRect(area, Qt::black);
-      painter.drawImage(area.topLeft(), Picture, area);
-    } else {
-      for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect)))
-        painter.fillRect(part, Qt::black);
-    }
+    // Only the surround is filled, black at every depth (the window's picture
+    // of an 8-bit screen is the slide itself, which picDisp shows already):
+    // what the slide covers is drawn over anyway.
+    for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect))) painter.fillRect(part, Qt::black);
     const QRect target = area.intersected(dispRect);
     if (!target.isEmpty() && plain) painter.fillRect(target, *plain);
     else if (!target.isEmpty())

@@ -23,6 +23,7 @@
 #include "core/FirstStart.h"
 #include "platform/gnome_idle_watch.h"
 #include "platform/caption_lock.h"
+#include "platform/command_line.h"
 #include "platform/folders.h"
 #include "platform/idle_watcher.h"
 #include "platform/runlog.h"
@@ -49,9 +50,19 @@ int Become(const std::vector<std::string>& command) {
   return 1;
 }
 
+constexpr const char* kHelp =
+    "usage: orvane-idle --timeout SECONDS -- PROGRAM [ARGUMENT...]\n"
+    "Starts PROGRAM with its arguments (the screen saver and /s) each time the session has\n"
+    "been idle for SECONDS: on GNOME through GNOME's idle monitor, on other Wayland\n"
+    "desktops as swayidle, on X as xss-lock after setting the X server's time-out.\n"
+    "Orvane's autostart entry runs it at every login.\n"
+    "  -h, --help   show this help and end\n"
+    "  --version    show the version and end\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto answered = pf::AnswerHelpOrVersion(argc, argv, "orvane-idle", kHelp)) return *answered;
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("orvane-idle");
   orvane::core::ClearFlagsOfKilledShow();  // at login: a show the last session killed
