@@ -138,7 +138,9 @@ FirstStartOutcome MakeProgramFolderIfNone(const std::string& starterSets,
 }
 
 bool ClearFlagsOfKilledShow() {
-  const std::string folder = GetSettingsFolder();
+  // Only looked at: a folder that is missing or cannot be made is for the
+  // program's own start to report.
+  const std::string folder = platform::LocalAppDataFolder();
   return platform::WhileNoShowRuns(folder, [&folder] {
     const std::string file = folder + settings::kScreenSaverIni;
     const auto& running = settings::kScreenSaver_Running;
