@@ -553,6 +553,11 @@ void frmSaver::paintEvent(QPaintEvent* event) {
     const QRect area = QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
                               logical.height() * ratio)
                            .toAlignedRect();
+    // A clip of this one rectangle: under the paint's own clip of many thin
+    // rectangles (a step of column blinds) Qt would draw pixel run by pixel
+    // run and hand the runs to its thread pool, a frame's worth of work and
+    // eight threads woken for a few columns; under a rectangle it copies rows.
+    painter.setClipRect(area);
     // Only the surround is filled, black at every depth (the window's picture
     // of an 8-bit screen is the slide itself, which picDisp shows already):
     // what the slide covers is drawn over anyway.
@@ -562,6 +567,7 @@ void frmSaver::paintEvent(QPaintEvent* event) {
     else if (!target.isEmpty())
       painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
   }
+  painter.setClipping(false);
   if (Screen.DescVisible)
     painter.drawImage(QPoint(picDispLeft + Screen.DescLeft, picDispTop + Screen.DescTop),
                       RenderPanel(Screen));
