@@ -90,13 +90,13 @@ void BM_TransitionStep(benchmark::State& state) {
 
 // A fixed number of steps per kind: a whole effect where it is short, else
 // enough steps to see the steady cost (kind 11 moves the whole frame each step).
-std::int64_t StepsFor(int kind, int width) {
+std::int64_t StepsFor(int kind) {
   switch (kind) {
     case orvane::core::kNoTransition:
     case orvane::core::kFastBlockOut: return 20;  // one step is the whole effect
     case orvane::core::kBlockOut: return 787 * 2;
     case orvane::core::kVerticalBlinds:
-    case orvane::core::kHorizontalBlinds: return 2 * (width / 10 + 1);
+    case orvane::core::kHorizontalBlinds: return 2 * 103;  // two whole effects
     case orvane::core::kCenterPush: return 200;
     default: return 2000;
   }
@@ -113,7 +113,7 @@ bool RegisterAll() {
       benchmark::RegisterBenchmark("BM_TransitionStep", BM_TransitionStep)
           ->ArgNames({"kind", "w", "h"})
           ->Args({kind, width, height})
-          ->Iterations(StepsFor(kind, width))
+          ->Iterations(StepsFor(kind))
           ->UseManualTime()
           ->Unit(benchmark::kMicrosecond);
     }

@@ -12,8 +12,12 @@
 #include <system_error>
 #include <vector>
 
+#include "core/SettingsKeys.h"
 #include "core/Utils.h"
+#include "platform/caption_lock.h"
+#include "platform/desktop.h"
 #include "platform/folders.h"
+#include "platform/profile.h"
 #include "platform/registry.h"
 
 #ifndef ORVANE_STARTER_SETS_RELATIVE
@@ -133,7 +137,22 @@ FirstStartOutcome MakeProgramFolderIfNone(const std::string& starterSets,
   return outcome;
 }
 
+bool ClearFlagsOfKilledShow() {
+  // Only looked at: a folder that is missing or cannot be made is for the
+  // program's own start to report.
+  const std::string folder = platform::LocalAppDataFolder();
+  return platform::WhileNoShowRuns(folder, [&folder] {
+    const std::string file = folder + settings::kScreenSaverIni;
+    const auto& running = settings::kScreenSaver_Running;
+    // Only a flag that is set is written: a file that does not hold it is left as it is.
+    if (platform::GetPrivateProfileInt(running.section, running.key, 0, file) != 0)
+      platform::WritePrivateProfileString(running.section, running.key, "0", file);
+    if (platform::GetScreenSaverRunning()) platform::SetScreenSaverRunning(false);
+  });
+}
+
 FirstStartOutcome FirstStart() {
+  ClearFlagsOfKilledShow();
   if (ProgramFolderRecorded()) return {};
   const FirstStartOutcome outcome = MakeProgramFolderIfNone(PackagedStarterSets(), UserProgramFolder());
   if (outcome.result == FirstStartResult::Failed)

@@ -4,7 +4,7 @@
 // program folder of their own, with the template files and links to the starter
 // image sets installed beside the programs, recorded as the setup program and
 // pellam record it. A folder that is recorded already, usable or not, is never
-// replaced.
+// replaced; an empty value counts as none.
 #include <string>
 
 namespace orvane::core {
@@ -42,7 +42,13 @@ struct FirstStartOutcome {
 FirstStartOutcome MakeProgramFolderIfNone(const std::string& starterSets,
                                           const std::string& programFolder);
 
-// The same with the packaged starter sets and the user's program folder; a
+// Clears "running" in "ScreenSaver.ini" and the desktop settings' running flag
+// when no show holds the caption lock: a show killed without its end (SIGKILL,
+// xkill) left them set. False when a show runs (or none ever ran here).
+bool ClearFlagsOfKilledShow();
+
+// Every program's start: ClearFlagsOfKilledShow, then, with the packaged
+// starter sets and the user's program folder, MakeProgramFolderIfNone; a
 // failure is told on standard error (the program then reports the missing
 // program folder as it always has).
 FirstStartOutcome FirstStart();

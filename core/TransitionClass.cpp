@@ -50,11 +50,18 @@ constexpr int kBlockOutTilesPerCall = 11;
 constexpr int kFastBlockOutTiles = 180;
 constexpr int kShufflePasses = 5;
 
-// The screens the sets were made for: up to this size the one-line kinds
-// advance a pixel row or column per step; larger screens advance several, so
-// a sweep lasts about as long on them.
+// The screens the sets were made for. Up to this size the line kinds advance a
+// pixel row or column a step; along a larger extent they advance
+// extent / reference lines a step (spread evenly), so that every screen takes
+// the reference's number of steps and a kind lasts as long in seconds.
 constexpr int kReferenceWidth = 1024;
 constexpr int kReferenceHeight = 768;
+
+// Lines covered after `step` steps along `extent` lines.
+int LinesAfter(long long step, int extent, int reference) {
+  if (extent <= reference) return int(std::min<long long>(step, 1LL << 30));
+  return int(std::min<long long>(step * extent / reference, 1LL << 30));
+}
 
 }  // namespace
 
@@ -124,22 +131,29 @@ bool TransitionClass::Transition() {
     default:
       return false;  // no step; such a kind never finishes
   }
+  CopyStep();
   if (!done_) return false;
   done_ = false;
   return true;
 }
 
 void TransitionClass::Copy(int x, int y, int width, int height) {
-  im::BitBlt(destDC_, x, y, width, height, srcDC_, srcX_ + x, srcY_ + y, im::kSrcCopy);
   stepArea_.push_back({x, y, width, height});
+  copies_.push_back({x, y, width, height});
 }
 
-void TransitionClass::SetLinesPerStep() {
-  columnsPerStep_ = 1;
-  rowsPerStep_ = 1;
-  if (width_ <= kReferenceWidth && height_ <= kReferenceHeight) return;
-  columnsPerStep_ = std::max(1, Nearest(double(width_) / kReferenceWidth));
-  rowsPerStep_ = std::max(1, Nearest(double(height_) / kReferenceHeight));
+void TransitionClass::CopyStep() {
+  if (!copies_.empty())
+    im::BitBltRects(destDC_, copies_.data(), copies_.size(), srcDC_, srcX_, srcY_);
+  copies_.clear();
+}
+
+int TransitionClass::ColumnsAfter(long long step) const {
+  return LinesAfter(step, width_, kReferenceWidth);
+}
+
+int TransitionClass::RowsAfter(long long step) const {
+  return LinesAfter(step, height_, kReferenceHeight);
 }
 
 void TransitionClass::Finish() {
@@ -148,7 +162,9 @@ void TransitionClass::Finish() {
 }
 
 // Strips of BlindSize columns (rows), plus a narrower last one for the rest;
-// every step reveals the next column (row) of each strip.
+// every step reveals the next column (row) of each strip, or the next few on a
+// screen wider than the reference: a strip takes as many steps as a strip of
+// the same share of the width there.
 void TransitionClass::StepBlinds(bool columns) {
   if (!started_) {
     // A size below 1 would divide by zero; it is taken as 1.
@@ -158,8 +174,11 @@ void TransitionClass::StepBlinds(bool columns) {
     strips_.clear();
     for (int k = 0; k < whole; ++k) strips_.push_back({k * size, (k + 1) * size});
     if (extent % size != 0) strips_.push_back({whole * size, extent});
+    blindLines_ = size;
+    blindLimit_ = width_ > kReferenceWidth
+                      ? std::max(1, int(std::int64_t(size) * kReferenceWidth / width_))
+                      : size;
     blindStep_ = 1;
-    blindLimit_ = size;
     interval_ = speed_ * 5;
     started_ = true;
   }
@@ -167,79 +186,83 @@ void TransitionClass::StepBlinds(bool columns) {
     Finish();
     return;
   }
-  for (Strip& strip : strips_) {
-    if (strip.next >= strip.end) continue;
+  const auto reached = [&](int step) {
+    return int(std::int64_t(step) * blindLines_ / std::max(1, blindLimit_));
+  };
+  const int from = reached(blindStep_ - 1), to = reached(blindStep_);
+  for (const Strip& strip : strips_) {
+    const int first = strip.first + from;
+    const int count = std::min(strip.end, strip.first + to) - first;
+    if (count <= 0) continue;
     if (columns) {
-      Copy(strip.next, 0, 1, height_);
+      Copy(first, 0, count, height_);
     } else {
-      Copy(0, strip.next, width_, 1);
+      Copy(0, first, width_, count);
     }
-    ++strip.next;
   }
   ++blindStep_;
 }
 
-// One row (column) per call from the top (left); the call after the last finishes.
+// Rows (columns) from the top (left); the call after the last finishes.
 void TransitionClass::StepSweep(bool rows) {
   if (!started_) {
-    SetLinesPerStep();
-    sweepNext_ = 0;
+    lineStep_ = 0;
     interval_ = speed_;
     started_ = true;
   }
   const int extent = rows ? height_ : width_;
-  if (sweepNext_ >= extent) {
+  const int next = rows ? RowsAfter(lineStep_) : ColumnsAfter(lineStep_);
+  if (next >= extent) {
     Finish();
     return;
   }
-  const int lines = std::min(rows ? rowsPerStep_ : columnsPerStep_, extent - sweepNext_);
+  ++lineStep_;
+  const int lines = std::min(rows ? RowsAfter(lineStep_) : ColumnsAfter(lineStep_), extent) - next;
   if (rows) {
-    Copy(0, sweepNext_, width_, lines);
+    Copy(0, next, width_, lines);
   } else {
-    Copy(sweepNext_, 0, lines, height_);
+    Copy(next, 0, lines, height_);
   }
-  sweepNext_ += lines;
 }
 
-// A frame per call, from the edges inward.
+// A frame per call, from the edges inward. Its right and bottom sides start
+// one line outside the screen, so they follow the left and top by a step.
 void TransitionClass::StepBoxedIn() {
   if (!started_) {
-    SetLinesPerStep();
-    frameLeft_ = 0;
-    frameTop_ = 0;
-    frameRight_ = width_;
-    frameBottom_ = height_;
+    lineStep_ = 0;
     interval_ = speed_;
     started_ = true;
   }
-  if (frameLeft_ > frameRight_ || frameTop_ > frameBottom_) {
+  const int left = ColumnsAfter(lineStep_), top = RowsAfter(lineStep_);
+  const int right = width_ - left, bottom = height_ - top;
+  if (left > right || top > bottom) {
     Finish();
     return;
   }
-  // Bands of columnsPerStep_ columns and rowsPerStep_ rows; with one of each
-  // these are the frame's single-pixel lines.
-  const int columns = columnsPerStep_, rows = rowsPerStep_;
-  Copy(frameLeft_, frameTop_, columns, frameBottom_);
-  Copy(frameLeft_, frameBottom_ - rows + 1, frameRight_, rows);
-  Copy(frameLeft_, frameTop_, frameRight_, rows);
-  Copy(frameRight_ - columns + 1, frameTop_, columns, frameBottom_);
-  frameLeft_ += columns;
-  frameTop_ += rows;
-  frameRight_ -= columns;
-  frameBottom_ -= rows;
+  ++lineStep_;
+  // Bands of the columns and rows this step advances (one of each up to the
+  // reference size), each only as long as the frame still open.
+  const int columns = ColumnsAfter(lineStep_) - left, rows = RowsAfter(lineStep_) - top;
+  const int across = right - left + 1, down = bottom - top + 1;
+  Copy(left, top, columns, down);
+  Copy(left, bottom - rows + 1, across, rows);
+  Copy(left, top, across, rows);
+  Copy(right - columns + 1, top, columns, down);
 }
 
-// One column (row) each side of the centre per call, outward.
+// Columns (rows) each side of the centre per call, outward.
 void TransitionClass::StepCenterSweep(bool columns) {
   const int extent = columns ? width_ : height_;
   if (!started_) {
-    SetLinesPerStep();
+    lineStep_ = 0;
     centreLow_ = Nearest(extent / 2.0);
     centreHigh_ = centreLow_ + 1;
     interval_ = speed_;
     started_ = true;
   }
-  const int step = columns ? columnsPerStep_ : rowsPerStep_;
+  const auto after = [&](long long step) { return columns ? ColumnsAfter(step) : RowsAfter(step); };
+  const int step = std::max(1, after(lineStep_ + 1) - after(lineStep_));
+  ++lineStep_;
   const auto lines = [&](int first, int count) {
     if (columns) {
       Copy(first, 0, count, height_);
@@ -297,8 +320,8 @@ void TransitionClass::StepBlockOut(int tilesPerSide, int tilesPerCall) {
   }
 }
 
-// Both halves of the destination move one column outward from the centre each
-// call, and the source's next outer columns enter at the centre.
+// Both halves of the destination move one column (more on a screen wider than
+// the reference) outward from the centre each call, and the source's next outer columns enter at the centre.
 void TransitionClass::StepCenterPush() {
   if (!started_) {
     const int centre = Nearest(width_ / 2.0);
@@ -308,13 +331,15 @@ void TransitionClass::StepCenterPush() {
     pushLeftEdge_ = centre - 1;
     pushCentre_ = centre;
     pushHalf_ = std::max(0, width_) / 2;
-    SetLinesPerStep();
+    lineStep_ = 0;
     interval_ = speed_;
     started_ = true;
   }
   // n columns a call: each half moves n outward and the source's next n outer
   // columns enter at the centre, as n single-column calls would leave them.
-  const int n = std::max(1, std::min(columnsPerStep_, pushCount_));
+  const int n =
+      std::max(1, std::min(ColumnsAfter(lineStep_ + 1) - ColumnsAfter(lineStep_), pushCount_));
+  ++lineStep_;
   im::BitBlt(destDC_, -n, 0, pushHalf_, height_, destDC_, 0, 0, im::kSrcCopy);
   im::BitBlt(destDC_, pushLeftEdge_ - n + 1, 0, n, height_, srcDC_, srcX_ + pushA_, srcY_,
              im::kSrcCopy);

@@ -4,7 +4,7 @@
 // The slide show gives the object the screen's device context once
 // (InitTrasitions), then for every slide the prepared picture's device context
 // (AddSourcePic) and a kind (SetTransType), and calls Transition until it returns
-// true. Every kind only copies rectangles with BitBlt from the source to the
+// true. Every kind only copies rectangles from the source to the
 // destination (kind 11 also within the destination); no pixel is computed here.
 // Source point (x, y) of AddSourcePic lands at the destination's top-left corner.
 //
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/gdi.h"
 #include "imaging/imaging.h"
 
 namespace orvane::core {
@@ -89,16 +90,20 @@ class TransitionClass {
 
  private:
   struct Strip {
-    int next;  // next column (or row) to copy
-    int end;   // one past the strip's last column (or row)
+    int first;  // the strip's first column (or row)
+    int end;    // one past the strip's last column (or row)
   };
 
+  // Copy notes a rectangle of the source for this step; CopyStep copies the
+  // step's rectangles in one walk down the rows.
   void Copy(int x, int y, int width, int height);
+  void CopyStep();
   void Finish();
-  // Rows and columns the one-line kinds (4 to 8, 11) advance per call:
-  // max(1, round(W / 1024)) columns and max(1, round(H / 768)) rows on screens
-  // larger than 1024 x 768, one of each up to that size.
-  void SetLinesPerStep();
+  // Columns (rows) the line kinds (4 to 8, 11) have covered after `step` steps:
+  // one a step up to 1024 (768), spread evenly over 1024 (768) steps beyond,
+  // so that a kind takes the same number of steps on every larger screen.
+  int ColumnsAfter(long long step) const;
+  int RowsAfter(long long step) const;
 
   void StepBlinds(bool columns);
   void StepSweep(bool rows);
@@ -111,6 +116,7 @@ class TransitionClass {
   int width_ = 0;
   int height_ = 0;
   std::vector<StepRect> stepArea_;
+  std::vector<imaging::BlitRect> copies_;
   int speed_ = 1;
   bool started_ = false;
   int transType_ = kNoTransition;
@@ -129,14 +135,13 @@ class TransitionClass {
   // Per-kind state, kept between calls.
   std::vector<Strip> strips_;
   int blindStep_ = 0;
-  int blindLimit_ = 0;
-  int sweepNext_ = 0;
-  int frameLeft_ = 0, frameTop_ = 0, frameRight_ = 0, frameBottom_ = 0;
+  int blindLimit_ = 0;  // steps of a strip
+  int blindLines_ = 0;  // lines of a whole strip
+  long long lineStep_ = 0;  // steps a line kind has taken
   int centreLow_ = 0, centreHigh_ = 0;
   std::vector<int> tileOrder_;
   std::size_t tileNext_ = 0;
   int tileWidth_ = 0, tileHeight_ = 0, tilesPerSide_ = 0;
-  int columnsPerStep_ = 1, rowsPerStep_ = 1;
   int pushA_ = 0, pushB_ = 0, pushCount_ = 0, pushLeftEdge_ = 0, pushCentre_ = 0,
       pushHalf_ = 0;
 };

@@ -119,9 +119,13 @@ std::optional<std::string> ReadSmallFile(const std::string& path) {
 std::string GetSettingsFolder() {
   const std::string folder = platform::LocalAppDataFolder();
   std::error_code ec;
-  // The folder is created on first use; where that fails, say so. Callers append
-  // file names to it and their reads then give the defaults.
-  if (!fs::is_directory(folder, ec)) platform::MsgBox("The folder does not exist");
+  // The folder is created on first use; where that fails, say which and why.
+  // Callers append file names to it and their reads then give the defaults.
+  if (!fs::is_directory(folder, ec)) {
+    fs::create_directories(folder, ec);
+    const std::string reason = ec ? ec.message() : "it is not a folder";
+    platform::MsgBox("The folder does not exist: " + folder + " (" + reason + ")");
+  }
   return folder;
 }
 

@@ -1,5 +1,8 @@
 #include "core/mdlMain.h"
 
+#include <iostream>
+#include <optional>
+
 #include "core/Globals.h"
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
@@ -12,6 +15,7 @@
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "platform/runlog.h"
+#include "platform/session_lock.h"
 #include "platform/stale_files.h"
 #include "platform/vbruntime.h"
 
@@ -71,12 +75,21 @@ bool ChangeWallpaper(WindowFactory& windows, bool nextImage) {
     else dialog.SetWallpaper();
     progress.Hide();
     progress.Unload();
+  } else {
+    // Nothing to do, which is no failure; but whoever asked learns why.
+    std::cerr << "orvane: The wallpaper is switched off, so it was left as it is. Switch it on on the "
+                 "Wallpaper page of the settings (orvane /-ConfigWall)."
+              << std::endl;
   }
   dialog.Unload();
   return !platform::RunFailed();
 }
 
 StartOutcome SlideShow(WindowFactory& windows) {
+  // An idle watcher goes on counting behind the session's lock screen: a show
+  // started there would be waiting after the unlock, and its end would lock
+  // the session again.
+  if (platform::SessionLocked()) return StartOutcome::End;
   HideMouse();
   SettingsDialogWindow& dialog = windows.frmKestrin();
   dialog.Load();
@@ -115,14 +128,26 @@ void RemoveStaleFiles() {
 
 }  // namespace
 
+bool IsUnattendedRun(const std::string& commandLine) {
+  if (Contains(commandLine, "/s") || Contains(commandLine, "/c") || Contains(commandLine, "/a")) return false;
+  return Contains(commandLine, "/wall") || Contains(commandLine, "/kalendar");
+}
+
 StartOutcome Main(const std::string& commandLine, WindowFactory& windows) {
+  // An unattended run writes its boxes down from the instance check on, so a
+  // settings folder that cannot be made ends it with the reason instead of a
+  // box that nobody closes.
+  std::optional<Unattended> unattended;
+  if (IsUnattendedRun(commandLine)) unattended.emplace();
+
   if (platform::PrevInstance(kInstanceName)) {
     if (Contains(commandLine, "/wall")) RecordDelayedChange(keys::kDelayedWallPaper);
     else if (Contains(commandLine, "/kalendar")) RecordDelayedChange(keys::kDelayedCalendar);
-    return StartOutcome::End;
+    return unattended && platform::RunFailed() ? StartOutcome::Failed : StartOutcome::End;
   }
 
-  RemoveStaleFiles();
+  RemoveStaleFiles();  // the first look at the settings folder
+  if (unattended && platform::RunFailed()) return StartOutcome::Failed;
   DebugMode = Contains(commandLine, "/debug");
 
   SettingsDialogWindow& dialog = windows.frmKestrin();

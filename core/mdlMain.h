@@ -19,6 +19,11 @@ enum class StartOutcome {
 // only records a "/wall" or "/kalendar" request for the running one and ends.
 StartOutcome Main(const std::string& commandLine, WindowFactory& windows);
 
+// True for the command lines nobody watches: "/wall" and "/kalendar" without a
+// switch that Main tests before them ("/s", "/c", "/a"). Such a run shows no
+// box from its first step on; each is written to standard error and the run log.
+bool IsUnattendedRun(const std::string& commandLine);
+
 // Hides the mouse pointer (its display count ends below 0), remembering the count
 // before in SavedCursorCount. Does nothing under DebugMode.
 void HideMouse();

@@ -1,6 +1,8 @@
 // Copies between pictures: GDI-style BitBlt and the bitmap-into-buffer blits.
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <vector>
 
 #include "imaging/gdi.h"
 #include "imaging/store.h"
@@ -57,6 +59,43 @@ bool BitBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContex
   } else {
     for (int row = 0; row < height; ++row)
       std::memmove(to->Row(y + row) + x, from->Row(srcY + row) + srcX, rowBytes);
+  }
+  return true;
+}
+
+bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, DeviceContext src,
+                 int srcDX, int srcDY) {
+  Picture* to = FindByDC(dst);
+  const Picture* from = FindByDC(src);
+  if (!to || !from) return false;
+  if (to == from) {
+    for (std::size_t i = 0; i < count; ++i)
+      BitBlt(dst, rects[i].x, rects[i].y, rects[i].width, rects[i].height, src,
+             rects[i].x + srcDX, rects[i].y + srcDY);
+    return true;
+  }
+  struct Clipped {
+    int x, y, width, height, srcX, srcY;
+  };
+  std::vector<Clipped> parts;
+  parts.reserve(count);
+  int top = 0, bottom = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    Clipped c{rects[i].x, rects[i].y, rects[i].width, rects[i].height, 0, 0};
+    // Far-off points are clipped away, not overflowed.
+    c.srcX = int(std::clamp<long long>((long long)c.x + srcDX, INT_MIN, INT_MAX));
+    c.srcY = int(std::clamp<long long>((long long)c.y + srcDY, INT_MIN, INT_MAX));
+    if (!ClipCopy(*to, *from, c.x, c.y, c.width, c.height, c.srcX, c.srcY)) continue;
+    top = parts.empty() ? c.y : std::min(top, c.y);
+    bottom = parts.empty() ? c.y + c.height : std::max(bottom, c.y + c.height);
+    parts.push_back(c);
+  }
+  for (int row = top; row < bottom; ++row) {
+    std::uint32_t* line = to->Row(row);
+    for (const Clipped& c : parts) {
+      if (row < c.y || row >= c.y + c.height) continue;
+      std::memcpy(line + c.x, from->Row(c.srcY + row - c.y) + c.srcX, std::size_t(c.width) * 4);
+    }
   }
   return true;
 }

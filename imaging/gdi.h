@@ -2,6 +2,8 @@
 // GDI-style copies between device contexts of imaging.h buffers.
 // Both rectangles are clipped against their buffers; a copy within one buffer
 // behaves like memmove (overlap is safe).
+#include <cstddef>
+
 #include "imaging/imaging.h"
 
 namespace orvane::imaging {
@@ -11,6 +13,16 @@ enum StretchMode : int { kBlackOnWhite = 1, kColorOnColor = 3, kHalftone = 4 };
 
 bool BitBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
             int srcX, int srcY, unsigned rop = kSrcCopy);
+// A destination rectangle of BitBltRects.
+struct BlitRect {
+  int x, y, width, height;
+};
+// As one BitBlt of each rectangle from the source at (x + srcDX, y + srcDY),
+// but walking the rows once: rectangles side by side (the columns of a step
+// spread across the frame) are copied row by row rather than down the frame
+// once each. Copies within one buffer are made one by one.
+bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, DeviceContext src,
+                 int srcDX, int srcDY);
 // Stretches the source rectangle onto the destination rectangle. kHalftone is an
 // area-average resample; other modes pick the nearest pixel.
 bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,

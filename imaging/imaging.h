@@ -39,6 +39,9 @@ enum ErrorNumber : int {
 };
 // Error number of the last failed call on this thread.
 int LastError();
+// The errno of the last failed write of an output file on this thread (ENOSPC,
+// EDQUOT, EACCES ...), so a caller can say why in the system's words.
+int LastWriteErrno();
 
 // Progress callback: value is the cumulative progress of the current operation,
 // 0 at its start and 100 at its end. A non-zero result asks the operation to

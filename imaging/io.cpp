@@ -113,7 +113,10 @@ AtomicFile::AtomicFile(const std::string& target) : target_(target) {
 void AtomicFile::Fail(int errnoValue) {
   // A missing folder for an output is an access error, not a missing file.
   const int number = ErrorNumberOf(errnoValue);
-  if (!failed_) error_ = number == kFileNotFound ? kPathFileAccess : number;
+  if (!failed_) {
+    error_ = number == kFileNotFound ? kPathFileAccess : number;
+    SetLastWriteErrno(errnoValue);
+  }
   failed_ = true;
 }
 

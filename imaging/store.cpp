@@ -27,6 +27,7 @@ std::vector<std::shared_ptr<Picture>>& Table() {
 }
 
 thread_local int lastError = kNoError;
+thread_local int lastWriteErrno = 0;
 
 }  // namespace
 
@@ -144,6 +145,7 @@ void Erase(Handle handle) {
 }
 
 void SetLastError(int number) { lastError = number; }
+void SetLastWriteErrno(int value) { lastWriteErrno = value; }
 
 DeviceContext DCOfHandle(Handle handle) { return kDCBase + handle; }
 
@@ -157,6 +159,7 @@ Handle HandleFromDC(DeviceContext dc) {
 using namespace detail;
 
 int LastError() { return lastError; }
+int LastWriteErrno() { return lastWriteErrno; }
 
 Handle CreateWorkBuff(int width, int height, DeviceContext /*hDC*/, int /*flags*/) {
   auto picture = NewPicture(width, height, kOpaque);

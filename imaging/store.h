@@ -71,6 +71,7 @@ void MakeReady(Picture& picture);
 void Erase(Handle handle);
 
 void SetLastError(int number);
+void SetLastWriteErrno(int value);
 
 DeviceContext DCOfHandle(Handle handle);
 Handle HandleFromDC(DeviceContext dc);  // the number behind dc, unchecked

@@ -10,7 +10,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 
 #include "installer/DiskSpace.h"
@@ -124,11 +127,24 @@ void frmSelectSets::Form_Load(const std::vector<clsILB>& libraries) {
     lstSets->addItem(Text(library.szSetName));
     itemData_.push_back(library.lSizeNeeded);
   }
-  lblAvailable->setText(QString::fromStdString(FormatThousands(lAvailable) + " bytes"));
+  MeasureAvailable();
   lblRequired->setText(QStringLiteral("0 bytes"));
 }
 
+void frmSelectSets::MeasureAvailable() {
+  if (!Folder.empty())
+    if (const auto disk = QueryDisk(Folder))
+      lAvailable = std::int64_t(std::min<std::uint64_t>(disk->freeBytes, INT64_MAX));
+  lblAvailable->setText(QString::fromStdString(FormatThousands(lAvailable) + " bytes"));
+}
+
+void frmSelectSets::showEvent(QShowEvent* event) {
+  MeasureAvailable();
+  QWidget::showEvent(event);
+}
+
 void frmSelectSets::lstSets_Click() {
+  MeasureAvailable();
   req = 0;
   for (int i = 0; i < lstSets->count(); ++i)
     if (lstSets->item(i)->isSelected()) req += ItemData(i);
@@ -141,6 +157,7 @@ void frmSelectSets::lstSets_Click() {
 
 void frmSelectSets::cmdOk_Click() {
   Command1->setFocus();
+  lstSets_Click();  // the free space as it is now, and the total shown against it
   if (lAvailable >= req) {
     CloseState = true;
     hide();

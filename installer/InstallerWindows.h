@@ -58,6 +58,10 @@ class frmSelectSets : public QWidget {
 
   bool CloseState = false;       // true when closed with OK
   std::int64_t lAvailable = 0;   // free bytes
+  // The folder the sets go to: when set, lAvailable is measured again each time
+  // the figure is shown or checked (the list loaded, the window shown, a click
+  // in the list, OK), since other programs use the disk meanwhile.
+  std::string Folder;
   std::int64_t req = 0;          // bytes of the selected sets
 
   // Fills the list with each library's set name; the list's entry i stands for
@@ -73,6 +77,11 @@ class frmSelectSets : public QWidget {
  protected:
   // The close box cancels.
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // lAvailable from Folder's file system (kept when it cannot be asked), shown.
+  void MeasureAvailable();
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

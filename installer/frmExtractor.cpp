@@ -348,6 +348,7 @@ int frmExtractor::Form_Load(const std::string& commandLine) {
     }
   } else {
     selectSets->lAvailable = freeBytes;
+    selectSets->Folder = ProgramFolder;
     selectSets->Form_Load(Libraries);
     bool install = false;
     for (;;) {

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace orvane::platform {
 
@@ -25,12 +27,16 @@ int TryLock(int fd) {
 
 }  // namespace
 
-CaptionLock::CaptionLock(const std::string& folder) {
+CaptionLock::CaptionLock(const std::string& folder, int waitMs) {
   const int fd = open(LockPath(folder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return;
-  if (TryLock(fd) != 0) {
-    close(fd);
-    return;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  while (TryLock(fd) != 0) {
+    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      close(fd);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   fd_ = fd;
 }
@@ -46,6 +52,19 @@ bool IsCaptionLocked(const std::string& folder) {
   const bool locked = TryLock(fd) != 0 && errno == EWOULDBLOCK;
   close(fd);  // also drops the probe's own lock when it got one
   return locked;
+}
+
+bool WhileNoShowRuns(const std::string& folder, const std::function<void()>& work) {
+  // Without the file no show ever ran here (each one makes it), so nothing is stale.
+  const int fd = open(LockPath(folder).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  if (TryLock(fd) != 0) {
+    close(fd);
+    return false;
+  }
+  work();
+  close(fd);
+  return true;
 }
 
 }  // namespace orvane::platform

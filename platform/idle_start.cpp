@@ -22,6 +22,7 @@
 #include "platform/idle_watcher.h"
 #include "platform/profile.h"
 #include "platform/runlog.h"
+#include "platform/session_lock.h"
 
 namespace orvane::platform {
 
@@ -180,6 +181,12 @@ bool SameValue(const std::vector<std::string>& environment, const std::string& v
   return own.empty();
 }
 
+// The same Wayland display: its name is a socket in the runtime folder, so two
+// sessions of one user may both call theirs "wayland-1".
+bool SameWaylandDisplay(const std::vector<std::string>& environment) {
+  return SameValue(environment, "WAYLAND_DISPLAY") && SameValue(environment, "XDG_RUNTIME_DIR");
+}
+
 // Our watchers of this user in this session: each is matched on the variable
 // that tells its kind's sessions apart (its display, its session bus).
 std::vector<Watcher> SessionWatchers() {
@@ -187,6 +194,7 @@ std::vector<Watcher> SessionWatchers() {
   ForEachOwnProcess([&](pid_t pid, std::vector<std::string>& argv, const std::vector<std::string>& environment) {
     const IdleWatcherKind kind = OurWatcher(argv);
     if (kind == IdleWatcherKind::None || !SameValue(environment, SessionVariableOf(kind))) return;
+    if (kind == IdleWatcherKind::SwayIdle && !SameWaylandDisplay(environment)) return;
     argv[0] = fs::path(argv[0]).filename().string();
     found.push_back({pid, kind, std::move(argv)});
   });
@@ -302,7 +310,9 @@ void ApplyIdleStart(bool active, int timeoutSeconds) {
     if (!off && !choice.unavailable.empty()) SayWhy(choice.unavailable);
     return;
   }
-  const bool withLocker = choice.kind == IdleWatcherKind::SwayIdle && !QStandardPaths::findExecutable("swaylock").isEmpty();
+  // swaylock only where it can lock; elsewhere the desktop's own locker answers logind.
+  const bool withLocker =
+      choice.kind == IdleWatcherKind::SwayIdle && SessionLockScreenHere() == SessionLockScreen::Swaylock;
   std::vector<std::string> command = IdleWatcherCommand(choice.kind, program, timeoutSeconds, withLocker);
   bool running = false;
   for (const Watcher& watcher : watchers) {
@@ -320,8 +330,17 @@ bool SessionLockHandlerRunning() {
   bool found = false;
   ForEachOwnProcess([&](pid_t, std::vector<std::string>& argv, const std::vector<std::string>& environment) {
     if (fs::path(argv[0]).filename() == "swayidle" && std::find(argv.begin(), argv.end(), "lock") != argv.end() &&
-        SameValue(environment, "WAYLAND_DISPLAY"))
+        SameWaylandDisplay(environment))
       found = true;
+  });
+  return found;
+}
+
+bool SwaylockRunning() {
+  if (ProcessEnvironment("WAYLAND_DISPLAY").empty()) return false;
+  bool found = false;
+  ForEachOwnProcess([&](pid_t, std::vector<std::string>& argv, const std::vector<std::string>& environment) {
+    if (fs::path(argv[0]).filename() == "swaylock" && SameWaylandDisplay(environment)) found = true;
   });
   return found;
 }

@@ -34,6 +34,9 @@ void ApplyIdleStart(bool active, int timeoutSeconds);
 // True when an idle watcher of this user and Wayland display hands logind's
 // lock to a locker (swayidle with a "lock" command).
 bool SessionLockHandlerRunning();
+// True while a swaylock of this user runs on this Wayland display: the session
+// is locked.
+bool SwaylockRunning();
 
 // Test hook: starts a program without waiting for it (no shell); true when it
 // started. An empty function restores the built-in starter.

@@ -94,6 +94,10 @@ class PasswordDialog : public QDialog {
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setModal(true);
     auto* layout = new QVBoxLayout(this);
+    // A fixed size (and the transient parent QDialog takes from parent): what
+    // tiling compositors float instead of tiling over the whole output. It
+    // follows the contents, so a refusal's message still shows whole.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto* form = new QFormLayout;
     layout->addLayout(form);
     if (kind_ == PasswordDialogCall::Verify) {
@@ -176,6 +180,17 @@ bool RunDialog(PasswordDialogCall call,
     return false;
   }
   PasswordDialog dialog(call, validate, parent);
+  if (call.inside) {
+    // A child of the show's window: it has the keyboard whenever the show has.
+    dialog.setWindowFlags(Qt::Widget);
+    dialog.setAutoFillBackground(true);
+    dialog.adjustSize();
+    dialog.move((parent->width() - dialog.width()) / 2, (parent->height() - dialog.height()) / 2);
+    dialog.show();
+    dialog.raise();
+    if (QWidget* first = dialog.findChild<QLineEdit*>()) first->setFocus();
+    return dialog.exec() == QDialog::Accepted;
+  }
   // Over a locked show on X (windows the window manager does not manage, kept
   // above every other) the prompt is one of them, and takes the focus itself;
   // the show's grabs carry on while it is up, so keys reach it and nobody else.
@@ -259,12 +274,13 @@ std::string PasswordChangeMessage(PasswordChangeResult result) {
   return {};
 }
 
-bool VerifyScreenSavePwd(QWidget* parent, const std::string& caption) {
+bool VerifyScreenSavePwd(QWidget* parent, const std::string& caption, bool inside) {
   const std::string hash = StoredHash();
   if (hash.empty()) return true;
   PasswordDialogCall call;
   call.kind = PasswordDialogCall::Verify;
   call.caption = caption;
+  call.inside = inside && parent;
   return RunDialog(
       call,
       [&hash](const PasswordDialogAnswer& answer) {
@@ -284,7 +300,10 @@ bool PwdChangePassword(const std::string& provider, QWidget* parent) {
   call.kind = PasswordDialogCall::Change;
   call.caption = "Change Password";
   call.asksOldPassword = HasScreenSavePassword();
-  if (ShowLocksSession()) call.note = kSessionLockNote;
+  if (ShowLocksSession()) {
+    const std::string cannotHold = SessionCannotHoldPasswordNote();
+    call.note = cannotHold.empty() ? kSessionLockNote : cannotHold;
+  }
   const bool changed = RunDialog(
       call,
       [](const PasswordDialogAnswer& answer) {

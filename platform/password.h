@@ -45,10 +45,13 @@ std::string PasswordChangeMessage(PasswordChangeResult result);
 // full-screen show). True when no password is stored or the right one was
 // typed; false when the prompt was cancelled. A wrong password is reported in
 // the prompt, which stays open for another try. caption is code-page text.
-bool VerifyScreenSavePwd(QWidget* parent, const std::string& caption = "Screen Saver");
+// inside: drawn inside parent's window, part of it (a full-screen show in a
+// Wayland session, where a separate window over it would not get the keyboard).
+bool VerifyScreenSavePwd(QWidget* parent, const std::string& caption = "Screen Saver", bool inside = false);
 
 // What the change dialog says in a Wayland session, where the show locks the
-// session instead of asking for this password.
+// session instead of asking for this password (unless the session cannot hold
+// it: then it says that, platform/session_lock.h).
 inline constexpr char kSessionLockNote[] =
     "In a Wayland session the screen saver locks the session instead of asking for this password, "
     "and you unlock it with your login password.";
@@ -67,6 +70,7 @@ struct PasswordDialogCall {
   std::string message;         // why the previous answer was refused; empty at first
   bool asksOldPassword = false;  // Change: a password is set, so the old one is asked
   std::string note;            // a sentence shown above the fields; empty for none
+  bool inside = false;         // Verify: drawn inside the parent's window
 };
 struct PasswordDialogAnswer {
   bool ok = false;             // false: Cancel

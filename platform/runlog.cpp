@@ -35,10 +35,13 @@ std::string OneLine(const std::string& text) {
 std::string RunLogFile() { return MachineStateFolder() + "orvane.log"; }
 
 void WriteRunLog(const std::string& line) {
-  const std::string text = OneLine(line);
-  std::cerr << ProgramName() << ": " << text << std::endl;
+  std::cerr << ProgramName() << ": " << OneLine(line) << std::endl;
+  AppendRunLog(line);
+}
+
+void AppendRunLog(const std::string& line) {
   std::ofstream log(RunLogFile(), std::ios::app);
-  log << FormatMmmDateTime(Now()) << " " << text << '\n';
+  log << FormatMmmDateTime(Now()) << " " << OneLine(line) << '\n';
 }
 
 void ReportRunFailure(const std::string& line) {

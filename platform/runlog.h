@@ -13,6 +13,8 @@ std::string RunLogFile();
 // Writes line (UTF-8; line breaks become blanks) to standard error as
 // "<program>: line" and appends "<date time> line" to the log file.
 void WriteRunLog(const std::string& line);
+// Only the dated line in the log file (the caller has said it already).
+void AppendRunLog(const std::string& line);
 
 // WriteRunLog, and the run counts as failed from then on.
 void ReportRunFailure(const std::string& line);

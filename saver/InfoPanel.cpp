@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QStringList>
 #include <algorithm>
+#include <climits>
+#include <optional>
 
 #include "core/Globals.h"
 #include "core/ImageDescription.h"
@@ -112,18 +114,67 @@ int WrapLimit(const platform::PictureBox& picDesc) {
   return CInt((picDesc.Width() - picDesc.TextWidth(QStringLiteral("WWWW"))) * 0.66);
 }
 
-int WrapParagraph(const platform::PictureBox& picDesc, bool eastAsian, const QString& text,
-                  std::vector<QString>& lines) {
-  const int limit = WrapLimit(picDesc);
+namespace {
+
+// Text widths in the font the panel's lines are drawn in.
+class BreakMeasure {
+ public:
+  BreakMeasure(const platform::PictureBox& picDesc, const platform::FontSpec* labelFont)
+      : picDesc_(picDesc), metrics_(labelFont ? std::optional<QFontMetrics>(platform::MakeQFont(*labelFont))
+                                              : std::nullopt) {}
+  double Width(const QString& text) const {
+    return metrics_ ? metrics_->horizontalAdvance(text) : picDesc_.TextWidth(text);
+  }
+  int Limit() const { return std::max(int(CLng(picDesc_.Width() - Width(QStringLiteral("WW")))), 1); }
+
+ private:
+  const platform::PictureBox& picDesc_;
+  std::optional<QFontMetrics> metrics_;
+};
+
+}  // namespace
+
+int BreakLimit(const platform::PictureBox& picDesc, const platform::FontSpec* labelFont) {
+  return BreakMeasure(picDesc, labelFont).Limit();
+}
+
+namespace {
+
+// Wraps text at limit; a word that reaches the break limit is broken at it.
+int WrapAt(const platform::PictureBox& picDesc, bool eastAsian, const QString& text, int limit,
+           std::vector<QString>& lines, const platform::FontSpec* labelFont) {
+  const BreakMeasure measure(picDesc, labelFont);
+  const int breakLimit = measure.Limit();
   const auto tooWide = [&](const QString& candidate) {
-    return CLng(picDesc.TextWidth(candidate)) >= limit;
+    return CLng(picDesc.TextWidth(candidate)) >= limit || measure.Width(candidate) >= breakLimit;
   };
   QString rest = text;
   std::vector<QString> out;
   QString line;
   while (!rest.isEmpty()) {
-    const QString piece = eastAsian ? NextChar(rest) : NextWord(rest);
+    QString piece = eastAsian ? NextChar(rest) : NextWord(rest);
     if (piece.isEmpty()) continue;  // blanks in a row
+    if (measure.Width(piece) >= breakLimit) {
+      // Too wide for the panel itself: whole lines of as many characters as
+      // fit (at least one), the rest goes on as a word of its own.
+      if (!line.isEmpty()) out.push_back(line);
+      line.clear();
+      while (measure.Width(piece) >= breakLimit) {
+        QString head;
+        QString tail = piece;
+        for (;;) {
+          QString next = tail;
+          const QString character = NextChar(next);
+          if (!head.isEmpty() && measure.Width(head + character) >= breakLimit) break;
+          head += character;
+          tail = next;
+        }
+        out.push_back(head);
+        piece = tail;
+        if (int(out.size()) > kMaxParagraphLines) return -1;
+      }
+      if (piece.isEmpty()) continue;
+    }
     if (line.isEmpty()) {
       line = piece;
       continue;
@@ -145,6 +196,13 @@ int WrapParagraph(const platform::PictureBox& picDesc, bool eastAsian, const QSt
   if (int(out.size()) > kMaxParagraphLines) return -1;
   lines = std::move(out);
   return int(lines.size()) - 1;
+}
+
+}  // namespace
+
+int WrapParagraph(const platform::PictureBox& picDesc, bool eastAsian, const QString& text,
+                  std::vector<QString>& lines, const platform::FontSpec* labelFont) {
+  return WrapAt(picDesc, eastAsian, text, WrapLimit(picDesc), lines, labelFont);
 }
 
 platform::CodePage TextCodePage(const std::string& languageName, const std::string& file) {
@@ -170,7 +228,13 @@ bool ReadPanelText(SaverScreen& screen, const std::string& fileName,
   screen.PanelTitle = titleLine.mid(titleLine.indexOf(QLatin1Char('=')) + 1);
   if (screen.PanelTitle.isEmpty()) return false;
 
+  // A title too wide for the panel is wrapped at the panel's width.
+  const platform::FontSpec& font = screen.lblDesc.Font;
+  const int breakLimit = BreakLimit(*screen.picDesc, &font);
   std::vector<QString> collection{screen.PanelTitle};
+  if (BreakMeasure(*screen.picDesc, &font).Width(screen.PanelTitle) >= breakLimit &&
+      WrapAt(*screen.picDesc, screen.EastAsian, screen.PanelTitle, INT_MAX, collection, &font) < 0)
+    return false;
   if (screen.ShowText != 0) {
     collection.emplace_back();
     for (;;) {
@@ -181,7 +245,7 @@ bool ReadPanelText(SaverScreen& screen, const std::string& fileName,
       next += 2;
       if (paragraph.isEmpty()) break;
       std::vector<QString> wrapped;
-      if (WrapParagraph(*screen.picDesc, screen.EastAsian, paragraph, wrapped) < 0) return false;
+      if (WrapParagraph(*screen.picDesc, screen.EastAsian, paragraph, wrapped, &font) < 0) return false;
       collection.insert(collection.end(), wrapped.begin(), wrapped.end());
       collection.emplace_back();
     }

@@ -31,14 +31,22 @@ QString NextChar(QString& text);
 // "WWWW", measured in picDesc's font.
 int WrapLimit(const platform::PictureBox& picDesc);
 
+// The width no panel line reaches: picDesc's width less "WW", so a little air
+// stays on either side of the centred text; measured in labelFont (the panel
+// label's, in which the lines are drawn) when given, else in picDesc's font.
+int BreakLimit(const platform::PictureBox& picDesc, const platform::FontSpec* labelFont = nullptr);
+
 // Wraps one paragraph into lines(0), lines(1), ... and returns the index of the
 // last line written, or -1 when it would take more than kMaxParagraphLines
 // lines. By words, or by characters when eastAsian; blanks in a row count as
 // one. With character wrap an ideographic full stop (U+3002) that would start a
 // line ends the previous one instead. A word or character wider than the limit
-// stays on a line of its own. lines is resized to the lines written.
+// stays on a line of its own; a word that reaches the break limit (a web
+// address, a long compound) is broken there, into pieces as long as fit, the
+// last of which may be followed by the next words. lines is resized to the
+// lines written.
 int WrapParagraph(const platform::PictureBox& picDesc, bool eastAsian, const QString& text,
-                  std::vector<QString>& lines);
+                  std::vector<QString>& lines, const platform::FontSpec* labelFont = nullptr);
 
 // The code page a panel or description file is drawn in: UTF-8 when it starts
 // with the byte-order mark, else the language's code page.
@@ -47,7 +55,8 @@ platform::CodePage TextCodePage(const std::string& languageName, const std::stri
 // Reads the panel's text file (a path as listed; "\" and case are resolved):
 // the first line containing LanguageName & "=" gives the title (the text after
 // its first "="; sets screen.PanelTitle), then separator / paragraph line pairs
-// up to the first empty paragraph. lines: the title; when ShowText is not 0, an
+// up to the first empty paragraph. lines: the title (broken at the break limit
+// like a paragraph when it reaches it); when ShowText is not 0, an
 // empty line, then per paragraph its wrapped lines and an empty line; a final
 // empty line is dropped. False (lines untouched) when the file is missing, has
 // no title line or an empty title, ends before the closing empty paragraph, or a

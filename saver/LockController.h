@@ -12,7 +12,10 @@
 //   with its own prompt.
 // - Wayland: no client may hold the keyboard; the show locks the session
 //   through logind as it ends or is left (platform/session_lock), and the
-//   desktop's lock screen asks; its own prompt only where that call fails.
+//   desktop's lock screen asks; its own prompt, drawn inside the show's window,
+//   only where that call fails. A show that could not lock is not ended by
+//   losing the focus or being hidden: it asks, and its prompt stays until
+//   answered (asking is reached on Wayland only through a failed lock).
 //
 // A show without a password runs the same table; its prompt passes at once and
 // the grabs and restacking are not taken (LockWays decides).
@@ -76,8 +79,8 @@ inline constexpr LockRow kLockTable[] = {
     {LockState::Showing, LockEvent::CloseRequest, {LockState::Asking, kAsk}, {LockState::Unlocked, kLockOrAsk | kEnd}},
     {LockState::Showing, LockEvent::MonitorChange, {LockState::Showing, kCover | kRaise}, {LockState::Showing, kCover}},
     {LockState::Showing, LockEvent::Restack, {LockState::Showing, kRaise}, {LockState::Showing, kNothing}},
-    {LockState::Showing, LockEvent::Unmap, {LockState::Asking, kRemap | kRaise | kRegrab | kAsk}, {LockState::Unlocked, kLockSession | kEnd}},
-    {LockState::Showing, LockEvent::FocusLoss, {LockState::Showing, kRefocus}, {LockState::Unlocked, kLockSession | kEnd}},
+    {LockState::Showing, LockEvent::Unmap, {LockState::Asking, kRemap | kRaise | kRegrab | kAsk}, {LockState::Unlocked, kLockOrAsk | kEnd}},
+    {LockState::Showing, LockEvent::FocusLoss, {LockState::Showing, kRefocus}, {LockState::Unlocked, kLockOrAsk | kEnd}},
     {LockState::Showing, LockEvent::GrabLost, {LockState::Showing, kRegrab}, {LockState::Showing, kNothing}},
     {LockState::Showing, LockEvent::Signal, {LockState::Unlocked, kCancelPrompts | kEnd}, {LockState::Unlocked, kCancelPrompts | kLockSession | kEnd}},
     {LockState::Showing, LockEvent::LockCallFailed, {LockState::Showing, kNothing}, {LockState::Asking, kAsk}},
@@ -86,8 +89,8 @@ inline constexpr LockRow kLockTable[] = {
     {LockState::Asking, LockEvent::Click, {LockState::Asking, kRefocus}, {LockState::Asking, kNothing}},
     {LockState::Asking, LockEvent::MonitorChange, {LockState::Asking, kCover | kRaise}, {LockState::Asking, kCover}},
     {LockState::Asking, LockEvent::Restack, {LockState::Asking, kRaise}, {LockState::Asking, kNothing}},
-    {LockState::Asking, LockEvent::Unmap, {LockState::Asking, kRemap | kRaise | kRegrab | kRefocus}, {LockState::Unlocked, kCancelPrompts | kLockSession | kEnd}},
-    {LockState::Asking, LockEvent::FocusLoss, {LockState::Asking, kRefocus}, {LockState::Unlocked, kCancelPrompts | kLockSession | kEnd}},
+    {LockState::Asking, LockEvent::Unmap, {LockState::Asking, kRemap | kRaise | kRegrab | kRefocus}, {LockState::Asking, kRemap}},
+    {LockState::Asking, LockEvent::FocusLoss, {LockState::Asking, kRefocus}, {LockState::Asking, kNothing}},
     {LockState::Asking, LockEvent::GrabLost, {LockState::Asking, kRegrab}, {LockState::Asking, kNothing}},
     {LockState::Asking, LockEvent::Signal, {LockState::Unlocked, kCancelPrompts | kEnd}, {LockState::Unlocked, kCancelPrompts | kLockSession | kEnd}},
     {LockState::Asking, LockEvent::Accepted, {LockState::Unlocked, kEnd}, {LockState::Unlocked, kEnd}},

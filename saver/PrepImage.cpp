@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <system_error>
 #include <utility>
@@ -17,10 +18,12 @@
 #include "core/Progress.h"
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
+#include "imaging/formats.h"
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
 #include "platform/events.h"
 #include "platform/screen.h"
+#include "platform/tick.h"
 #include "platform/vbruntime.h"
 #include "saver/SlideLists.h"
 #include "saver/frmSaver.h"
@@ -241,9 +244,33 @@ void frmSaver::ReportSlideFailure(const std::string& file, const std::string& lo
   // Once per file and show: an unattended show must not stop behind a box on
   // every pass over its list.
   if (!reportedFailures_.insert(file).second) return;
+  // Why, on standard error in one line; the box keeps the error number.
+  if (const std::string reason = im::LastErrorReason(); !reason.empty())
+    std::cerr << "orvane: cannot show " << file << ": " << reason << '\n';
   core::ErrorFile = file;
   core::ErrorLocation = location;
   core::ReportLoadPictureError(errorNumber);
+}
+
+void frmSaver::LookAgainForPictures() {
+  const std::string& file = SettingsFile;
+  ImageDelay = ParseImageDelay(core::GetIniString(keys::kPrefsSS_Change.section, keys::kPrefsSS_Change.key,
+                                                  keys::kShowDefault_PrefsSS_Change, file));
+  SlideList.Clear();
+  CurrentIndex = 0;
+  AllSets = core::GetIniInt(keys::kPrefsSS_Random.section, keys::kPrefsSS_Random.key,
+                            keys::kShowDefault_PrefsSS_Random, file) != 0;
+  if (!AllSets) BuildList(false);
+  if (AllSets || SlideList.Count() == 0) {
+    AllSets = true;
+    SlideList.Clear();
+    BuildList(true);
+  }
+  Overlay.AllSets = AllSets;
+  SetUp = true;
+  TickCount = 0;
+  TickStep = 1;
+  DoTrans();
 }
 
 void frmSaver::FallBackToAllSets() {
@@ -357,8 +384,17 @@ void frmSaver::PrepImage() {
   while (true) {
     if (core::QuitSaver) return;
     if (!ChooseEntry(attempts, fellBack)) {
-      // Nothing in any list can be shown: the show runs its notice instead.
+      // Nothing in any list can be shown: the show says so instead, and looks
+      // again after a change time.
       NothingToShow = true;
+      NothingSince = platform::GetTickCount();
+      NothingFolder = ProgramFolder;
+      const bool chosenSet = core::GetIniInt(keys::kPrefsSS_Random.section, keys::kPrefsSS_Random.key,
+                                             keys::kShowDefault_PrefsSS_Random, SettingsFile) == 0;
+      const std::string setFolder =
+          chosenSet ? core::GetIniString("SetDescriptions", CurrentSet, "", CatalogueFile) : std::string();
+      NothingFolder += setFolder;
+      std::replace(NothingFolder.begin(), NothingFolder.end(), '\\', '/');
       SetUp = false;
       TickCount = 0;
       TickStep = 1;

@@ -57,6 +57,7 @@ bool frmSaver::OwnWindow(QWindow* window) const {
 void frmSaver::FocusMoved(QWindow* window) {
   if (!windowHandle()) return;
   const bool ours = OwnWindow(window);
+  Trace("focus", ours ? 1 : 0, window ? 1 : 0);
   if (ours) hadFocus_ = true;
   else if (hadFocus_) LeftShow(LockEvent::FocusLoss);
 }
@@ -65,7 +66,11 @@ bool frmSaver::LockSessionOnce() {
   if (sessionLocked_) return true;
   std::string error;
   sessionLocked_ = platform::LockSession(&error);
-  if (!sessionLocked_) platform::WriteRunLog("The session could not be locked: " + error + ".");
+  // Said once for each reason: a show that cannot lock asks at every input.
+  if (!sessionLocked_ && (!lockFailure_ || error != *lockFailure_)) {
+    lockFailure_ = error;
+    platform::WriteRunLog("The session could not be locked: " + error + ".");
+  }
   return sessionLocked_;
 }
 
@@ -131,7 +136,13 @@ void frmSaver::LockRefocus() {
 
 bool frmSaver::LockSessionNow() { return LockSessionOnce(); }
 
-bool frmSaver::LockAsk() { return PasswordCheck(); }
+bool frmSaver::LockAsk() {
+  // The prompt of a show that could not lock the session is part of its
+  // window: a hidden show comes back to ask.
+  if (sessionLock_ && !isVisible() && !core::QuitSaver) LockRemap();
+  Trace("ask", 0, 0);
+  return PasswordCheck();
+}
 
 void frmSaver::LockCancelPrompts() {
   for (QDialog* dialog : findChildren<QDialog*>())

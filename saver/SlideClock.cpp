@@ -1,5 +1,6 @@
 // The show's clocks (the slide clock and the panel countdown), user input, the
 // password check and the end of the show.
+#include <QCoreApplication>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 
 #include "core/Globals.h"
 #include "core/PPS.h"
@@ -15,6 +17,7 @@
 #include "imaging/imaging.h"
 #include "platform/msgbox.h"
 #include "platform/password.h"
+#include "platform/tick.h"
 #include "saver/InfoPanel.h"
 #include "saver/frmSaver.h"
 
@@ -87,15 +90,27 @@ void frmSaver::tmrTrans_Timer() {
     }
     return;
   }
+  // Pictures that could not be shown may be back (a disk mounted again, a
+  // folder moved back): looked for again after each change time.
+  if (NothingToShow && platform::GetTickCount() - NothingSince >=
+                           std::uint64_t(std::clamp<std::int64_t>(ImageDelay, 1, 86400)) * 1000) {
+    KeepShowAlive(*this, [this] { LookAgainForPictures(); });
+    return;
+  }
   // Not set up (or nothing to show): the notice pulses.
   tmrTrans.SetInterval(kNoticeInterval);
   const int grey = int(std::clamp<std::int64_t>(TickCount, 0, kBrightest));
   picDisp.SetForeColor(QColor(grey, grey, grey));
   picDisp.SetCurrentX(0);
   picDisp.SetCurrentY(0);
-  picDisp.Print(QStringLiteral("Screen Saver has not been set up."));
-  picDisp.Print(QStringLiteral("Please select 'Settings' from the"));
-  picDisp.Print(QStringLiteral("Properties Dialog."));
+  if (NothingToShow) {
+    picDisp.Print(QStringLiteral("None of the pictures of the chosen image sets can be shown."));
+    picDisp.Print(QString::fromStdString(NothingFolder));
+  } else {
+    picDisp.Print(QStringLiteral("Screen Saver has not been set up."));
+    picDisp.Print(QStringLiteral("Please select 'Settings' from the"));
+    picDisp.Print(QStringLiteral("Properties Dialog."));
+  }
   if (TickCount >= kBrightest) TickStep = -1;
   if (TickCount <= kDimmest) TickStep = 1;
 }
@@ -130,7 +145,9 @@ bool frmSaver::PasswordCheck() {
     const std::string caption =
         core::PasswordTitle.empty() ? keys::kDefault_Config_PassWinTitle : core::PasswordTitle;
     // The show's grabs stay while the prompt is up: keys reach it by the focus.
-    result = platform::VerifyScreenSavePwd(this, caption);
+    // In a Wayland session the prompt is part of the show's window: a window of
+    // its own over a full-screen one would not get the keyboard there.
+    result = platform::VerifyScreenSavePwd(this, caption, sessionLock_);
     // Ended meanwhile (a signal): the clocks stay off.
     if (!result && !core::QuitSaver) {
       core::HideMouse();
@@ -229,6 +246,20 @@ bool frmSaver::event(QEvent* event) {
 
 bool frmSaver::ShowInput(QEvent& input, QPointF at) {
   QEvent* event = &input;
+  // Keys that reach the show (or a cover) while its prompt is drawn inside it
+  // are the prompt's: after the desktop took the focus away and gave it back,
+  // the window may get keys before it is active again, with no focus widget.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    if (forwardingKey_) return true;  // came back up from the prompt: nobody wants it
+    for (QDialog* prompt : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+      if (!prompt->isVisible() || prompt->isWindow()) continue;
+      forwardingKey_ = true;
+      const std::unique_ptr<QEvent> copy(event->clone());
+      QCoreApplication::sendEvent(prompt->focusWidget() ? prompt->focusWidget() : prompt, copy.get());
+      forwardingKey_ = false;
+      return true;
+    }
+  }
   switch (event->type()) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);

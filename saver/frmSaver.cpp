@@ -201,8 +201,19 @@ void frmSaver::InitiSaver(const std::string& imageSetRoot, const std::string& ca
   CalendarSize = calendarSize > 0 ? calendarSize : keys::kShowDefault_CalendarSS_Size;
   CalendarPosition = calendarPosition;
   PanOn = panOn;
+  TakeCaptionLock();
   core::WriteIni(keys::kScreenSaver_Running.section, keys::kScreenSaver_Running.key, "1",
                  SettingsFile);
+}
+
+void frmSaver::TakeCaptionLock() {
+  // Held before the running flags are set: another program that starts and
+  // finds it free takes them for a killed show's and clears them. Such a
+  // program holds it for a moment only.
+  constexpr int kWaitMs = 2000;
+  if (!captionLock_)
+    captionLock_ = std::make_unique<platform::CaptionLock>(
+        PresetByCaller ? SettingsFolder : core::GetSettingsFolder(), kWaitMs);
 }
 
 void frmSaver::BuildList(bool allSets) {
@@ -224,9 +235,9 @@ void frmSaver::Load() {
   if (!screenKnown_) screen_ = platform::ScreenPixelsAt(screen_.Geometry);
   screenKnown_ = true;
 
+  TakeCaptionLock();
   Form_Load();
   StartSessionLock();
-  captionLock_ = std::make_unique<platform::CaptionLock>(SettingsFolder);
   core::SetSaverMeterSink(this);
 
   setGeometry(screen_.Geometry);
@@ -542,19 +553,21 @@ void frmSaver::paintEvent(QPaintEvent* event) {
     const QRect area = QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
                               logical.height() * ratio)
                            .toAlignedRect();
-    // Only the surround is filled: what the slide covers is drawn over anyway.
-    if (!Picture.isNull()) {
-      painter.fillRect(area, Qt::black);
-      painter.drawImage(area.topLeft(), Picture, area);
-    } else {
-      for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect)))
-        painter.fillRect(part, Qt::black);
-    }
+    // A clip of this one rectangle: under the paint's own clip of many thin
+    // rectangles (a step of column blinds) Qt would draw pixel run by pixel
+    // run and hand the runs to its thread pool, a frame's worth of work and
+    // eight threads woken for a few columns; under a rectangle it copies rows.
+    painter.setClipRect(area);
+    // Only the surround is filled, black at every depth (the window's picture
+    // of an 8-bit screen is the slide itself, which picDisp shows already):
+    // what the slide covers is drawn over anyway.
+    for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect))) painter.fillRect(part, Qt::black);
     const QRect target = area.intersected(dispRect);
     if (!target.isEmpty() && plain) painter.fillRect(target, *plain);
     else if (!target.isEmpty())
       painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
   }
+  painter.setClipping(false);
   if (Screen.DescVisible)
     painter.drawImage(QPoint(picDispLeft + Screen.DescLeft, picDispTop + Screen.DescTop),
                       RenderPanel(Screen));

@@ -211,9 +211,12 @@ class frmSaver : public QWidget,
   int PanMode = 0;
   int PanX = 0;
   int PanY = 0;
-  // Nothing in the play list (nor in all sets) could be shown: the show runs
-  // its not-set-up notice.
+  // Nothing in the play list (nor in all sets) could be shown: the show says
+  // so, naming the folder of the chosen set (else the program folder), since
+  // the tick count NothingSince, and looks again after each change time.
   bool NothingToShow = false;
+  std::string NothingFolder;
+  std::uint32_t NothingSince = 0;
 
   // ---- clock, countdown and input state ----
   std::int64_t TickCount = 0;
@@ -237,6 +240,9 @@ class frmSaver : public QWidget,
   void ReadSettings();
   void BuildList(bool allSets);
   void FallBackToAllSets();
+  // The play list of the chosen sets made again, as at the start, and a slide
+  // prepared from it (after nothing could be shown).
+  void LookAgainForPictures();
   // The load-failure report, given once per file in a show.
   void ReportSlideFailure(const std::string& file, const std::string& location, int errorNumber);
   bool ChooseEntry(int& attempts, bool& fellBack);
@@ -280,6 +286,7 @@ class frmSaver : public QWidget,
   bool unloadPending_ = false;
   bool inPasswordCheck_ = false;
   std::unique_ptr<platform::CaptionLock> captionLock_;
+  void TakeCaptionLock();
   // With a password the show holds the keyboard and pointer while it is up,
   // from before its first window is mapped; it waits this long for them.
   static constexpr int kGrabWaitMs = 5000;
@@ -290,6 +297,8 @@ class frmSaver : public QWidget,
   // Set at load: the password is held by the session's lock, not by a prompt.
   bool sessionLock_ = false;
   bool sessionLocked_ = false;
+  std::optional<std::string> lockFailure_;  // the reason of the last failed session lock, said once
+  bool forwardingKey_ = false;               // a key on its way to the prompt inside the show
   bool hadFocus_ = false;
   QMetaObject::Connection focusWatch_;
   void StartSessionLock();

@@ -9,6 +9,7 @@
 #include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/session_lock.h"
 #include "saver/frmSaver.h"
 #include "settings/AboutPage.h"
 #include "settings/Thumbnails.h"
@@ -90,7 +91,14 @@ void ScreenSaverPage::BuildOnOff(QWidget* page) {
   delay->addStretch(1);
   row->addWidget(SSFrame1, 1);
   row->addWidget(frmSaverDelay, 1);
-  if (auto* layout = qobject_cast<QVBoxLayout*>(page->layout())) layout->insertLayout(0, row);
+  // Said before the user relies on the password: where this session cannot hold it.
+  lblSessionCannotHold = new VbLabel(platform::SessionCannotHoldPasswordNote(), page);
+  lblSessionCannotHold->setWordWrap(true);
+  lblSessionCannotHold->setVisible(!lblSessionCannotHold->Caption().empty());
+  if (auto* layout = qobject_cast<QVBoxLayout*>(page->layout())) {
+    layout->insertLayout(0, row);
+    layout->insertWidget(1, lblSessionCannotHold);
+  }
 }
 
 void ScreenSaverPage::BuildBasicSettings(QWidget* tab) {

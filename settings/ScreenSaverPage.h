@@ -83,6 +83,8 @@ class ScreenSaverPage {
   platform::VbFrame* frmSaverDelay;
   platform::VbSpinBox* nbsSaverDelay;
   platform::VbLabel* Label17;
+  // One sentence, shown only in a session that cannot hold the password.
+  platform::VbLabel* lblSessionCannotHold;
   platform::VbFrame* SSFrame2;
   platform::VbLabel* SSLabel1;
   platform::VbFrame* framSSTimeBetween;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
 #include "imaging/gdi.h"
+#include "imaging/formats.h"
 #include "imaging/imaging.h"
 #include "platform/desktop.h"
 #include "platform/folders.h"
@@ -82,40 +85,6 @@ class Buffer {
   im::Handle handle_ = im::kNoHandle;
 };
 
-std::uint16_t BigEndian16(const unsigned char* p) { return std::uint16_t((p[0] << 8) | p[1]); }
-
-// The size a JPEG file declares in its frame header, read without decoding so
-// the decode can be scaled to what the wallpaper needs. False for anything else.
-bool JpegFileSize(const std::string& file, int& width, int& height) {
-  std::ifstream in(file, std::ios::binary);
-  unsigned char head[2];
-  if (!in.read(reinterpret_cast<char*>(head), 2) || head[0] != 0xFF || head[1] != 0xD8) return false;
-  for (int segments = 0; segments < 1000; ++segments) {
-    int byte = in.get();
-    while (byte != EOF && byte != 0xFF) byte = in.get();
-    while (byte == 0xFF) byte = in.get();
-    if (byte == EOF) return false;
-    const int marker = byte;
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
-    if (marker == 0xD9 || marker == 0xDA) return false;                   // no frame header before the scan
-    unsigned char length[2];
-    if (!in.read(reinterpret_cast<char*>(length), 2)) return false;
-    const int size = BigEndian16(length);
-    if (size < 2) return false;
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-    if (frame) {
-      unsigned char sof[5];
-      if (size < 7 || !in.read(reinterpret_cast<char*>(sof), 5)) return false;
-      height = BigEndian16(sof + 1);
-      width = BigEndian16(sof + 3);
-      return width > 0 && height > 0;
-    }
-    in.seekg(size - 2, std::ios::cur);
-    if (!in) return false;
-  }
-  return false;
-}
-
 // The picture file of an image as the slide show finds it: the catalogue name
 // as it is when it has an extension, else with ".jpg"; "\" and case resolved.
 std::string PictureFile(const std::string& imagePath) {
@@ -127,6 +96,19 @@ WallpaperRender Failure(const char* step) {
   render.failedStep = step;
   return render;
 }
+
+// A step that writes file failed: on a full disk (or quota) that is the reason,
+// not the picture.
+WallpaperRender WriteFailure(const char* step, const std::string& file) {
+  WallpaperRender render = Failure(step);
+  if (im::LastError() == im::kDiskFull) {
+    const int error = im::LastWriteErrno() ? im::LastWriteErrno() : ENOSPC;
+    render.reason = "the disk is full, " + file + " could not be written (" + std::strerror(error) + ")";
+  }
+  return render;
+}
+
+WallpaperRender RenderSteps(const WallpaperJob& job, const StatusProc& status);
 
 }  // namespace
 
@@ -173,6 +155,18 @@ CropRect ZoomCrop(int width, int height, int targetWidth, int targetHeight) {
 }
 
 WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& status) {
+  WallpaperRender render = RenderSteps(job, status);
+  if (!render.ok) {
+    // What the failed run wrote goes, so a full disk is not left fuller.
+    RemoveQuietly(job.SettingsFolder + "sswpprep.bmp");
+    RemoveQuietly(job.SettingsFolder + "wp.jpg");
+  }
+  return render;
+}
+
+namespace {
+
+WallpaperRender RenderSteps(const WallpaperJob& job, const StatusProc& status) {
   WallpaperRender render;
   if (!job.WallpaperOn) {
     render.ok = true;
@@ -200,10 +194,10 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   const int shapeW = screenKnown ? job.ScreenWidth : job.PreviewWidth;
   const int shapeH = screenKnown ? job.ScreenHeight : job.PreviewHeight;
 
-  // Where the picture's size is known before decoding, the crop and the
-  // target tell how small the decode may be (DCT scaling).
+  // Where the picture's size is known before decoding (a JPEG's, upright), the
+  // crop and the target tell how small the decode may be (DCT scaling).
   int fullW = 0, fullH = 0;
-  const bool sizeKnown = JpegFileSize(picture, fullW, fullH);
+  const bool sizeKnown = im::PictureSize(picture, fullW, fullH);
   int decodeW = 0, decodeH = 0;
   if (sizeKnown && job.Fit2Screen && screenKnown) {
     CropRect crop = PanoramaCrop(fullW, fullH, description.PanDirection, description.PanoramicOrigin,
@@ -214,7 +208,7 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
       decodeH = int(std::ceil(double(fullH) * job.ScreenHeight / crop.h));
     }
   }
-  if (!im::DoDecompressScaled(picture, prepared, decodeW, decodeH)) return Failure(kStepDecompressing);
+  if (!im::DoDecompressScaled(picture, prepared, decodeW, decodeH)) return WriteFailure(kStepDecompressing, prepared);
 
   Mark(job, "load");
   core::ErrorLocation = kStepLoading;
@@ -284,26 +278,30 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   Mark(job, "save");
   if (job.BitsPerPixel < kFullColourBits) {
     const std::string converted = job.SettingsFolder + "wp.jpg";
-    bool ok = im::SaveBitmap(prepared, dest.Handle());
+    std::string failed;  // the file whose write failed
+    if (!im::SaveBitmap(prepared, dest.Handle())) failed = prepared;
     dest.Reset();
     Mark(job, "reduce");
     Say(status, "Conversion to 8 bit. Pass 1");
-    ok = ok && im::DoCompress(prepared, converted);
+    if (failed.empty() && !im::DoCompress(prepared, converted)) failed = converted;
     Say(status, "Conversion to 8 bit. Pass 2");
-    ok = ok && im::Do24To8(converted, target);
+    if (failed.empty() && !im::Do24To8(converted, target)) failed = target;
+    const WallpaperRender failure = failed.empty() ? WallpaperRender{} : WriteFailure(kStepWorkBuff, failed);
     RemoveQuietly(converted);
     RemoveQuietly(prepared);
-    if (!ok) return Failure(kStepWorkBuff);
+    if (!failed.empty()) return failure;
   } else {
     const bool ok = im::SaveBitmap(target, dest.Handle());
     dest.Reset();
-    if (!ok) return Failure(kStepWorkBuff);
+    if (!ok) return WriteFailure(kStepWorkBuff, target);
   }
   Mark(job, "done");
   render.ok = true;
   render.target = target;
   return render;
 }
+
+}  // namespace
 
 bool WriteWallpaperKeys(const std::string& file, const WallpaperKeys& k, bool imageReset,
                         const platform::DateTime& now) {
@@ -346,6 +344,7 @@ WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKe
     if (!render.ok) {
       outcome.result = WallpaperResult::Failed;
       outcome.failedStep = render.failedStep;
+      outcome.reason = render.reason;
       return outcome;
     }
     if (!platform::SetDesktopWallpaper(render.target))
@@ -359,14 +358,16 @@ WallpaperOutcome BuildAndSetWallpaper(const WallpaperJob& job, const WallpaperKe
 
 std::string WallpaperLogFile() { return platform::RunLogFile(); }
 
-void ReportWallpaperFailure(const std::string& failedStep, bool interactive) {
+void ReportWallpaperFailure(const std::string& failedStep, bool interactive, const std::string& reason) {
   if (interactive) {
     platform::MsgBox("An Error occured while setting the wall paper.", platform::vbOKOnly, "Error");
-    platform::MsgBox(failedStep, platform::vbOKOnly, QCoreApplication::applicationName().toStdString());
+    platform::MsgBox(reason.empty() ? failedStep : failedStep + ": " + reason + ".", platform::vbOKOnly,
+                     QCoreApplication::applicationName().toStdString());
     return;
   }
   std::string line = "An error occurred while setting the wallpaper (" + failedStep + ")";
-  if (!core::ErrorFile.empty()) line += ": " + core::ErrorFile;
+  if (!reason.empty()) line += ": " + reason;
+  else if (!core::ErrorFile.empty()) line += ": " + core::ErrorFile;
   platform::ReportRunFailure(line);
 }
 

@@ -86,11 +86,13 @@ CropRect ClampCrop(CropRect rect, int width, int height);
 struct WallpaperRender {
   bool ok = false;
   std::string failedStep;  // "Decompressing", "Loading sswpprep" or "Creating work buff"
+  std::string reason;      // why, when a write failed on a full disk: the file and the system's words
   std::string target;      // the file (or "(none)") to hand to the desktop
 };
 // Renders "Orvane.bmp" (or decides "(none)" when the wallpaper is off). Nothing
 // of an earlier render is taken for this one: the decoded file is removed before
-// decoding and every step is checked.
+// decoding and every step is checked. A failed render removes its work files
+// ("sswpprep.bmp", "wp.jpg"); the wallpaper before it stays.
 WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& status = {});
 
 // ---- SetWallpaper as a whole ----
@@ -102,6 +104,7 @@ enum class WallpaperResult {
 struct WallpaperOutcome {
   WallpaperResult result = WallpaperResult::KeysOnly;
   std::string failedStep;
+  std::string reason;  // as WallpaperRender's
   WriteFailures notSaved;  // the desktop setting or the keys could not be written
 };
 // What the failed writes of SetWallpaper are called in the report.
@@ -120,10 +123,11 @@ bool WriteWallpaperKeys(const std::string& settingsFile, const WallpaperKeys& ke
                         bool imageReset, const platform::DateTime& now);
 
 // The failure report of a render: two message boxes ("An Error occured while
-// setting the wall paper." titled "Error", then the step name under the
-// program's title) when someone is at the dialog; otherwise one line on
-// standard error and in the log file, so a changer-started run never waits.
-void ReportWallpaperFailure(const std::string& failedStep, bool interactive);
+// setting the wall paper." titled "Error", then the step name, and the reason
+// when there is one, under the program's title) when someone is at the dialog;
+// otherwise one line on standard error and in the log file, so a
+// changer-started run never waits. The line names the reason, else ErrorFile.
+void ReportWallpaperFailure(const std::string& failedStep, bool interactive, const std::string& reason = "");
 // The log file of unattended failures: MachineStateFolder() + "orvane.log".
 std::string WallpaperLogFile();
 

@@ -356,7 +356,7 @@ bool WallpaperPage::SetWallpaper() {
   const WallpaperOutcome outcome = BuildAndSetWallpaper(Job(), Keys(), form_.WPImageReset, status);
   if (outcome.result == WallpaperResult::Failed) {
     // Someone at the dialog gets the boxes; a run for the changer must not wait.
-    ReportWallpaperFailure(outcome.failedStep, form_.isVisible());
+    ReportWallpaperFailure(outcome.failedStep, form_.isVisible(), outcome.reason);
     return false;
   }
   if (outcome.result == WallpaperResult::Applied) form_.UpdateWinIni();

@@ -20,11 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "core/FirstStart.h"
 #include "platform/gnome_idle_watch.h"
 #include "platform/caption_lock.h"
+#include "platform/command_line.h"
 #include "platform/folders.h"
 #include "platform/idle_watcher.h"
 #include "platform/runlog.h"
+#include "platform/session_lock.h"
 
 namespace {
 
@@ -47,11 +50,22 @@ int Become(const std::vector<std::string>& command) {
   return 1;
 }
 
+constexpr const char* kHelp =
+    "usage: orvane-idle --timeout SECONDS -- PROGRAM [ARGUMENT...]\n"
+    "Starts PROGRAM with its arguments (the screen saver and /s) each time the session has\n"
+    "been idle for SECONDS: on GNOME through GNOME's idle monitor, on other Wayland\n"
+    "desktops as swayidle, on X as xss-lock after setting the X server's time-out.\n"
+    "Orvane's autostart entry runs it at every login.\n"
+    "  -h, --help   show this help and end\n"
+    "  --version    show the version and end\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto answered = pf::AnswerHelpOrVersion(argc, argv, "orvane-idle", kHelp)) return *answered;
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("orvane-idle");
+  orvane::core::ClearFlagsOfKilledShow();  // at login: a show the last session killed
   std::vector<std::string> args(argv + 1, argv + argc);
   const auto separator = std::find(args.begin(), args.end(), "--");
   if (args.size() < 4 || args[0] != "--timeout" || separator != args.begin() + 2 || separator + 1 == args.end())
@@ -77,7 +91,7 @@ int main(int argc, char** argv) {
     }
     case pf::IdleWatcherKind::SwayIdle: {
       if (seconds == 0 || show.size() != 2 || show[1] != "/s") return 0;  // never idle long enough
-      const bool locker = !QStandardPaths::findExecutable("swaylock").isEmpty();
+      const bool locker = pf::SessionLockScreenHere() == pf::SessionLockScreen::Swaylock;
       return Become(pf::IdleWatcherCommand(choice.kind, show[0], int(seconds), locker));
     }
     case pf::IdleWatcherKind::GnomeMonitor:

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/FirstStart.h"
@@ -14,6 +15,7 @@
 #include "core/Utils.h"
 #include "core/mdlMain.h"
 #include "core/windows.h"
+#include "platform/command_line.h"
 #include "platform/cursor.h"
 #include "platform/events.h"
 #include "platform/password.h"
@@ -130,24 +132,51 @@ class ProgramWindows : public WindowFactory {
   std::unique_ptr<orvane::settings::frmKestrin> kestrin_;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);  // takes Qt's own options out of argv
-  QApplication::setApplicationName("Orvane");
-  orvane::core::FirstStart();  // a program folder of the user's own when none is recorded
-  orvane::platform::EnsureSaverLink(QCoreApplication::applicationFilePath().toStdString());
-
-  // The system reads one command-line text; the arguments are joined back with
-  // single blanks.
+// The system reads one command-line text; the arguments are joined back with
+// single blanks.
+std::string JoinedArguments(int argc, char** argv) {
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) commandLine += ' ';
     commandLine += argv[i];
   }
+  return commandLine;
+}
+
+constexpr const char* kUsage =
+    "usage: orvane [/s | /c | /a | /wall | /kalendar | /-ConfigWall] [/debug]\n"
+    "The photographic screen saver, its settings and the wallpaper builder.\n"
+    "  (nothing), /c    open the settings dialog\n"
+    "  /s               run the slide show\n"
+    "  /a               change the screen-saver password\n"
+    "  /wall            build the next wallpaper and put it on the desktop\n"
+    "  /kalendar        redraw today's calendar on the current wallpaper\n"
+    "  /-ConfigWall     open the settings dialog on its wallpaper page\n"
+    "  /debug           with /s, the show for a developer (pointer visible, not on top);\n"
+    "                   alone, the settings dialog\n"
+    "  -h, --help, /?   show this help and end\n"
+    "  --version        show the version and end\n"
+    "/wall and /kalendar open no window: what they cannot do goes to standard error and\n"
+    "~/.local/state/orvane/orvane.log, and they end with status 1.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const auto answered = orvane::platform::AnswerHelpOrVersion(argc, argv, "orvane", kUsage, {"/?"}))
+    return *answered;
+
+  // Whether the run is unattended is known before Qt opens the display, so
+  // that a run without one is in the log too.
+  std::optional<orvane::platform::DisplayCheck> display(std::in_place, argc, argv, "orvane",
+                                                        IsUnattendedRun(JoinedArguments(argc, argv)));
+  QApplication app(argc, argv);  // takes Qt's own options out of argv
+  display.reset();
+  QApplication::setApplicationName("Orvane");
+  orvane::core::FirstStart();  // a program folder of the user's own when none is recorded
+  orvane::platform::EnsureSaverLink(QCoreApplication::applicationFilePath().toStdString());
 
   ProgramWindows windows;
-  const StartOutcome outcome = Main(commandLine, windows);
+  const StartOutcome outcome = Main(JoinedArguments(argc, argv), windows);
   if (outcome == StartOutcome::RunWindows) return QApplication::exec();
   return outcome == StartOutcome::Failed ? 1 : 0;
 }

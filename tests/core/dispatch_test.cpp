@@ -65,6 +65,8 @@ class Orvane {
     }
     return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
   }
+  // What the run said on standard error (after Finish).
+  std::string Errors() { return process_.readAllStandardError().toStdString(); }
 
  private:
   QProcess process_;
@@ -220,4 +222,20 @@ TEST_F(Dispatch, SecondInstanceInAFreshHomeSetsUpTheSettingsFileFirst) {
   EXPECT_EQ(DelayedChange(), "Calendar");
   EXPECT_EQ(first.Finish(), 0);
   fs::remove(orvane::platform::HiveFile(orvane::platform::Hive::LocalMachine));
+}
+
+// With the wallpaper switched off "/wall" and "/kalendar" still change nothing
+// and end well, but say why and where to switch it on.
+TEST_F(Dispatch, WallpaperSwitchedOffSaysWhereToSwitchItOn) {
+  orvane::test::WriteFile(SettingsFile(), "[PrefsWP]\r\nenable=0\r\n");
+  for (const char* commandLine : {"/wall", "/kalendar"}) {
+    const fs::path log = orvane::test::TempRoot() / "placeholder.log";
+    fs::remove(log);
+    Orvane run(commandLine, log);
+    EXPECT_EQ(run.Finish(), 0) << commandLine;
+    EXPECT_EQ(ReadLines(log), (Lines{"frmKestrin.Load", "frmKestrin.Unload"})) << commandLine;
+    const std::string said = run.Errors();
+    EXPECT_NE(said.find("The wallpaper is switched off"), std::string::npos) << said;
+    EXPECT_NE(said.find("orvane /-ConfigWall"), std::string::npos) << said;
+  }
 }

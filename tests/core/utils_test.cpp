@@ -126,7 +126,9 @@ TEST_F(UtilsTest, SettingsFolderThatCannotBeMadeIsReported) {
   WriteFile(blocker, "a file where a folder should be");
   setenv("XDG_DATA_HOME", blocker.c_str(), 1);
   EXPECT_EQ(orvane::core::GetSettingsFolder(), blocker.string() + "/orvane/");
-  EXPECT_EQ(messages_, std::vector<std::string>{"The folder does not exist"});
+  // The box names the folder and why it could not be made.
+  EXPECT_EQ(messages_, std::vector<std::string>{"The folder does not exist: " + blocker.string() +
+                                                "/orvane/ (Not a directory)"});
 }
 
 TEST_F(UtilsTest, FileExistsMatchesAsDirDoes) {

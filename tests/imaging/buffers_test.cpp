@@ -3,6 +3,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <climits>
+#include <string>
 #include <vector>
 
 #include "imaging/gdi.h"
@@ -156,6 +158,34 @@ TEST(BitBltTest, OverlapWithinOneBufferActsLikeMemmove) {
         ASSERT_EQ(At(buffer, x, y), want) << "at " << x << "," << y;
       }
     DestroyWorkBuff(buffer);
+  }
+}
+
+TEST(BitBltTest, RectanglesAtOnceMatchOneBitBltEach) {
+  // Side-by-side columns, a frame, rectangles clipped by either buffer, one
+  // wholly outside, an empty one and far-off points, at several source offsets.
+  const std::vector<BlitRect> rects = {
+      {1, 0, 2, 16},   {6, 0, 2, 16},  {11, 0, 3, 16},  {0, 2, 16, 1},   {-3, 5, 6, 3},
+      {13, 12, 10, 10}, {30, 0, 4, 4}, {4, 4, 0, 4},    {-2000000000, 1, 2100000000, 2}};
+  const std::pair<int, int> offsets[] = {{0, 0}, {-1, 2}, {3, -4}, {2000000000, 0}};
+  for (auto [dx, dy] : offsets) {
+    SCOPED_TRACE("offset " + std::to_string(dx) + "," + std::to_string(dy));
+    const Handle src = CreateWorkBuff(16, 16, 0, 0);
+    const Handle one = CreateWorkBuff(16, 16, 0, 0);
+    const Handle all = CreateWorkBuff(16, 16, 0, 0);
+    FillIndexed(src);
+    for (const BlitRect& r : rects) {
+      const long long sx = (long long)r.x + dx, sy = (long long)r.y + dy;
+      if (sx < INT_MIN || sx > INT_MAX) continue;  // nothing of it lies in the source
+      BitBlt(GetWorkBuffHDC(one), r.x, r.y, r.width, r.height, GetWorkBuffHDC(src), int(sx),
+             int(sy));
+    }
+    EXPECT_TRUE(BitBltRects(GetWorkBuffHDC(all), rects.data(), rects.size(), GetWorkBuffHDC(src),
+                            dx, dy));
+    EXPECT_EQ(WorkBuffImage(all), WorkBuffImage(one));
+    DestroyWorkBuff(src);
+    DestroyWorkBuff(one);
+    DestroyWorkBuff(all);
   }
 }
 

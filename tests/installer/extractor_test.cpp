@@ -432,6 +432,47 @@ TEST_F(Install, ASingleSetNeedingMoreThanTheFreeSpaceIsNotInstalled) {
   test::RunOnTinyDisk("Install.ASingleSetNeedingMoreThanTheFreeSpaceIsNotInstalled", "512k");
 }
 
+// The chooser's free space is measured again whenever it is shown or checked:
+// what other programs write meanwhile counts.
+TEST_F(Install, ChooserMeasuresTheFreeSpaceAgainEachTime) {
+  if (const char* disk = test::TinyDisk()) {
+    const auto free = [&] { return static_cast<std::int64_t>(QueryDisk(disk)->freeBytes); };
+    const auto shown = [&] { return QString::fromStdString(FormatThousands(free()) + " bytes"); };
+    frmSelectSets chooser;
+    chooser.Folder = disk;
+    chooser.lAvailable = 1;  // a stale figure
+    std::vector<clsILB> libraries(2);
+    libraries[0].szSetName = "A";
+    libraries[0].lSizeNeeded = free() - 200 * 1024;
+    libraries[1].szSetName = "B";
+    libraries[1].lSizeNeeded = 1;
+    chooser.Form_Load(libraries);
+    EXPECT_EQ(chooser.lAvailable, free());
+    EXPECT_EQ(chooser.lblAvailable->text(), shown());
+
+    test::WriteFile(fs::path(disk) / "other-1", std::string(100 * 1024, 'x'));
+    chooser.show();
+    EXPECT_EQ(chooser.lblAvailable->text(), shown());
+    chooser.lstSets->item(0)->setSelected(true);
+    EXPECT_EQ(chooser.lAvailable, free());
+    EXPECT_FALSE(chooser.RequiredShownRed());
+
+    // Another program fills the disk further: OK checks against what is left.
+    test::WriteFile(fs::path(disk) / "other-2", std::string(200 * 1024, 'x'));
+    chooser.cmdOk_Click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "There is not enough disk space to install the selected sets.");
+    EXPECT_EQ(chooser.lblAvailable->text(), shown());
+    EXPECT_TRUE(chooser.RequiredShownRed());
+    EXPECT_TRUE(chooser.isVisible());
+    fs::remove(fs::path(disk) / "other-2");
+    chooser.cmdOk_Click();
+    EXPECT_TRUE(chooser.CloseState);
+    return;
+  }
+  test::RunOnTinyDisk("Install.ChooserMeasuresTheFreeSpaceAgainEachTime", "512k");
+}
+
 TEST_F(Install, ASingleSetNeedingExactlyTheFreeSpaceIsInstalled) {
   if (const char* disk = test::TinyDisk()) {
     platform::RegSetValue(platform::Hive::CurrentUser, core::kProgramPathKey, "", disk);

@@ -142,12 +142,13 @@ TEST_F(IdleStart, SwitchingOnSetsTheTimeOutWritesTheEntryAndStartsTheWatcher) {
 }
 
 TEST_F(IdleStart, WaylandAndGnomeSessionsStartTheirWatchers) {
-  const bool swaylock = !QStandardPaths::findExecutable("swaylock").isEmpty();
+  // No compositor answers on "wayland-5", so none offers swaylock what it needs:
+  // swayidle gets no lock command (the sway and compositor tests ask real ones).
   struct Case {
     const char* desktop;
     std::string expected;
   } cases[] = {
-      {"sway", "swayidle timeout 120 '" + saver + "' /s" + (swaylock ? " lock swaylock -f" : "")},
+      {"sway", "swayidle timeout 120 '" + saver + "' /s"},
       {"GNOME", watcher + " --timeout 120 -- " + saver + " /s"},
   };
   setenv("WAYLAND_DISPLAY", "wayland-5", 1);

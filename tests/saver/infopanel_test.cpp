@@ -9,7 +9,9 @@
 
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <QStringList>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -64,7 +66,10 @@ class WrapFixture : public ::testing::Test {
 };
 
 TEST_F(WrapFixture, ParagraphsWrapGreedilyByWordsOrCharacters) {
-  const QString longWord(60, QLatin1Char('W'));
+  // Wider than the wrap limit, narrower than the panel: kept whole.
+  QString longWord(QStringLiteral("W"));
+  while (desc.TextWidth(longWord + QLatin1Char('W')) < BreakLimit(desc)) longWord += QLatin1Char('W');
+  ASSERT_GT(desc.TextWidth(longWord), WrapLimit(desc));
   const WrapCase cases[] = {
       {"English words",
        "The harbour lies quiet in the early light while the fishing boats wait for the "
@@ -94,6 +99,29 @@ TEST_F(WrapFixture, ParagraphsWrapGreedilyByWordsOrCharacters) {
   EXPECT_EQ(lines[1], longWord);
 }
 
+// A word wider than the panel itself (a web address) is broken at the panel's
+// width, whatever that is, and nothing of it is lost.
+TEST(Wrap, WordWiderThanThePanelIsBrokenAtItsWidth) {
+  const QString address = QStringLiteral("https://www.harbour-example.org/lighthouse/morning-tide.html");
+  ASSERT_EQ(address.size(), 60);
+  for (int width : {300, 180}) {
+    SCOPED_TRACE(width);
+    PictureBox desc(width, 100);
+    ASSERT_GE(desc.TextWidth(address), BreakLimit(desc));
+    std::vector<QString> lines;
+    const int last = WrapParagraph(desc, false, "Before " + address + " after", lines);
+    ASSERT_GE(last, 2);  // "Before" and at least two pieces of the address
+    EXPECT_EQ(lines.front(), "Before");
+    QString joined;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      EXPECT_LT(desc.TextWidth(lines[i]), BreakLimit(desc)) << lines[i].toStdString();
+      joined += lines[i];
+    }
+    // The last piece of the address takes the next word when it fits.
+    EXPECT_EQ(joined.remove(' '), address + "after");
+  }
+}
+
 TEST_F(WrapFixture, IdeographicFullStopClosesTheLineItWouldStart) {
   const QString ch = QString::fromUtf8("港");
   const QString stop = QString::fromUtf8("。");
@@ -115,7 +143,9 @@ TEST_F(WrapFixture, IdeographicFullStopClosesTheLineItWouldStart) {
 }
 
 TEST_F(WrapFixture, MoreThanTwentyLinesIsRefused) {
-  const QString word(40, QLatin1Char('W'));  // each on a line of its own
+  // Each on a line of its own: wider than the wrap limit, narrower than the panel.
+  QString word(QStringLiteral("W"));
+  while (desc.TextWidth(word + QLatin1Char('W')) < BreakLimit(desc)) word += QLatin1Char('W');
   QStringList twenty, twentyOne;
   for (int i = 0; i < 20; ++i) twenty << word;
   twentyOne = twenty;
@@ -392,6 +422,39 @@ TEST_F(PanelScreenFixture, UnstretchedPanelFollowsTheVisiblePictureAndWrapsToIts
       }
     }
     EndInfoPanel(screen, calls);
+  }
+}
+
+// A 60-character word in the text or the title: every line of the label lies
+// inside the panel, so none loses its beginning, at two panel widths.
+TEST_F(PanelScreenFixture, LongWordKeepsEveryLineInsideThePanel) {
+  const std::string word = "Leuchtturmwaerterhaeuschenschluesselbundaufbewahrungsortkart";
+  ASSERT_EQ(word.size(), 60u);
+  for (const char* tag : {" 280", " 160"}) {
+    for (const std::string& text : {"English=Harbour\r\n\nThe " + word + " is shut.\r\n\r\n\r\n",
+                                    "English=" + word + "\r\n\nShut.\r\n\r\n\r\n"}) {
+      SCOPED_TRACE(std::string(tag) + " " + text);
+      test::WriteFile(root / "Sea" / "harbour.txt", text);
+      calls.log.clear();
+      desc.Tag = tag;
+      ShowInfoPanel(screen, calls);
+      ASSERT_TRUE(screen.DescVisible);
+      const PanelRect r = CurrentPanelRect(screen);
+      EXPECT_EQ(r.Width, int(platform::Val(tag)));
+      EXPECT_GE(screen.lblDesc.Left, 0);
+      EXPECT_LE(screen.lblDesc.Left + screen.lblDesc.Width, r.Width);
+      QString letters;
+      for (const QString& line : screen.lblDesc.Caption.split("\r\n")) letters += line;
+      EXPECT_TRUE(letters.contains(QString::fromStdString(word).left(30)));
+      EXPECT_TRUE(letters.remove(' ').contains(QString::fromStdString(word)));
+      if (const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR")) {  // to look at it
+        QImage shown = disp.Image();
+        QPainter(&shown).drawImage(screen.DescLeft, screen.DescTop, RenderPanel(screen));
+        static int n = 0;
+        shown.save(QString::fromStdString(std::string(dir) + "/panel-long-word-" + std::to_string(++n) + ".png"));
+      }
+      EndInfoPanel(screen, calls);
+    }
   }
 }
 

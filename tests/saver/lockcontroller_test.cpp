@@ -68,7 +68,11 @@ TEST(LockController, EachRunOfEventsGivesItsReactionsAndState) {
       {"wayland failed lock asks", LockWay::Wayland, {E::Click}, false, false, "lock failed ask", S::Showing},
       {"wayland failed lock, right password", LockWay::Wayland, {E::CloseRequest}, false, true, "lock failed ask end",
        S::Unlocked},
-      {"wayland hidden", LockWay::Wayland, {E::Unmap}, false, false, "lock failed end", S::Unlocked},
+      {"wayland hidden", LockWay::Wayland, {E::Unmap}, true, false, "lock end", S::Unlocked},
+      // A show that cannot lock the session stays through focus loss and hiding, and asks.
+      {"wayland hidden, failed lock asks", LockWay::Wayland, {E::Unmap}, false, false, "lock failed ask", S::Showing},
+      {"wayland focus lost, failed lock, right password", LockWay::Wayland, {E::FocusLoss}, false, true,
+       "lock failed ask end", S::Unlocked},
       {"wayland restack and grab mean nothing", LockWay::Wayland, {E::Restack, E::GrabLost, E::MonitorChange}, true,
        false, "cover", S::Showing},
       {"wayland signal", LockWay::Wayland, {E::Signal}, true, false, "lock cancel end", S::Unlocked},
@@ -110,6 +114,32 @@ TEST(LockController, EventsWhileThePromptIsUpFindTheAskingState) {
     lock.On(LockEvent::Key);
     EXPECT_EQ(Joined(ways.done), c.reactions);
     EXPECT_EQ(lock.State(), c.after);
+  }
+}
+
+TEST(LockController, AWaylandPromptStaysThroughFocusLossAndHiding) {
+  struct During {
+    const char* name;
+    LockEvent event;
+    std::string reactions;
+  };
+  const During cases[] = {
+      {"focus loss", LockEvent::FocusLoss, "lock failed ask end"},
+      {"hidden", LockEvent::Unmap, "lock failed ask remap end"},
+  };
+  for (const During& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingWays ways;
+    ways.lockWorks = false;
+    ways.accept = true;  // answered once the user is back
+    LockController lock(LockWay::Wayland, ways);
+    ways.duringAsk = [&] {
+      lock.On(c.event);
+      EXPECT_EQ(lock.State(), LockState::Asking);
+    };
+    lock.On(LockEvent::Key);
+    EXPECT_EQ(Joined(ways.done), c.reactions);
+    EXPECT_EQ(lock.State(), LockState::Unlocked);
   }
 }
 

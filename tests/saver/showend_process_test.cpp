@@ -1,6 +1,6 @@
 // The end of a show run as its own process: the termination signals end it
 // through the show's normal end, and a later start removes the temporary files
-// that killed processes left behind.
+// that killed processes left behind, and the running flags of a killed show.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/types.h>
@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/desktop.h"
 #include "platform/folders.h"
 #include "platform/password.h"
 #include "platform/profile.h"
@@ -108,6 +109,68 @@ TEST(ShowProcess, StartRemovesTemporaryFilesOfKilledProcesses) {
   ASSERT_TRUE(start.waitForFinished(30000));
   for (const std::string& file : stale) EXPECT_FALSE(fs::exists(file)) << file;
   for (const std::string& file : kept) EXPECT_TRUE(fs::exists(file)) << file;
+}
+
+// Both flags that say a show runs.
+std::pair<long, bool> RunningFlags() {
+  return {pf::GetPrivateProfileInt("ScreenSaver", "running", -1, SettingsIni()), pf::GetScreenSaverRunning()};
+}
+
+TEST(ShowProcess, ANextStartOfAnyProgramClearsTheFlagsOfAKilledShow) {
+  SetUpShow();
+  const fs::path trace = orvane::test::TempRoot() / "trace.txt";
+  const fs::path built = orvane::test::OrvaneExe().parent_path();
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("ORVANE_TRACE", QString::fromStdString(trace.string()));
+  auto startShow = [&](QProcess& show) {
+    fs::remove(trace);
+    show.setProcessEnvironment(env);
+    show.start(QString::fromStdString(orvane::test::OrvaneExe().string()), {"/s"});
+    ASSERT_TRUE(show.waitForStarted(10000));
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(trace) && fs::file_size(trace) > 0; }, std::chrono::seconds(30)));
+    ASSERT_EQ(RunningFlags(), std::make_pair(1L, true));
+  };
+  // Each program's start, with a way to end at once.
+  const struct {
+    const char* name;
+    fs::path program;
+    QStringList args;
+  } programs[] = {
+      {"orvane", orvane::test::OrvaneExe(), {"/x"}},
+      {"orvane-add-set", built / "orvane-add-set", {QString::fromStdString((orvane::test::TempRoot() / "none").string())}},
+      {"orvane-idle", built / "orvane-idle", {}},
+  };
+  auto run = [&](const fs::path& program, const QStringList& args) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QString::fromStdString(program.string()), args);
+    ASSERT_TRUE(process.waitForFinished(30000));
+  };
+
+  QProcess killed;
+  startShow(killed);
+  kill(pid_t(killed.processId()), SIGKILL);
+  ASSERT_TRUE(killed.waitForFinished(20000));
+  EXPECT_EQ(RunningFlags(), std::make_pair(1L, true)) << "the killed show cleared its flags";
+  for (const auto& program : programs) {
+    SCOPED_TRACE(program.name);
+    ASSERT_TRUE(pf::WritePrivateProfileString("ScreenSaver", "running", "1", SettingsIni()));
+    ASSERT_TRUE(pf::SetScreenSaverRunning(true));
+    run(program.program, program.args);
+    EXPECT_EQ(RunningFlags(), std::make_pair(0L, false));
+  }
+
+  // A show that runs keeps its flags whatever starts meanwhile.
+  QProcess show;
+  startShow(show);
+  for (const auto& program : programs) {
+    SCOPED_TRACE(std::string(program.name) + " during a show");
+    run(program.program, program.args);
+    EXPECT_EQ(RunningFlags(), std::make_pair(1L, true));
+  }
+  kill(pid_t(show.processId()), SIGTERM);
+  ASSERT_TRUE(show.waitForFinished(20000));
+  EXPECT_EQ(RunningFlags(), std::make_pair(0L, false));
 }
 
 }  // namespace

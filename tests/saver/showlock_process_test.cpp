@@ -26,6 +26,7 @@
 #include "platform/profile.h"
 #include "platform/runlog.h"
 #include "tests/support/dbus_daemon.h"
+#include "tests/support/logind_standin.h"
 #include "tests/support/testenv.h"
 #include "tools/demo/demo_sets.h"
 
@@ -36,24 +37,7 @@ namespace {
 
 using orvane::test::WaitWithEvents;
 
-// logind's session object as far as the show uses it.
-class LogindStandIn : public QDBusVirtualObject {
- public:
-  struct Call {
-    std::string path, interface, method;
-    uint pid;
-  };
-  std::vector<Call> calls;
-
-  QString introspect(const QString&) const override { return {}; }
-  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
-    calls.push_back({message.path().toStdString(), message.interface().toStdString(), message.member().toStdString(),
-                     connection.interface()->servicePid(message.service()).value()});
-    connection.send(message.createReply());
-    return true;
-  }
-};
-
+using orvane::test::LogindStandIn;
 
 int Count(const std::string& text, const std::string& part) {
   int n = 0;
@@ -67,8 +51,7 @@ TEST(ShowLockProcess, ASignalEndsAShowWithAPasswordThroughOneSessionLock) {
   QDBusConnection connection = QDBusConnection::connectToBus(QString::fromStdString(bus.Address()), "logind");
   ASSERT_TRUE(connection.isConnected());
   LogindStandIn logind;
-  ASSERT_TRUE(connection.registerVirtualObject("/org/freedesktop/login1", &logind, QDBusConnection::SubPath));
-  ASSERT_TRUE(connection.registerService("org.freedesktop.login1"));
+  ASSERT_TRUE(logind.Register(connection));
 
   const fs::path programFolder = orvane::test::MakeTempDir("program");
   orvane::demo::WriteDemoProgramFolder(programFolder);
@@ -96,23 +79,25 @@ TEST(ShowLockProcess, ASignalEndsAShowWithAPasswordThroughOneSessionLock) {
     show.start(QString::fromStdString(orvane::test::OrvaneExe().string()), {"/s"});
     ASSERT_TRUE(show.waitForStarted(10000));
     ASSERT_TRUE(WaitWithEvents([&] { return fs::exists(trace) && fs::file_size(trace) > 0; }));
-    EXPECT_TRUE(logind.calls.empty()) << "locked while the show runs";
+    EXPECT_EQ(logind.Count("Lock"), 0) << "locked while the show runs";
     const uint pid = uint(show.processId());
     kill(pid_t(pid), SIGTERM);
     // The stand-in answers while the show ends.
     ASSERT_TRUE(WaitWithEvents([&] { return show.state() == QProcess::NotRunning; }));
     EXPECT_EQ(show.exitStatus(), QProcess::NormalExit);
     const std::string log = fs::exists(pf::RunLogFile()) ? orvane::test::ReadFile(pf::RunLogFile()) : "";
+    std::vector<LogindStandIn::Call> locks;
+    for (const auto& call : logind.calls)
+      if (call.method == "Lock") locks.push_back(call);
     if (password) {
-      ASSERT_EQ(logind.calls.size(), 1u);
-      EXPECT_EQ(logind.calls[0].path, "/org/freedesktop/login1/session/auto");
-      EXPECT_EQ(logind.calls[0].interface, "org.freedesktop.login1.Session");
-      EXPECT_EQ(logind.calls[0].method, "Lock");
-      EXPECT_EQ(logind.calls[0].pid, pid);
+      ASSERT_EQ(locks.size(), 1u);
+      EXPECT_EQ(locks[0].path, "/org/freedesktop/login1/session/auto");
+      EXPECT_EQ(locks[0].interface, "org.freedesktop.login1.Session");
+      EXPECT_EQ(locks[0].pid, pid);
       EXPECT_EQ(Count(log, "could not be locked"), 0) << log;
       EXPECT_EQ(Count(log, "nothing in this session locks the screen"), 1) << log;
     } else {
-      EXPECT_TRUE(logind.calls.empty());
+      EXPECT_TRUE(locks.empty());
       EXPECT_EQ(log, "");
     }
   }

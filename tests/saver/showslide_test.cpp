@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <string>
 
 #include "core/ImageDescription.h"
 #include "saver/TitleCalendar.h"
@@ -36,11 +37,35 @@ TEST_F(ShowSlideTest, EveryKindEndsWithThePreparedSlideOnScreen) {
     EXPECT_EQ(w.Transitions->TransType(), kind);
     const QImage slide = Prepared();
     EXPECT_EQ(OnScreen(), slide);
-    // The top edge of the slide was blackened before the transition.
-    EXPECT_EQ(slide.pixel(10, 0) & 0xFFFFFF, 0u);
-    EXPECT_EQ(slide.pixel(10, 1) & 0xFFFFFF, 0u);
-    EXPECT_EQ(slide.pixel(10, 2) & 0xFFFFFF, PatternPixel(10, 2) & 0xFFFFFF);
+    // The picture's own top rows, not black ones.
+    for (int y : {0, 1, 2}) EXPECT_EQ(slide.pixel(10, y) & 0xFFFFFF, PatternPixel(10, y) & 0xFFFFFF);
     EXPECT_TRUE(w.tmrTrans.Enabled());  // the slide clock runs again
+  }
+}
+
+TEST_F(ShowSlideTest, APictureOfTheScreensSizeKeepsItsEdgeRowsAndColumns) {
+  struct Case {
+    double ratio;
+    int kind;
+  } cases[] = {{1.0, core::kNoTransition}, {1.0, core::kVerticalBlinds},
+               {2.0, core::kNoTransition}, {2.0, core::kVerticalBlinds}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "ratio " << c.ratio << ", kind " << c.kind);
+    pixelRatio_ = c.ratio;
+    const int w = int(kScreenW * c.ratio), h = int(kScreenH * c.ratio);
+    OnePicture(w, h);
+    frmSaver& win = NewRun();
+    win.TransitionSetting = c.kind;
+    win.DoTrans();
+    const QImage screen = OnScreen();
+    ASSERT_EQ(screen.size(), QSize(w, h));
+    auto expectOwn = [&](int x, int y) {
+      ASSERT_EQ(screen.pixel(x, y) & 0xFFFFFF, PatternPixel(x, y) & 0xFFFFFF) << x << "," << y;
+    };
+    for (int x = 0; x < w; ++x)
+      for (int y : {0, 1, h - 2, h - 1}) expectOwn(x, y);
+    for (int y = 0; y < h; ++y)
+      for (int x : {0, 1, w - 2, w - 1}) expectOwn(x, y);
   }
 }
 
@@ -153,6 +178,33 @@ TEST_F(ShowSlideTest, EightBitScreensShowThePreparedFileAsTheWindowsPicture) {
   ASSERT_FALSE(w.Picture.isNull());
   EXPECT_EQ(w.Picture.size(), QSize(kScreenW, kScreenH));
   EXPECT_EQ(OnScreen(), Prepared());
+}
+
+// Unstretched on a screen larger than the reference area, picDisp is centred:
+// around it the window is black at 8 bits as at 16 and 24.
+TEST_F(ShowSlideTest, SurroundOfAnUnstretchedSlideIsBlackAtEveryDepth) {
+  screenSize_ = QSize(1100, 820);
+  Setting("PrefsSS", "stretch", "0");
+  OnePicture(1024, 768);  // the reference area's size: the slide is picture to its edges
+  for (const char* bits : {"8", "16", "24"}) {
+    SCOPED_TRACE(bits);
+    setenv("ORVANE_SCREEN_BPP", bits, 1);
+    frmSaver& w = NewRun();
+    w.DoTrans();
+    unsetenv("ORVANE_SCREEN_BPP");
+    ASSERT_EQ(OnScreen().size(), QSize(1024, 768));
+    const QImage window = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(window.size(), QSize(1100, 820));
+    const QRect disp(38, 26, 1024, 768);
+    EXPECT_EQ(window.copy(disp), OnScreen().convertToFormat(QImage::Format_RGB32));
+    int lit = 0;
+    for (int y = 0; y < window.height(); ++y)
+      for (int x = 0; x < window.width(); ++x)
+        if (!disp.contains(x, y) && (window.pixel(x, y) & 0xFFFFFF) != 0) ++lit;
+    EXPECT_EQ(lit, 0);
+    if (const char* dir = std::getenv("ORVANE_SCREENSHOT_DIR"))  // to look at it
+      window.save(QString::fromStdString(std::string(dir) + "/surround-" + bits + "bit.png"));
+  }
 }
 
 class SoundFadeTest : public ShowSlideTest {

@@ -70,6 +70,45 @@ TEST_F(SlideClockTest, NoticeWhenNotSetUpPulsesAndNoSlideIsPrepared) {
   EXPECT_TRUE(Ended());
 }
 
+// Pictures of the chosen set gone: the show says so, naming the set's folder,
+// looks again only after a change time, and goes on once they are back.
+TEST_F(SlideClockTest, ShowWithoutPicturesSaysWhyAndGoesOnWhenTheyAreBack) {
+  const fs::path away = orvane::test::MakeTempDir("away");
+  for (const char* name : {"a.bmp", "b.bmp"}) fs::rename(SetFile(name), away / name);
+  Setting("PrefsSS", "Random", "0");
+  Setting("PrefsSS", "CurrentSet", "Sea");
+  frmSaver& w = Window();
+  w.tmrTrans_Timer();
+  ASSERT_TRUE(w.NothingToShow);
+  EXPECT_EQ(w.NothingFolder, (root_ / "Sea").string() + "/");
+  for (int tick = 0; tick < 50; ++tick) w.tmrTrans_Timer();
+  EXPECT_TRUE(w.NothingToShow) << "looked again before the change time";
+  EXPECT_EQ(w.tmrTrans.Interval(), 25);
+  // The notice is drawn: two lines of text at the top.
+  const QImage screen = OnScreen();
+  int lit = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < kScreenW; ++x) lit += (screen.pixel(x, y) & 0xFFFFFF) != 0;
+  EXPECT_GT(lit, 50);
+
+  // Still nothing after a change time: the notice goes on.
+  clock_.Advance(5000);
+  w.tmrTrans_Timer();
+  EXPECT_TRUE(w.NothingToShow);
+  EXPECT_TRUE(w.EntryName.empty() || !fs::exists(SetFile(w.EntryName)));
+
+  for (const char* name : {"a.bmp", "b.bmp"}) fs::rename(away / name, SetFile(name));
+  clock_.Advance(5000);
+  w.tmrTrans_Timer();  // the notice's tick after the change time
+  w.tmrTrans_Timer();
+  EXPECT_FALSE(w.NothingToShow);
+  EXPECT_TRUE(w.SetUp);
+  EXPECT_FALSE(w.AllSets);
+  EXPECT_TRUE(w.EntryName == "a.bmp" || w.EntryName == "b.bmp") << w.EntryName;
+  EXPECT_EQ(w.tmrTrans.Interval(), 1000);
+  EXPECT_EQ(OnScreen(), Prepared());
+}
+
 TEST_F(SlideClockTest, PanelCountdownLastsInfoTimeSeconds) {
   struct Case {
     const char* infoTime;

@@ -126,6 +126,20 @@ TEST_F(SaverPage, LoadsTheStoredValuesIntoTheControls) {
   EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(SaverPage, SaysWhenTheSessionCannotHoldThePassword) {
+  // No system bus: nothing can lock a Wayland session, and only there it matters.
+  setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + (orvane::test::TempRoot() / "no-bus").string()).c_str(), 1);
+  for (const bool wayland : {false, true}) {
+    SCOPED_TRACE(wayland ? "Wayland" : "X");
+    if (wayland) setenv("WAYLAND_DISPLAY", "wayland-9", 1);
+    Open();
+    EXPECT_EQ(page->lblSessionCannotHold->isHidden(), !wayland);
+    const std::string text = page->lblSessionCannotHold->text().toStdString();
+    EXPECT_EQ(text.find("This session cannot hold the screen-saver password") == 0, wayland) << text;
+  }
+  unsetenv("WAYLAND_DISPLAY");
+}
+
 TEST_F(SaverPage, ASetNoLongerListedSelectsTheFirstEntry) {
   Settings("[PrefsSS]\r\nrandom=0\r\nCurrentSet=Gone\r\n");
   Open();

@@ -19,6 +19,7 @@
 #include "platform/desktop.h"
 #include "platform/msgbox.h"
 #include "platform/vbruntime.h"
+#include "tests/installer/tiny_disk.h"
 #include "tests/settings/picture_files.h"
 #include "tests/support/testenv.h"
 
@@ -275,6 +276,56 @@ TEST_F(Builder, WallpaperThatCannotBeWrittenIsAFailureNotASuccess) {
   for (const auto& entry : fs::directory_iterator(root_ / "settings")) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"Orvane.bmp"}));
+}
+
+// The settings folder on a 512 KiB disk: the decode's output, or the wallpaper
+// after it, does not fit. The report says the disk is full and which file
+// could not be written, not that the photograph failed, and the run leaves
+// nothing behind; the wallpaper before it stays.
+TEST_F(Builder, FullDiskIsSaidAndLeavesNothingBehind) {
+  if (const char* disk = orvane::test::TinyDisk()) {
+    job.SettingsFolder = std::string(disk) + "/";
+    job.SettingsFile = job.SettingsFolder + "ScreenSaver.ini";
+    struct Case {
+      int pictureW, pictureH, screenW, screenH, bits;
+      const char* failedStep;
+      const char* file;
+    };
+    const std::vector<Case> cases = {
+        {600, 400, 320, 180, 24, "Decompressing", "sswpprep.bmp"},  // 720,000 bytes decoded
+        {200, 150, 480, 360, 24, "Creating work buff", "Orvane.bmp"},  // 518,400 bytes of wallpaper
+        {200, 150, 480, 360, 8, "Creating work buff", "sswpprep.bmp"},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(c.bits));
+      fs::remove(root_ / "Sea/photo.jpg");
+      WritePicture(root_ / "Sea/photo.jpg", c.pictureW, c.pictureH, [](int x, int y) { return qRgb(x, y, 9); });
+      orvane::test::WriteFile(fs::path(disk) / "Orvane.bmp", "old wallpaper");
+      job.ScreenWidth = c.screenW;
+      job.ScreenHeight = c.screenH;
+      job.BitsPerPixel = c.bits;
+      const WallpaperOutcome outcome = BuildAndSetWallpaper(job, keys, true);
+      ASSERT_EQ(outcome.result, WallpaperResult::Failed);
+      EXPECT_EQ(outcome.failedStep, c.failedStep);
+      EXPECT_EQ(outcome.reason, "the disk is full, " + job.SettingsFolder + c.file +
+                                    " could not be written (No space left on device)");
+      std::vector<std::string> left;
+      for (const auto& entry : fs::directory_iterator(disk)) left.push_back(entry.path().filename().string());
+      EXPECT_EQ(left, std::vector<std::string>{"Orvane.bmp"});
+      EXPECT_EQ(orvane::test::ReadFile(fs::path(disk) / "Orvane.bmp"), "old wallpaper");
+
+      orvane::core::ErrorFile = (root_ / "Sea/photo.jpg").string();
+      fs::remove(WallpaperLogFile());
+      ReportWallpaperFailure(outcome.failedStep, false, outcome.reason);
+      const std::string log = orvane::test::ReadFile(WallpaperLogFile());
+      EXPECT_NE(log.find("(" + outcome.failedStep + "): the disk is full, " + job.SettingsFolder + c.file),
+                std::string::npos)
+          << log;
+      EXPECT_EQ(log.find("photo.jpg"), std::string::npos) << log;
+    }
+    return;
+  }
+  orvane::test::RunOnTinyDisk("Builder.FullDiskIsSaidAndLeavesNothingBehind", "512k");
 }
 
 TEST_F(Builder, FailureIsReportedByTwoBoxesOrOnceWithoutThem) {

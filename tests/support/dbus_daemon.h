@@ -3,6 +3,8 @@
 // (any client may own any name) on a fresh socket, reporting its address
 // through --print-address. It stands in for the session bus or, through
 // DBUS_SYSTEM_BUS_ADDRESS, for the system bus. Stopped when the object goes.
+// With anyUser, clients of every user may connect (a session run as another
+// user, as the sway tests do), as on a real system bus.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,14 +12,30 @@
 #include <unistd.h>
 
 #include <QStandardPaths>
+#include <cstdio>
 #include <string>
 
 namespace orvane::test {
 
 class PrivateBus {
  public:
-  PrivateBus() {
+  explicit PrivateBus(bool anyUser = false) {
     if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) return;
+    std::string config = "--session";
+    if (anyUser) {
+      char name[] = "/tmp/orvane-bus-XXXXXX";
+      const int file = mkstemp(name);
+      if (file < 0) return;
+      config_ = name;
+      const std::string text =
+          "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+          "<policy context=\"default\"><allow user=\"*\"/><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+          "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+      const bool written = write(file, text.data(), text.size()) == ssize_t(text.size());
+      close(file);
+      if (!written) return;
+      config = "--config-file=" + config_;
+    }
     int fds[2];
     if (pipe(fds) != 0) return;
     const std::string fd = "--print-address=" + std::to_string(fds[1]);
@@ -26,7 +44,7 @@ class PrivateBus {
       close(fds[0]);
       const int devnull = open("/dev/null", O_WRONLY);
       if (devnull >= 0) dup2(devnull, STDERR_FILENO);
-      execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:tmpdir=/tmp",
+      execlp("dbus-daemon", "dbus-daemon", config.c_str(), "--nofork", "--nopidfile", "--address=unix:tmpdir=/tmp",
              fd.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -43,6 +61,7 @@ class PrivateBus {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
+    if (!config_.empty()) std::remove(config_.c_str());
   }
   PrivateBus(const PrivateBus&) = delete;
   PrivateBus& operator=(const PrivateBus&) = delete;
@@ -52,7 +71,7 @@ class PrivateBus {
 
  private:
   pid_t pid_ = -1;
-  std::string address_;
+  std::string address_, config_;
 };
 
 }  // namespace orvane::test
