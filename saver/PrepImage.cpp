@@ -473,6 +473,9 @@ void frmSaver::PrepImage() {
 
     std::string location = "PrepImage:2";
     if (Stretch && (into.Width > srcW || into.Height > srcH)) {
+      // The decoded picture, smaller than the slide, cannot hold the filtered
+      // one: its memory goes back before the filter takes new memory.
+      im::ReleaseSpareMemory();
       im::SetFilterParameters(1, 1, 0, 0);
       im::FilterBitmap(slide.hBMP());
       if (core::QuitSaver) return;
