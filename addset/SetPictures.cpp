@@ -6,12 +6,16 @@
 
 #include <QString>
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
 #include "core/PPS.h"
+#include "imaging/formats.h"
 #include "platform/ansifold.h"
+#include "platform/regular_file.h"
 #include "platform/textcodec.h"
 
 namespace orvane::addset {
@@ -34,8 +38,12 @@ QString Extension(const std::string& name) {
   return Folded(name.substr(dot + 1));
 }
 
+// The extensions of the formats the imaging library reads; a ".bmp" named
+// after a file with one of them is that picture's thumbnail.
 bool IsPictureExtension(const QString& extension) {
-  return extension == u"jpg" || extension == u"jpeg" || extension == u"bmp";
+  for (const char16_t* known : {u"jpg", u"jpeg", u"bmp", u"png", u"webp", u"heic", u"heif"})
+    if (extension == known) return true;
+  return false;
 }
 
 bool HasExtension(const std::string& stored) {
@@ -58,6 +66,13 @@ std::string CrLf(const std::vector<std::string>& lines) {
 
 }  // namespace
 
+// By content, whatever the name says (a PNG named ".jpg" or with no extension
+// is a picture); a file named as a picture is one too, so that one that cannot
+// be read is named with the reason rather than passed over.
+bool IsPictureFile(const std::string& path, const std::string& name) {
+  return IsPictureExtension(Extension(name)) || imaging::SniffPictureFormat(path) != imaging::PictureFormat::kUnknown;
+}
+
 std::vector<std::string> ListPictures(const std::string& folder,
                                       const std::vector<std::string>& thumbnailNames) {
   std::vector<std::string> files;
@@ -66,7 +81,7 @@ std::vector<std::string> ListPictures(const std::string& folder,
     const std::string name = it->path().filename().string();
     std::error_code kind;
     if (name.front() == '.' || !it->is_regular_file(kind)) continue;
-    if (IsPictureExtension(Extension(name))) files.push_back(name);
+    if (IsPictureFile(it->path().string(), name)) files.push_back(name);
   }
   std::set<QString> thumbnails;
   for (const std::string& name : thumbnailNames) thumbnails.insert(Folded(name));
@@ -91,7 +106,7 @@ std::string DisplayName(const std::string& diskName) {
   std::string stem = diskName;
   const std::size_t dot = stem.rfind('.');
   if (dot != std::string::npos && dot > 0) stem.erase(dot);
-  std::string name = platform::IsValidUtf8(stem) ? platform::FromUtf8(stem) : stem;
+  std::string name = platform::NameBytes(stem);
   for (char& c : name) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) c = ' ';
@@ -108,10 +123,62 @@ std::string DisplayName(const std::string& diskName) {
   return name;
 }
 
-std::string StoredName(const std::string& diskName) {
-  if (!platform::IsValidUtf8(diskName)) return diskName;
-  const std::string ansi = platform::FromUtf8(diskName);
-  return platform::ToUtf8(ansi) == diskName ? ansi : diskName;
+std::string StoredName(const std::string& diskName) { return platform::NameBytes(diskName); }
+
+bool NeedsOtherName(const std::string& diskName) {
+  if (diskName.size() + 4 > NAME_MAX) return true;
+  if (diskName.front() == ' ' || diskName.back() == ' ') return true;
+  return std::any_of(diskName.begin(), diskName.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
+std::string LinkName(const std::string& diskName, const std::function<bool(const std::string&)>& taken) {
+  std::string name = platform::IsValidUtf8(diskName) ? diskName : platform::ToUtf8(diskName);
+  for (char& c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) c = ' ';
+  }
+  const std::size_t first = name.find_first_not_of(". ");
+  name = first == std::string::npos ? std::string() : name.substr(first, name.find_last_not_of(' ') - first + 1);
+  const std::size_t dot = name.rfind('.');
+  std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+  std::string extension = dot == std::string::npos ? ".jpg" : name.substr(dot);
+  if (extension.size() > 16) extension = ".jpg";  // not an extension but the rest of a long name
+  stem.erase(stem.find_last_not_of(' ') + 1);
+  if (stem.empty()) stem = "Picture";
+  for (int n = 1;; ++n) {
+    const std::string suffix = n == 1 ? std::string() : " (" + std::to_string(n) + ")";
+    // Room for the thumbnail's ".bmp"; a cut never splits a character.
+    const std::size_t room = NAME_MAX - 4 - extension.size() - suffix.size();
+    std::string cut = stem;
+    if (cut.size() > room) {
+      cut.resize(room);
+      while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
+      if (!cut.empty() && static_cast<unsigned char>(cut.back()) >= 0xC0) cut.pop_back();
+      cut.erase(cut.find_last_not_of(' ') + 1);
+    }
+    const std::string candidate = cut + suffix + extension;
+    if (!taken(candidate)) return candidate;
+  }
+}
+
+std::string Printable(const std::string& diskName) {
+  std::string out;
+  for (const char c : diskName) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (byte < 0x20 || byte == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      out += hex;
+    } else {
+      out += c;
+    }
+  }
+  return platform::IsValidUtf8(out) ? out : platform::ToUtf8(out);
 }
 
 std::string PictureDiskName(const std::string& storedFile) {
@@ -139,23 +206,41 @@ SetFile ReadSetFile(const std::string& imagesIni) {
   std::string names = core::GetIniString("SetDescriptions", "", "", imagesIni);
   const std::size_t end = names.find('\0');
   if (end == std::string::npos || end == 0) return set;
-  set.setName = names.substr(0, end);
-  set.folderValue = core::GetIniString("SetDescriptions", set.setName, "", imagesIni);
-  std::string keys = core::GetIniString(set.setName, "", "", imagesIni);
+  std::string head;
+  const bool utf8 = platform::ReadRegularFile(imagesIni, 3, head) && platform::HasUtf8Bom(head);
+  auto name = [utf8](const std::string& text) { return utf8 ? platform::NameBytes(text) : text; };
+  const std::string declared = names.substr(0, end);
+  set.setName = name(declared);
+  set.folderValue = name(core::GetIniString("SetDescriptions", declared, "", imagesIni));
+  std::string keys = core::GetIniString(declared, "", "", imagesIni);
   for (std::size_t at; (at = keys.find('\0')) != std::string::npos; keys.erase(0, at + 1)) {
     const std::string key = keys.substr(0, at);
-    const std::string file = core::GetIniString(set.setName, key, "", imagesIni);
-    if (!key.empty() && !file.empty()) set.entries.push_back({key, file});
+    const std::string file = core::GetIniString(declared, key, "", imagesIni);
+    if (!key.empty() && !file.empty()) set.entries.push_back({name(key), name(file)});
   }
   return set;
 }
 
-bool WriteSetFile(const std::string& imagesIni, const SetFile& set) {
-  std::vector<std::string> lines = {"[SetDescriptions]", set.setName + "=" + set.folderValue, "",
-                                    "[" + set.setName + "]"};
+bool NeedsUtf8(const SetFile& set) {
+  bool utf8 = platform::IsUtf8Name(set.setName) || platform::IsUtf8Name(set.folderValue);
+  for (const SetEntry& entry : set.entries)
+    utf8 = utf8 || platform::IsUtf8Name(entry.name) || platform::IsUtf8Name(entry.file);
+  return utf8;
+}
+
+std::string SetFileText(const SetFile& set) {
+  const bool utf8 = NeedsUtf8(set);
+  // In a UTF-8 file every name is UTF-8: those in windows-1252 form are converted.
+  auto text = [utf8](const std::string& name) { return utf8 ? platform::NameToUtf8(name) : name; };
+  std::vector<std::string> lines = {"[SetDescriptions]", text(set.setName) + "=" + text(set.folderValue), "",
+                                    "[" + text(set.setName) + "]"};
   // The set's own section comes last: the catalogue's import reads it to the end.
-  for (const SetEntry& entry : set.entries) lines.push_back(entry.name + "=" + entry.file);
-  const std::string bytes = CrLf(lines);
+  for (const SetEntry& entry : set.entries) lines.push_back(text(entry.name) + "=" + text(entry.file));
+  return (utf8 ? "\xEF\xBB\xBF" : "") + CrLf(lines);
+}
+
+bool WriteSetFile(const std::string& imagesIni, const SetFile& set) {
+  const std::string bytes = SetFileText(set);
 
   const fs::path target(imagesIni);
   const std::string temporary = (target.parent_path() / ".images.ini.XXXXXX").string();

@@ -22,7 +22,7 @@ std::string WithSlash(std::string path) {
 }
 
 std::string Quoted(const std::string& utf8) { return "\"" + utf8 + "\""; }
-std::string Shown(const std::string& ansi) { return platform::ToUtf8(ansi); }
+std::string Shown(const std::string& name) { return platform::NameToUtf8(name); }
 
 namespace {
 
@@ -47,7 +47,7 @@ SetPlace FindPlace(const fs::path& source, const fs::path& program) {
       if (fs::canonical(it->path(), resolve) == source && !resolve) {
         place.kind = SetPlace::Linked;
         place.entry = name;
-        place.setFolder = WithSlash(source.string());
+        place.setFolder = WithSlash(it->path().string());
         return place;
       }
     } else if (it->is_directory(kind) && SourceOf(it->path()) == source.string()) {
@@ -66,8 +66,8 @@ SetPlace FindPlace(const fs::path& source, const fs::path& program) {
   return place;
 }
 
-// The folder can take the set's files: the user may write it and its owner
-// write bit (the read-only attribute) is set.
+// The folder can be written: the user may write it and its owner write bit
+// (the read-only attribute) is set.
 bool Writable(const fs::path& folder) {
   struct stat info {};
   return access(folder.c_str(), W_OK) == 0 && stat(folder.c_str(), &info) == 0 &&
@@ -133,15 +133,38 @@ PlaceResult PlaceSet(const fs::path& source, const fs::path& program, const std:
                      const std::string& settingsFolder) {
   SetPlace place = FindPlace(source, program);
   place.writable = Writable(source);
-  if ((place.kind == SetPlace::Linked || place.kind == SetPlace::Inside) && !place.writable)
+  if (place.kind == SetPlace::Inside && !place.writable)
     return Refuse(AddSetStatus::NotWritten,
                   source.string() + " cannot be written, so its set cannot be brought up to date");
 
-  if (place.kind != SetPlace::New)
+  const std::string sourceFile = platform::ResolveCaseInsensitive(WithSlash(source.string()) + "images.ini");
+  if (place.kind == SetPlace::OfLinks || place.kind == SetPlace::Inside)
     place.old = ReadSetFile(platform::ResolveCaseInsensitive(place.setFolder + "images.ini"));
-  if (place.old.setName.empty())
-    place.old = ReadSetFile(platform::ResolveCaseInsensitive(WithSlash(source.string()) + "images.ini"));
-  // The folder value of an author's file names the folder itself, not a set folder of links.
+
+  std::error_code ec;
+  if (place.kind == SetPlace::New) {
+    // A set folder of links made for a folder that is gone stands for this
+    // one when it has this folder's name: the folder was moved.
+    const SetFile own = ReadSetFile(sourceFile);
+    const std::string entryName = EntryName(own.setName.empty() ? (name.empty() ? source.filename().string() : name)
+                                                                : Shown(own.setName));
+    const fs::path entry = program / entryName;
+    if (fs::is_directory(fs::symlink_status(entry, ec))) {
+      const std::optional<std::string> was = SourceOf(entry);
+      if (was && !was->empty() && !fs::exists(*was, ec)) {
+        place.kind = SetPlace::OfLinks;
+        place.entry = entryName;
+        place.setFolder = WithSlash(entry.string());
+        place.staleSource = *was;
+        place.old = ReadSetFile(platform::ResolveCaseInsensitive(place.setFolder + "images.ini"));
+      }
+    }
+  }
+  if (place.old.setName.empty() && place.kind != SetPlace::Inside) {
+    place.old = ReadSetFile(sourceFile);
+    place.oldFilesInSource = !place.old.setName.empty();
+  }
+  // The folder value of a file in the folder of pictures names that folder, not a set folder of links.
   if (place.Copied()) place.old.folderValue.clear();
 
   const std::string& oldName = place.old.setName;
@@ -153,7 +176,6 @@ PlaceResult PlaceSet(const fs::path& source, const fs::path& program, const std:
   place.setName = !oldName.empty() ? oldName : !asked.empty() ? asked : SafeSetName(place.givenName);
   place.renamed = oldName.empty() && Shown(place.setName) != place.givenName;
 
-  std::error_code ec;
   if (place.kind == SetPlace::New) {
     place.entry = EntryName(oldName.empty() ? place.givenName : Shown(oldName));
     const fs::path entry = program / place.entry;
@@ -161,7 +183,7 @@ PlaceResult PlaceSet(const fs::path& source, const fs::path& program, const std:
     place.brokenLink = fs::is_symlink(fs::symlink_status(entry, ec)) && !fs::exists(entry, ec);
     if (!place.brokenLink && fs::exists(fs::symlink_status(entry, ec)))
       return Refuse(AddSetStatus::NameTaken, Taken(place.entry, entry.string()));
-    place.setFolder = place.writable ? WithSlash(source.string()) : WithSlash(entry.string());
+    place.setFolder = WithSlash(entry.string());
   }
 
   if (!settingsFolder.empty()) {

@@ -13,21 +13,27 @@ namespace orvane::addset {
 
 struct SetPlace {
   enum Kind {
-    New,     // not in the program folder yet
-    Linked,  // a link in the program folder leads to the folder
-    Inside,  // the folder is below the program folder itself
+    New,      // not in the program folder yet
+    Linked,   // a link in the program folder leads to the folder (an earlier version's set)
+    Inside,   // the folder is below the program folder itself
     OfLinks,  // a set folder of links to its pictures stands for it
   } kind = New;
   std::string entry;      // the set's folder below the program folder, without "/"
-  std::string setFolder;  // where "images.ini" and the thumbnails go, ends in "/"
-  bool writable = false;  // the folder of pictures can take the set's files
+  std::string setFolder;  // where "images.ini" and the thumbnails are when done, ends in "/"
+  bool writable = false;  // the folder of pictures can be written
   bool brokenLink = false;  // entry is a link that leads nowhere, to be replaced
+  std::string staleSource;  // an OfLinks folder taken over from a folder that is gone
   SetFile old;            // the set as an earlier run or its author left it
-  std::string setName;    // windows-1252, as the catalogue holds it
+  // The folder of pictures holds the "images.ini" that old was read from (an
+  // earlier version wrote the set's files there): removed once the set is in
+  // the program folder.
+  bool oldFilesInSource = false;
+  std::string setName;    // as the catalogue holds it (platform::NameBytes)
   std::string givenName;  // UTF-8: the name asked for, else the folder's own
   bool renamed = false;   // setName is givenName made one the catalogue can hold
-  // The set's files go into a set folder of links in the program folder.
-  bool Copied() const { return kind == OfLinks || (kind == New && !writable); }
+  // The set's files go into a set folder of links in the program folder: every
+  // set but one whose folder is below the program folder already.
+  bool Copied() const { return kind != Inside; }
 };
 
 struct PlaceResult {
@@ -43,7 +49,7 @@ PlaceResult PlaceSet(const std::filesystem::path& source, const std::filesystem:
 
 std::string WithSlash(std::string path);
 std::string Quoted(const std::string& utf8);
-// Windows-1252 text as UTF-8, for messages.
+// A name (platform::NameBytes) as UTF-8, for messages.
 std::string Shown(const std::string& ansi);
 
 }  // namespace orvane::addset

@@ -70,7 +70,9 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Shared libraries are found by dpkg-shlibdeps; what the programs start or load
-# by name is listed here: Qt's X11 platform plugin, the fonts the windows draw
+# by name is listed here: Qt's X11 platform plugin, Qt's image format plugins
+# (the WebP reader, loaded when a WebP picture is shown), libheif (opened at the
+# first HEIC picture), the fonts the windows draw
 # with, and the idle watchers of the saver (xss-lock and xset on X, swayidle on
 # Wayland; GNOME's is orvane-idle, whose Qt D-Bus library shlibdeps finds). Qt's
 # Wayland platform and swaylock (the lock of bare Wayland compositors) are
@@ -78,7 +80,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # does not see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libsdl2-mixer-2.0-0, qt6-qpa-plugins, fonts-liberation, fonts-wqy-microhei, xss-lock, x11-xserver-utils, swayidle")
+  "libsdl2-mixer-2.0-0, qt6-qpa-plugins, qt6-image-formats-plugins, libheif1, fonts-liberation, fonts-wqy-microhei, xss-lock, x11-xserver-utils, swayidle")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, swaylock")
 set(CPACK_GENERATOR DEB)
 include(CPack)

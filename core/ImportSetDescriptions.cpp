@@ -11,6 +11,7 @@
 #include "platform/ansifold.h"
 #include "platform/folders.h"
 #include "platform/regular_file.h"
+#include "platform/textcodec.h"
 
 namespace orvane::core {
 
@@ -44,10 +45,13 @@ bool StorableSetName(const std::string& name) {
 
 constexpr std::size_t kMaxSetFileBytes = 64u << 20;
 
-std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+// The file's lines; utf8 tells whether it is UTF-8 (a byte-order mark first).
+std::optional<std::vector<std::string>> ReadLines(const std::string& path, bool& utf8) {
   // A set file is read only when it is a regular file (a FIFO would block).
   std::string text;
   if (!platform::ReadRegularFile(path, kMaxSetFileBytes, text)) return std::nullopt;
+  utf8 = platform::HasUtf8Bom(text);
+  if (utf8) text.erase(0, 3);
   std::vector<std::string> lines;
   // Lines end in CRLF, LF or CR alone, as the profile reader takes them.
   std::size_t start = 0;
@@ -108,28 +112,42 @@ ImportResult SetImport::Add(std::string& setFolder) {
   // The key list holds every name followed by NUL; a file that declares several
   // sets is taken for its first.
   const std::string keyList = GetIniString("SetDescriptions", "", "", imagesIni);
-  const std::string setName = keyList.substr(0, keyList.find('\0'));
-  if (setName.empty()) return ImportResult::NoSetName;
+  const std::string declared = keyList.substr(0, keyList.find('\0'));
+  if (declared.empty()) return ImportResult::NoSetName;
+  bool utf8 = false;
+  const auto lines = ReadLines(imagesIni, utf8);
+  if (!lines) return ImportResult::NoSetName;
+  // Names of a UTF-8 set file go into the catalogue in the one form every name
+  // has there (windows-1252 where that holds them, else UTF-8).
+  auto name = [utf8](const std::string& text) { return utf8 ? platform::NameBytes(text) : text; };
+  const std::string setName = name(declared);
   if (!StorableSetName(setName)) return ImportResult::BadSetName;
 
   if (queued_.count(platform::FoldedAnsi(setName)) ||
       !GetIniString("SetDescriptions", setName, "", catalogue).empty())
     return ImportResult::AlreadyKnown;
 
-  const auto lines = ReadLines(imagesIni);
-  if (!lines) return ImportResult::NoSetName;
-  const auto images = SectionLines(*lines, setName);
+  const auto images = SectionLines(*lines, declared);
   if (!images) return ImportResult::NoSection;
 
   // The set entry goes in with its images, in the same write, so the catalogue
   // never names a set whose images are missing.
   setFolder.erase(0, setFolder.find_first_not_of(' '));
   setFolder.erase(setFolder.find_last_not_of(' ') + 1);
-  for (const auto& [key, value] : *images) batch_.Write(setName, key, value);
+  for (const auto& [key, value] : *images) batch_.Write(setName, name(key), name(value));
   batch_.Write("SetDescriptions", setName, setFolder);
   queued_.insert(platform::FoldedAnsi(setName));
   if (batch_.size() >= kLinesPerWrite) Commit();
   return ImportResult::Added;
+}
+
+std::string DeclaredSetName(const std::string& imagesIni) {
+  const std::string keyList = GetIniString("SetDescriptions", "", "", imagesIni);
+  const std::string declared = keyList.substr(0, keyList.find('\0'));
+  std::string head;
+  if (declared.empty() || !platform::ReadRegularFile(imagesIni, 3, head) || !platform::HasUtf8Bom(head))
+    return declared;
+  return platform::NameBytes(declared);
 }
 
 bool SetImport::Commit() {

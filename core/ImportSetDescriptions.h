@@ -30,8 +30,15 @@ enum class ImportResult {
 // [SetDescriptions] <name> = setFolder is written, all in one replace of the
 // catalogue, so an import cut short leaves the set unknown and the next one
 // starts over.
+//
+// A set file that starts with a UTF-8 byte-order mark is UTF-8: its names are
+// written in the form the catalogue keeps every name in (platform::NameBytes).
 ImportResult ImportSetDescriptions(const std::string& settingsFolder, const std::string& rootFolder,
                                    std::string& setFolder);
+
+// The set name an "images.ini" declares (its first key of [SetDescriptions]) as
+// the catalogue holds it; "" for none.
+std::string DeclaredSetName(const std::string& imagesIni);
 
 // The same for many sets into one catalogue, written in few replaces of the
 // file: Add queues a set as ImportSetDescriptions would write it (a set queued

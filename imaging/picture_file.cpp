@@ -6,12 +6,12 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
-#include "imaging/bmp.h"
+#include "imaging/formats_detail.h"
 #include "imaging/io.h"
-#include "imaging/jpeg.h"
 #include "imaging/progress.h"
 
 namespace orvane::imaging {
@@ -20,25 +20,12 @@ namespace detail {
 
 std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t size,
                                        int targetWidth, int targetHeight) {
-  if (LooksLikeJpeg(data, size)) return DecodeJpeg(data, size, targetWidth, targetHeight);
-  if (LooksLikeBmp(data, size)) return DecodeBmp(data, size);
-  SetLastError(kInvalidPicture);
-  return nullptr;
+  return DecodeByContent(data, size, FixedTarget(targetWidth, targetHeight));
 }
 
 std::unique_ptr<Picture> DecodePicture(const std::uint8_t* data, std::size_t size,
                                        const TargetForSize& target) {
-  if (LooksLikeJpeg(data, size)) return DecodeJpeg(data, size, target);
-  if (!LooksLikeBmp(data, size)) {
-    SetLastError(kInvalidPicture);
-    return nullptr;
-  }
-  auto picture = DecodeBmp(data, size);
-  if (picture && target) {
-    int ignoredWidth = 0, ignoredHeight = 0;
-    target(picture->width, picture->height, ignoredWidth, ignoredHeight);
-  }
-  return picture;
+  return DecodeByContent(data, size, target);
 }
 
 std::unique_ptr<Picture> DecodePolled(const std::shared_ptr<const FileBytes>& bytes,
@@ -58,6 +45,7 @@ std::unique_ptr<Picture> DecodePolled(const std::shared_ptr<const FileBytes>& by
     int width = 0, height = 0, targetWidth = 0, targetHeight = 0;
     std::unique_ptr<Picture> picture;
     int error = kNoError;
+    std::string reason;
   };
   auto shared = std::make_shared<Shared>();
   // The worker owns what it uses (the bytes, its result), so that a stopped
@@ -80,9 +68,11 @@ std::unique_ptr<Picture> DecodePolled(const std::shared_ptr<const FileBytes>& by
       };
     auto picture = DecodePicture(bytes->data(), bytes->size(), ask);
     const int error = LastError();
+    std::string reason = CurrentErrorReason();
     std::lock_guard lock(shared->mutex);
     shared->picture = std::move(picture);
     shared->error = error;
+    shared->reason = std::move(reason);
     shared->finished = true;
     shared->changed.notify_all();
   });
@@ -119,6 +109,7 @@ std::unique_ptr<Picture> DecodePolled(const std::shared_ptr<const FileBytes>& by
   }
   worker.join();
   SetLastError(shared->error);
+  SetErrorReason(std::move(shared->reason));
   return std::move(shared->picture);
 }
 
@@ -190,6 +181,7 @@ std::unique_ptr<Picture> LoadPictureFile(const std::string& path, int targetWidt
       return std::move(written->picture);
     }
   }
+  ClearErrorReason();
   LoadPoll poll;
   std::function<bool()> pollFunction;
   if (poll) pollFunction = [&poll] { return poll(); };
@@ -199,6 +191,7 @@ std::unique_ptr<Picture> LoadPictureFile(const std::string& path, int targetWidt
 }
 
 std::unique_ptr<Picture> LoadPictureFile(const std::string& path, const TargetForSize& target) {
+  ClearErrorReason();
   LoadPoll poll;
   std::function<bool()> pollFunction;
   if (poll) pollFunction = [&poll] { return poll(); };

@@ -1,5 +1,5 @@
 #pragma once
-// Loading pictures by content (BMP or JPEG, whatever the file is called).
+// Loading pictures by content (see formats.h), whatever the file is called.
 #include <cstddef>
 #include <cstdint>
 #include <functional>

@@ -166,4 +166,27 @@ std::string FromUtf8(std::string_view utf8, CodePage codePage) {
   return out;
 }
 
+bool IsUtf8Name(std::string_view bytes) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return IsValidUtf8(bytes);
+  return false;
+}
+
+std::string NameBytes(std::string_view utf8) {
+  if (!IsValidUtf8(utf8)) return std::string(utf8);
+  const std::string ansi = FromUtf8(utf8);
+  // Lossless, and not bytes that would read back as other UTF-8 text.
+  if (ToUtf8(ansi) == utf8 && !IsUtf8Name(ansi)) return ansi;
+  return std::string(utf8);
+}
+
+std::string NameToUtf8(std::string_view bytes) {
+  return IsUtf8Name(bytes) ? std::string(bytes) : ToUtf8(bytes, CodePage::Windows1252);
+}
+
+QString NameToQString(std::string_view bytes) {
+  return IsUtf8Name(bytes) ? QString::fromUtf8(bytes.data(), qsizetype(bytes.size()))
+                           : ToQString(bytes, CodePage::Windows1252);
+}
+
 }  // namespace orvane::platform

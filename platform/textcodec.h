@@ -36,4 +36,17 @@ QString ToQString(std::string_view bytes, CodePage codePage = CodePage::Windows1
 // Converts UTF-8 to codePage bytes; characters the code page lacks become "?".
 std::string FromUtf8(std::string_view utf8, CodePage codePage = CodePage::Windows1252);
 
+// Names (of sets, pictures and files) are kept in one form whatever file they
+// came from: windows-1252 bytes where the name converts without loss and those
+// bytes cannot be read as UTF-8, else UTF-8. NameBytes makes that form of a
+// UTF-8 name; NameToUtf8 and NameToQString read it back (well-formed UTF-8 with
+// a byte above 0x7F is UTF-8, anything else windows-1252), so a name from a
+// UTF-8 set file and one from a windows-1252 file are the same bytes.
+std::string NameBytes(std::string_view utf8);
+std::string NameToUtf8(std::string_view bytes);
+QString NameToQString(std::string_view bytes);
+// True when bytes are a name in its UTF-8 form (see NameBytes): it cannot be
+// written into a windows-1252 file.
+bool IsUtf8Name(std::string_view bytes);
+
 }  // namespace orvane::platform

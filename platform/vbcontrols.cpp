@@ -59,8 +59,10 @@ void MoveTwips(QWidget& widget, int left, int top, int width, int height) {
                      TwipsToPixels(height));
 }
 
-QString CaptionText(const std::string& bytes) { return ToQString(bytes); }
-std::string CaptionBytes(const QString& text) { return FromUtf8(text.toStdString()); }
+// Captions and list entries are names and texts in the form NameBytes gives:
+// windows-1252, or UTF-8 for what that code page cannot hold.
+QString CaptionText(const std::string& bytes) { return NameToQString(bytes); }
+std::string CaptionBytes(const QString& text) { return NameBytes(text.toStdString()); }
 
 // --- VbListBox -------------------------------------------------------------------
 

@@ -42,7 +42,8 @@ constexpr int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
 // Places a widget with left, top, width and height in twips.
 void MoveTwips(QWidget& widget, int left, int top, int width, int height);
 
-// Text shown by a control for code-page bytes (windows-1252) and back.
+// Text shown by a control for name bytes (windows-1252, or UTF-8 where that
+// code page cannot hold the text: platform::NameBytes) and back.
 QString CaptionText(const std::string& bytes);
 std::string CaptionBytes(const QString& text);
 

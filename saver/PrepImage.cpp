@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <system_error>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "core/Progress.h"
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
+#include "imaging/formats.h"
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
 #include "platform/events.h"
@@ -241,6 +243,9 @@ void frmSaver::ReportSlideFailure(const std::string& file, const std::string& lo
   // Once per file and show: an unattended show must not stop behind a box on
   // every pass over its list.
   if (!reportedFailures_.insert(file).second) return;
+  // Why, on standard error in one line; the box keeps the error number.
+  if (const std::string reason = im::LastErrorReason(); !reason.empty())
+    std::cerr << "orvane: cannot show " << file << ": " << reason << '\n';
   core::ErrorFile = file;
   core::ErrorLocation = location;
   core::ReportLoadPictureError(errorNumber);

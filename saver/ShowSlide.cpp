@@ -2,7 +2,6 @@
 // and which transition runs; ExecuteTrans steps the transition on the tick
 // count while the set's sound fades out and in, then hands over to the
 // information panel.
-#include <QPainter>
 #include <QRegion>
 #include <algorithm>
 #include <cmath>
@@ -41,15 +40,6 @@ constexpr double kVolumeRange = 10000.0;
 // difference is taken modulo 2^31 so the wrap never stalls a wait.
 std::uint32_t MaskedSince(std::uint32_t start, std::uint32_t now) {
   return (now - start) & kTickMask;
-}
-
-// Blackens the top edge of the prepared slide (a two-pixel box outline from
-// (0, 0) to (width, 1)).
-void BlackenTopEdge(platform::PictureBox& box) {
-  QImage surface = box.SurfaceView();
-  if (surface.isNull()) return;
-  QPainter painter(&surface);
-  painter.fillRect(0, 0, surface.width(), std::min(2, surface.height()), Qt::black);
 }
 
 }  // namespace
@@ -130,7 +120,6 @@ void frmSaver::DoTrans() {
   const bool vertical = PanMode == kPanTopToBottom || PanMode == kPanBottomToTop;
   const bool fullView = PanMode == kPanNone || (vertical ? stripW == screenW : stripH == screenH);
   if (fullView) {
-    BlackenTopEdge(picStretch);
     Transitions->AddSourcePic(picStretch.hDC(), dispW, dispH, PanX, PanY);
     if (PanMode != kPanNone) {
       // The whole screen is the visible window of the strip.

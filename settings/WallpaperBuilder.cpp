@@ -17,6 +17,7 @@
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
 #include "imaging/gdi.h"
+#include "imaging/formats.h"
 #include "imaging/imaging.h"
 #include "platform/desktop.h"
 #include "platform/folders.h"
@@ -81,40 +82,6 @@ class Buffer {
  private:
   im::Handle handle_ = im::kNoHandle;
 };
-
-std::uint16_t BigEndian16(const unsigned char* p) { return std::uint16_t((p[0] << 8) | p[1]); }
-
-// The size a JPEG file declares in its frame header, read without decoding so
-// the decode can be scaled to what the wallpaper needs. False for anything else.
-bool JpegFileSize(const std::string& file, int& width, int& height) {
-  std::ifstream in(file, std::ios::binary);
-  unsigned char head[2];
-  if (!in.read(reinterpret_cast<char*>(head), 2) || head[0] != 0xFF || head[1] != 0xD8) return false;
-  for (int segments = 0; segments < 1000; ++segments) {
-    int byte = in.get();
-    while (byte != EOF && byte != 0xFF) byte = in.get();
-    while (byte == 0xFF) byte = in.get();
-    if (byte == EOF) return false;
-    const int marker = byte;
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
-    if (marker == 0xD9 || marker == 0xDA) return false;                   // no frame header before the scan
-    unsigned char length[2];
-    if (!in.read(reinterpret_cast<char*>(length), 2)) return false;
-    const int size = BigEndian16(length);
-    if (size < 2) return false;
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-    if (frame) {
-      unsigned char sof[5];
-      if (size < 7 || !in.read(reinterpret_cast<char*>(sof), 5)) return false;
-      height = BigEndian16(sof + 1);
-      width = BigEndian16(sof + 3);
-      return width > 0 && height > 0;
-    }
-    in.seekg(size - 2, std::ios::cur);
-    if (!in) return false;
-  }
-  return false;
-}
 
 // The picture file of an image as the slide show finds it: the catalogue name
 // as it is when it has an extension, else with ".jpg"; "\" and case resolved.
@@ -200,10 +167,10 @@ WallpaperRender RenderWallpaper(const WallpaperJob& job, const StatusProc& statu
   const int shapeW = screenKnown ? job.ScreenWidth : job.PreviewWidth;
   const int shapeH = screenKnown ? job.ScreenHeight : job.PreviewHeight;
 
-  // Where the picture's size is known before decoding, the crop and the
-  // target tell how small the decode may be (DCT scaling).
+  // Where the picture's size is known before decoding (a JPEG's, upright), the
+  // crop and the target tell how small the decode may be (DCT scaling).
   int fullW = 0, fullH = 0;
-  const bool sizeKnown = JpegFileSize(picture, fullW, fullH);
+  const bool sizeKnown = im::PictureSize(picture, fullW, fullH);
   int decodeW = 0, decodeH = 0;
   if (sizeKnown && job.Fit2Screen && screenKnown) {
     CropRect crop = PanoramaCrop(fullW, fullH, description.PanDirection, description.PanoramicOrigin,

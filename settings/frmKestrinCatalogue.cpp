@@ -93,10 +93,8 @@ void frmKestrin::InitSetsInfo() {
     if (path.compare(0, ImageSetRoot.size(), ImageSetRoot) != 0) continue;
     const std::size_t nameAt = path.rfind('/') + 1;
     if (nameAt <= ImageSetRoot.size()) continue;  // the program folder's own file
-    const std::string keyList = core::GetIniString(kSetDescriptions, "", "", path);
     // A file that declares several sets stands for its first, as the import takes it.
-    folders.push_back({path.substr(ImageSetRoot.size(), nameAt - ImageSetRoot.size()),
-                       keyList.substr(0, keyList.find('\0'))});
+    folders.push_back({path.substr(ImageSetRoot.size(), nameAt - ImageSetRoot.size()), core::DeclaredSetName(path)});
   }
 
   // Cross off each catalogued set that a found folder declares; the sets left

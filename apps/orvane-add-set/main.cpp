@@ -4,6 +4,7 @@
 #include <string>
 
 #include "addset/AddSet.h"
+#include "addset/Progress.h"
 #include "core/FirstStart.h"
 #include "core/Utils.h"
 #include "platform/folders.h"
@@ -13,10 +14,10 @@ int main(int argc, char** argv) {
   if (first == "-h" || first == "--help") {
     std::printf(
         "usage: orvane-add-set FOLDER [NAME]\n"
-        "Makes the \".jpg\", \".jpeg\" and \".bmp\" pictures of FOLDER an image set named\n"
-        "NAME (default: the folder's name), with thumbnails, and puts it into the program\n"
-        "folder. Run it again to bring the set up to date after pictures were added or\n"
-        "deleted.\n");
+        "Makes the JPEG, BMP, PNG, WebP and HEIC pictures of FOLDER an image set named\n"
+        "NAME (default: the folder's name), with thumbnails, in the program folder;\n"
+        "nothing is written into FOLDER. Run it again to bring the set up to date after\n"
+        "pictures were added or deleted.\n");
     return 0;
   }
   if (argc < 2 || argc > 3 || first.empty()) {
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
   request.name = argc > 2 ? argv[2] : "";
   request.programFolder = program;
   request.settingsFolder = orvane::platform::LocalAppDataFolder();
+  request.progress = orvane::addset::StderrProgress();
+  request.notice = orvane::addset::StderrNotice;
   const orvane::addset::AddSetReport report = orvane::addset::AddSet(request);
   for (const std::string& warning : report.warnings) std::fprintf(stderr, "orvane-add-set: %s\n", warning.c_str());
   if (!report.ok()) {

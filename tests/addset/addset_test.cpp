@@ -1,6 +1,8 @@
 // A folder of pictures made into an image set: its "images.ini" as the
-// catalogue reads it, thumbnails, the link into the program folder, a re-run
-// after pictures came and went, a folder that cannot be written, bad input.
+// catalogue reads it, thumbnails, the set folder of links in the program
+// folder with nothing written among the pictures, a re-run after pictures came
+// and went, a moved folder, a set an earlier version kept among the pictures,
+// names of every kind, bad input.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,11 +10,13 @@
 #include <QImage>
 #include <QString>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "addset/AddSet.h"
 #include "addset/SetPictures.h"
+#include "addset/Thumbnail.h"
 #include "core/Catalogue.h"
 #include "core/FirstStart.h"
 #include "core/ImageDescription.h"
@@ -20,6 +24,8 @@
 #include "core/Utils.h"
 #include "imaging/imaging.h"
 #include "platform/folders.h"
+#include "platform/textcodec.h"
+#include "platform/vbcontrols.h"
 #include "tests/support/testenv.h"
 
 namespace {
@@ -56,6 +62,14 @@ std::pair<int, int> BitmapSize(const std::string& file) {
   return size;
 }
 
+// Every file in a folder with its bytes (links followed), for "nothing changed".
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    files[fs::relative(entry.path(), folder).string()] = entry.is_directory() ? "(folder)" : ReadFile(entry.path());
+  return files;
+}
+
 class AddSetTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -78,7 +92,7 @@ class AddSetTest : public testing::Test {
   }
 
   AddSetReport Run(const fs::path& folder, const std::string& name = "") {
-    return AddSet(AddSetRequest{folder.string(), name, program, settings});
+    return AddSet(AddSetRequest{folder.string(), name, program, settings, {}, {}});
   }
 
   // The set as the show and the dialog find it: every entry's picture and its
@@ -107,26 +121,30 @@ class AddSetTest : public testing::Test {
 };
 
 TEST_F(AddSetTest, EveryReadablePictureBecomesAnEntryWithItsThumbnail) {
+  const auto pictures = Snapshot(holiday);
   const AddSetReport report = Run(holiday);
   ASSERT_EQ(report.status, AddSetStatus::Made) << report.message;
   EXPECT_EQ(report.pictures, 4u);
-  EXPECT_EQ(report.setFolder, holiday.string() + "/");
+  EXPECT_EQ(report.setFolder, program + "Holiday/");
   ASSERT_EQ(report.warnings.size(), 1u);
   EXPECT_NE(report.warnings[0].find("broken.jpg"), std::string::npos) << report.warnings[0];
+  EXPECT_EQ(Snapshot(holiday), pictures) << "nothing is written among the pictures";
+  const fs::path set = program + "Holiday";
 
   // CRLF, windows-1252, name order, names made keys ("=" and a leading "["),
   // every file named with its extension, the set's section last.
-  EXPECT_EQ(ReadFile(holiday / "images.ini"),
+  EXPECT_EQ(ReadFile(set / "images.ini"),
             "[SetDescriptions]\r\nHoliday=Holiday/\r\n\r\n[Holiday]\r\n"
             "(Beach) day=[Beach] day.JPEG\r\n"
             "Caf\xe9 terrace=Caf\xe9 terrace.jpg\r\n"
             "Harbour - dawn=Harbour = dawn.jpg\r\n"
             "scan=scan.bmp\r\n");
-  EXPECT_TRUE(fs::is_symlink(program + "Holiday"));
-  EXPECT_EQ(fs::read_symlink(program + "Holiday"), holiday);
-  EXPECT_EQ(BitmapSize((holiday / "Harbour = dawn.jpg.bmp").string()), std::make_pair(160, 120));
-  EXPECT_EQ(BitmapSize((holiday / "[Beach] day.JPEG.bmp").string()), std::make_pair(90, 120));
-  EXPECT_EQ(BitmapSize((holiday / "Caf\u00e9 terrace.jpg.bmp").string()), std::make_pair(160, 50));
+  EXPECT_FALSE(fs::is_symlink(set));
+  EXPECT_EQ(fs::read_symlink(set / "Harbour = dawn.jpg"), holiday / "Harbour = dawn.jpg");
+  EXPECT_EQ(ReadFile(set / ".orvane-source"), holiday.string() + "\n");
+  EXPECT_EQ(BitmapSize((set / "Harbour = dawn.jpg.bmp").string()), std::make_pair(160, 120));
+  EXPECT_EQ(BitmapSize((set / "[Beach] day.JPEG.bmp").string()), std::make_pair(90, 120));
+  EXPECT_EQ(BitmapSize((set / "Caf\u00e9 terrace.jpg.bmp").string()), std::make_pair(160, 50));
   ExpectPlayable("Holiday", "Holiday/", 4);
 
   // Run again unchanged: the same set, and no thumbnail taken for a picture.
@@ -134,6 +152,9 @@ TEST_F(AddSetTest, EveryReadablePictureBecomesAnEntryWithItsThumbnail) {
   ASSERT_EQ(again.status, AddSetStatus::Updated) << again.message;
   EXPECT_EQ(again.added + again.dropped, 0u);
   EXPECT_EQ(Keys("Holiday", catalogue).size(), 4u);
+  EXPECT_EQ(Snapshot(holiday), pictures);
+  for (const auto& entry : fs::directory_iterator(program))
+    EXPECT_NE(entry.path().filename().string().rfind(".orvane-add-set-", 0), 0u) << "no work folder is left";
 }
 
 TEST_F(AddSetTest, NamesThatClashAndNamesOutsideTheCodePageStaySeparateEntries) {
@@ -144,15 +165,16 @@ TEST_F(AddSetTest, NamesThatClashAndNamesOutsideTheCodePageStaySeparateEntries) 
   // The set's name as the catalogue can hold it; its folder keeps the name given.
   const AddSetReport report = Run(folder, "\u6771\u4eac = trip");
   ASSERT_EQ(report.status, AddSetStatus::Made) << report.message;
-  const std::string setName = "?" "? - trip";
+  const std::string setName = "\u6771\u4eac - trip";
   EXPECT_EQ(report.setName, setName);
   ASSERT_EQ(report.warnings.size(), 1u);
   EXPECT_NE(report.warnings[0].find("the set is named \"" + setName + "\""), std::string::npos) << report.warnings[0];
-  const std::string ini = ReadFile(folder / "images.ini");
+  // A name windows-1252 cannot hold makes the file UTF-8 after a byte-order mark.
+  const std::string ini = ReadFile(program + "\u6771\u4eac = trip/images.ini");
+  EXPECT_EQ(ini.rfind("\xEF\xBB\xBF[SetDescriptions]\r\n", 0), 0u) << ini;
   EXPECT_NE(ini.find("\r\nSunset=Sunset.bmp\r\nsunset (2)=sunset.jpg\r\n"), std::string::npos) << ini;
-  // A name the code page cannot hold keeps its bytes on disk as the file value.
-  EXPECT_NE(ini.find("\r\n?" "?=\u6771\u4eac.jpg\r\n"), std::string::npos) << ini;
-  EXPECT_TRUE(fs::is_symlink(program + "\u6771\u4eac = trip"));
+  EXPECT_NE(ini.find("\r\n\u6771\u4eac=\u6771\u4eac.jpg\r\n"), std::string::npos) << ini;
+  EXPECT_TRUE(fs::is_directory(program + "\u6771\u4eac = trip"));
   ExpectPlayable(setName, "\u6771\u4eac = trip/", 3);
 }
 
@@ -178,9 +200,10 @@ TEST_F(AddSetTest, ARunAfterChangesAddsAndDropsButKeepsNamesAndExclusions) {
   orvane::core::RefreshCatalogue(settings, program);
   // The user excludes one picture and renames another in the set file.
   orvane::core::WriteIni("Holiday", "scan", "*scan.bmp", catalogue);
-  std::string ini = ReadFile(holiday / "images.ini");
+  const fs::path set = program + "Holiday";
+  std::string ini = ReadFile(set / "images.ini");
   ini.replace(ini.find("Harbour - dawn="), 14, "Harbour at dawn");
-  WriteFile(holiday / "images.ini", ini);
+  WriteFile(set / "images.ini", ini);
   orvane::core::WriteIni("Holiday", "Harbour at dawn", "Harbour = dawn.jpg", catalogue);
 
   fs::remove(holiday / "[Beach] day.JPEG");
@@ -189,12 +212,13 @@ TEST_F(AddSetTest, ARunAfterChangesAddsAndDropsButKeepsNamesAndExclusions) {
   ASSERT_EQ(report.status, AddSetStatus::Updated) << report.message;
   EXPECT_EQ(report.added, 1u);
   EXPECT_EQ(report.dropped, 1u);
-  EXPECT_FALSE(fs::exists(holiday / "[Beach] day.JPEG.bmp"));
-  EXPECT_TRUE(fs::exists(holiday / "Lighthouse.jpg.bmp"));
+  EXPECT_FALSE(fs::exists(set / "[Beach] day.JPEG.bmp"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(set / "[Beach] day.JPEG")));
+  EXPECT_TRUE(fs::exists(set / "Lighthouse.jpg.bmp"));
   EXPECT_EQ(Keys("Holiday", catalogue),
             (std::vector<std::string>{"Caf\xe9 terrace", "Harbour at dawn", "Lighthouse", "scan"}));
   EXPECT_EQ(orvane::core::GetIniString("Holiday", "scan", "", catalogue), "*scan.bmp");
-  EXPECT_EQ(Keys("Holiday", (holiday / "images.ini").string()), Keys("Holiday", catalogue));
+  EXPECT_EQ(Keys("Holiday", (set / "images.ini").string()), Keys("Holiday", catalogue));
   ExpectPlayable("Holiday", "Holiday/", 4);
 
   // A new picture under the name of an excluded one that is gone is a picture
@@ -206,8 +230,8 @@ TEST_F(AddSetTest, ARunAfterChangesAddsAndDropsButKeepsNamesAndExclusions) {
   ExpectPlayable("Holiday", "Holiday/", 4);
 }
 
-// A folder moved elsewhere is added again at its new place: the broken link
-// gives way, and what the user excluded stays excluded.
+// A folder moved elsewhere is added again at its new place: the set folder
+// made for it stands for it now, and what the user excluded stays excluded.
 TEST_F(AddSetTest, AMovedFolderTakesTheBrokenLinksPlace) {
   ASSERT_TRUE(Run(holiday).ok());
   orvane::core::RefreshCatalogue(settings, program);
@@ -217,10 +241,12 @@ TEST_F(AddSetTest, AMovedFolderTakesTheBrokenLinksPlace) {
   fs::rename(holiday, moved);
   const AddSetReport report = Run(moved);
   ASSERT_EQ(report.status, AddSetStatus::Made) << report.message;
-  ASSERT_EQ(report.warnings.size(), 2u);  // the broken link, and broken.jpg
-  EXPECT_NE(report.warnings[0].find("the broken link " + program + "Holiday to " + holiday.string()), std::string::npos)
+  ASSERT_EQ(report.warnings.size(), 2u);  // the set folder taken over, and broken.jpg
+  EXPECT_NE(report.warnings[0].find("the set folder " + program + "Holiday/ of " + holiday.string() + ", which is gone"),
+            std::string::npos)
       << report.warnings[0];
-  EXPECT_EQ(fs::read_symlink(program + "Holiday"), moved);
+  EXPECT_EQ(fs::read_symlink(program + "Holiday/scan.bmp"), moved / "scan.bmp");
+  EXPECT_EQ(ReadFile(program + "Holiday/.orvane-source"), moved.string() + "\n");
   EXPECT_EQ(orvane::core::GetIniString("Holiday", "scan", "", catalogue), "*scan.bmp");
   ExpectPlayable("Holiday", "Holiday/", 4);
 }
@@ -264,7 +290,7 @@ TEST_F(AddSetTest, BadInputIsToldAndChangesNothing) {
   WritePicture(taken / "a.jpg", 40, 30, Qt::red);
   WriteFile(orvane::test::TempRoot() / "file.jpg", "a file");
   ASSERT_TRUE(Run(holiday).ok());
-  const auto before = ReadFile(holiday / "images.ini");
+  const auto before = ReadFile(program + "Holiday/images.ini");
 
   struct Case {
     fs::path folder;
@@ -295,7 +321,129 @@ TEST_F(AddSetTest, BadInputIsToldAndChangesNothing) {
   EXPECT_FALSE(fs::exists(program + "Locked")) << "no set folder is left of a folder without pictures";
   EXPECT_FALSE(fs::exists(taken / "images.ini"));
   EXPECT_FALSE(fs::exists(program + "Other"));
-  EXPECT_EQ(ReadFile(holiday / "images.ini"), before);
+  EXPECT_EQ(ReadFile(program + "Holiday/images.ini"), before);
+}
+
+}  // namespace
+
+namespace {
+
+// A set an earlier version kept among the pictures ("images.ini" and
+// thumbnails beside them, the folder linked into the program folder) is
+// brought over: the files that version wrote go, the user's own stay, and the
+// names and exclusions of the catalogue are kept.
+TEST_F(AddSetTest, ASetKeptAmongThePicturesIsBroughtOver) {
+  // The user's own bitmap under a thumbnail's name: no thumbnail's size.
+  WritePicture(holiday / "scan.bmp.bmp", 640, 480, Qt::cyan, "BMP");
+  const auto pictures = Snapshot(holiday);
+  WriteFile(holiday / "images.ini",
+            "[SetDescriptions]\r\nHoliday=Holiday/\r\n\r\n[Holiday]\r\n"
+            "Caf\xe9 terrace=Caf\xe9 terrace.jpg\r\nHarbour at dawn=Harbour = dawn.jpg\r\n"
+            "scan=scan.bmp\r\nGone=gone.jpg\r\n");
+  for (const char* picture : {"Caf\u00e9 terrace.jpg", "Harbour = dawn.jpg"})
+    ASSERT_EQ(orvane::addset::MakeThumbnail((holiday / picture).string(), (holiday / picture).string() + ".bmp",
+                                            (holiday / ".t.bmp").string()),
+              orvane::addset::ThumbnailResult::Made);
+  ASSERT_EQ(orvane::addset::MakeThumbnail((holiday / "scan.bmp").string(), (holiday / "gone.jpg.bmp").string(),
+                                          (holiday / ".t.bmp").string()),
+            orvane::addset::ThumbnailResult::Made);
+  fs::create_directory_symlink(holiday, program + "Holiday");
+  orvane::core::RefreshCatalogue(settings, program);
+  orvane::core::WriteIni("Holiday", "scan", "*scan.bmp", catalogue);
+
+  const AddSetReport report = Run(holiday);
+  ASSERT_EQ(report.status, AddSetStatus::Updated) << report.message;
+  EXPECT_EQ(report.added, 1u);  // [Beach] day.JPEG, which the old set lacked
+  EXPECT_EQ(report.dropped, 1u);
+  EXPECT_EQ(Snapshot(holiday), pictures) << "only what the earlier version wrote is gone";
+  EXPECT_TRUE(fs::is_directory(fs::symlink_status(program + "Holiday")));
+  EXPECT_EQ(orvane::core::GetIniString("Holiday", "Harbour at dawn", "", catalogue), "Harbour = dawn.jpg");
+  EXPECT_EQ(orvane::core::GetIniString("Holiday", "scan", "", catalogue), "*scan.bmp");
+  ExpectPlayable("Holiday", "Holiday/", 4);
+
+  // A set file the earlier version did not write as it stands is kept, with
+  // the thumbnails beside it.
+  const fs::path trip = orvane::test::MakeTempDir("Trip");
+  WritePicture(trip / "a.jpg", 80, 60, Qt::red);
+  WriteFile(trip / "images.ini", "; my notes\r\n[SetDescriptions]\r\nTrip=Trip/\r\n\r\n[Trip]\r\na=a.jpg\r\n");
+  ASSERT_EQ(orvane::addset::MakeThumbnail((trip / "a.jpg").string(), (trip / "a.jpg.bmp").string(),
+                                          (trip / ".t.bmp").string()),
+            orvane::addset::ThumbnailResult::Made);
+  fs::create_directory_symlink(trip, program + "Trip");
+  const auto tripFiles = Snapshot(trip);
+  const AddSetReport kept = Run(trip);
+  ASSERT_TRUE(kept.ok()) << kept.message;
+  ASSERT_EQ(kept.warnings.size(), 1u);
+  EXPECT_NE(kept.warnings[0].find("kept " + trip.string() + "/images.ini"), std::string::npos) << kept.warnings[0];
+  EXPECT_EQ(Snapshot(trip), tripFiles);
+  EXPECT_TRUE(fs::exists(program + "Trip/a.jpg.bmp"));
+}
+
+// Every name a file system allows: what it becomes in "images.ini", in the
+// catalogue and in the dialog's list, and the set plays whole.
+TEST_F(AddSetTest, AnyFileNameIsKeptOrStoredSafely) {
+  const fs::path folder = orvane::test::MakeTempDir("Names");
+  std::string cjk;
+  for (int i = 0; i < 38; ++i) cjk += "\u5199\u771f";  // 76 characters, 228 bytes
+  struct Case {
+    std::string disk;  // the picture's name on disk
+    std::string key;   // the entry's name, UTF-8
+    std::string file;  // the entry's file: the link's name in the set folder, UTF-8
+  } cases[] = {
+      // A line break or a carriage return could start a line of its own: the
+      // link to the picture gets a name that holds a blank instead.
+      {"line\nbreak.jpg", "line break", "line break.jpg"},
+      {"carriage\rreturn.jpg", "carriage return", "carriage return.jpg"},
+      {"[Section]\n[x]=y.jpg", "(Section) [x]-y", "[Section] [x]=y.jpg"},
+      {std::string(232, 'a') + ".jpg", std::string(232, 'a'), std::string(232, 'a') + ".jpg"},
+      // No room for "<name>.bmp": the link's name is cut.
+      {std::string(251, 'b') + ".jpg", std::string(251, 'b'), std::string(247, 'b') + ".jpg"},
+      {cjk + ".jpg", cjk, cjk + ".jpg"},
+      {"\U0001F305 sunrise.jpg", "\U0001F305 sunrise", "\U0001F305 sunrise.jpg"},
+      {"a = b.jpg", "a - b", "a = b.jpg"},
+      {"[x] y.jpg", "(x) y", "[x] y.jpg"},
+      {"Caf\u00e9.jpg", "Caf\u00e9", "Caf\u00e9.jpg"},
+  };
+  for (const Case& c : cases) WritePicture(folder / c.disk, 80, 60, Qt::darkGreen);
+  const AddSetReport report = Run(folder);
+  ASSERT_EQ(report.status, AddSetStatus::Made) << report.message;
+  EXPECT_TRUE(report.warnings.empty()) << report.warnings[0];
+  EXPECT_EQ(report.pictures, std::size(cases));
+
+  const std::string ini = ReadFile(program + "Names/images.ini");
+  EXPECT_EQ(ini.rfind("\xEF\xBB\xBF[SetDescriptions]\r\nNames=Names/\r\n\r\n[Names]\r\n", 0), 0u) << ini;
+  ExpectPlayable("Names", "Names/", std::size(cases));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(orvane::addset::Printable(c.disk));
+    EXPECT_NE(ini.find("\r\n" + c.key + "=" + c.file + "\r\n"), std::string::npos) << ini;
+    EXPECT_EQ(fs::read_symlink(program + "Names/" + c.file), folder / c.disk);
+    // The catalogue holds each name as windows-1252 where that holds it, else as UTF-8.
+    const std::string key = orvane::platform::NameBytes(c.key);
+    EXPECT_EQ(key == c.key, c.key.find("\u00e9") == std::string::npos);
+    EXPECT_EQ(orvane::core::GetIniString("Names", key, "", catalogue), orvane::platform::NameBytes(c.file));
+    // The dialog's list shows the name itself.
+    orvane::platform::VbListBox list(nullptr, false);
+    list.AddItem(key);
+    EXPECT_EQ(list.item(0)->text().toStdString(), c.key);
+    EXPECT_EQ(list.List(0), key);
+  }
+}
+
+// A folder below the program folder keeps its set's files where it is, so a
+// name its set file cannot hold leaves that picture out, named; the others stay.
+TEST_F(AddSetTest, ANameASetFileCannotHoldIsLeftOutAndNamedWhereThereAreNoLinks) {
+  const fs::path own = fs::path(program) / "Own";
+  WritePicture(own / "a.jpg", 80, 60, Qt::red);
+  WritePicture(own / "line\nbreak.jpg", 80, 60, Qt::blue);
+  const AddSetReport report = Run(own);
+  ASSERT_EQ(report.status, AddSetStatus::Updated) << report.message;  // the search knows it by its folder
+  EXPECT_EQ(report.pictures, 1u);
+  ASSERT_EQ(report.warnings.size(), 1u);
+  EXPECT_NE(report.warnings[0].find("left out \"line\\nbreak.jpg\": a set file cannot hold its name"),
+            std::string::npos)
+      << report.warnings[0];
+  EXPECT_EQ(ReadFile(own / "images.ini"), "[SetDescriptions]\r\nOwn=Own/\r\n\r\n[Own]\r\na=a.jpg\r\n");
+  ExpectPlayable("Own", "Own/", 1);
 }
 
 }  // namespace

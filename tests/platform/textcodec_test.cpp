@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using orvane::platform::CodePage;
@@ -62,6 +63,31 @@ TEST(TextCodec, LanguagesChooseTheirCodePage) {
   for (const auto& [language, codePage] : cases) {
     EXPECT_EQ(orvane::platform::CodePageForLanguage(language), codePage) << language;
   }
+}
+
+// A name keeps one form whatever file it came from: windows-1252 where that
+// code page holds it unambiguously, else UTF-8, and it reads back as itself.
+TEST(TextCodec, NamesKeepOneFormAndReadBackAsThemselves) {
+  struct Case {
+    std::string utf8, bytes;
+  } cases[] = {
+      {"Sunset", "Sunset"},
+      {"Caf\u00e9", "Caf\xe9"},
+      {"\u6771\u4eac", "\u6771\u4eac"},
+      {"\U0001F305 dawn", "\U0001F305 dawn"},
+      // In windows-1252 these would be the bytes of "\u00e9" read as UTF-8.
+      {"\u00c3\u00a9", "\u00c3\u00a9"},
+      {"na\u00efve \u2013 \u20ac", "na\xefve \x96 \x80"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    EXPECT_EQ(orvane::platform::NameBytes(c.utf8), c.bytes);
+    EXPECT_EQ(orvane::platform::NameToUtf8(c.bytes), c.utf8);
+    EXPECT_EQ(orvane::platform::NameToQString(c.bytes), QString::fromStdString(c.utf8));
+    EXPECT_EQ(orvane::platform::IsUtf8Name(c.bytes), c.bytes == c.utf8 && c.utf8 != "Sunset");
+  }
+  // Bytes that are no UTF-8 (a name on disk in another code) stay as they are.
+  EXPECT_EQ(orvane::platform::NameBytes("\xe9t\xe9"), "\xe9t\xe9");
 }
 
 }  // namespace

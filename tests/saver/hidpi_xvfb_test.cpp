@@ -53,8 +53,7 @@ struct ShownSlide {
   QImage prepared;  // the prepared slide ("ssprep.bmp")
 };
 
-// The rows of the screen that are not the prepared slide's, beyond the two
-// blackened top rows: the panel's band.
+// The rows of the screen that are not the prepared slide's: the panel's band.
 struct Band {
   int top = -1;
   int bottom = -1;  // inclusive
@@ -75,7 +74,8 @@ class ScaledScreen : public ::testing::Test {
     orvane::test::WriteFile(set / "company.ini", "[TitlePage]\r\nuserControl=1\r\n[Sound]\r\nHasSound=0\r\n");
     orvane::test::WriteFile(set / "grain.bmp.nfo",
                             "[English]\r\nEnglish=Grain Hyperfocal\r\n\r\nFine grain, yes.\r\n\r\n\r\n");
-    WriteGrain(set / "grain.bmp");
+    grainFile_ = set / "grain.bmp";
+    WriteGrain(grainFile_);
     settingsFolder_ = pf::LocalAppDataFolder();
     // A cut, the panel for ten minutes, no title, calendar or sound.
     orvane::test::WriteFile(settingsFolder_ + "ScreenSaver.ini",
@@ -201,7 +201,7 @@ class ScaledScreen : public ::testing::Test {
     EXPECT_EQ(shown.prepared.height(), kHeight) << "the slide is not in device pixels";
     if (shown.prepared.size() != shown.screen.size()) return band;
     int differing = 0;
-    for (int y = 2; y < kHeight; ++y) {
+    for (int y = 0; y < kHeight; ++y) {
       const auto* screen = reinterpret_cast<const QRgb*>(shown.screen.constScanLine(y));
       const auto* slide = reinterpret_cast<const QRgb*>(shown.prepared.constScanLine(y));
       bool same = true;
@@ -221,7 +221,7 @@ class ScaledScreen : public ::testing::Test {
   // one colour: near 1 for a slide shown with each pixel doubled.
   static double DoubledBlocks(const QImage& screen, const Band& band) {
     long blocks = 0, doubled = 0;
-    for (int y = 2; y + 1 < kHeight; y += 2) {
+    for (int y = 0; y + 1 < kHeight; y += 2) {
       if (y + 1 >= band.top && y <= band.bottom) continue;
       for (int x = 0; x + 1 < kWidth; x += 2) {
         const QRgb p = screen.pixel(x, y);
@@ -261,6 +261,10 @@ class ScaledScreen : public ::testing::Test {
     const std::optional<ShownSlide> scaled = Show(resources, scaleFactor);
     ASSERT_TRUE(scaled);
     const Band band = SlideBesideThePanel(*scaled);
+    // The slide is the picture of the screen's size, edge rows and columns too.
+    EXPECT_TRUE(scaled->prepared ==
+                QImage(QString::fromStdString(grainFile_.string())).convertToFormat(QImage::Format_RGB32))
+        << "the slide is not the picture pixel for pixel";
     EXPECT_LT(DoubledBlocks(scaled->screen, band), 0.01);
     const int text = TextHeight(scaled->screen, band);
     EXPECT_NEAR(text, ratio * plainText, 2.0)
@@ -270,6 +274,7 @@ class ScaledScreen : public ::testing::Test {
   }
 
   std::string settingsFolder_;
+  fs::path grainFile_;
 };
 
 TEST_F(ScaledScreen, At200PercentTheSlideHasEveryPixelAndThePanelTextIsTwiceAsTall) {

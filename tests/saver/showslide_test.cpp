@@ -36,11 +36,35 @@ TEST_F(ShowSlideTest, EveryKindEndsWithThePreparedSlideOnScreen) {
     EXPECT_EQ(w.Transitions->TransType(), kind);
     const QImage slide = Prepared();
     EXPECT_EQ(OnScreen(), slide);
-    // The top edge of the slide was blackened before the transition.
-    EXPECT_EQ(slide.pixel(10, 0) & 0xFFFFFF, 0u);
-    EXPECT_EQ(slide.pixel(10, 1) & 0xFFFFFF, 0u);
-    EXPECT_EQ(slide.pixel(10, 2) & 0xFFFFFF, PatternPixel(10, 2) & 0xFFFFFF);
+    // The picture's own top rows, not black ones.
+    for (int y : {0, 1, 2}) EXPECT_EQ(slide.pixel(10, y) & 0xFFFFFF, PatternPixel(10, y) & 0xFFFFFF);
     EXPECT_TRUE(w.tmrTrans.Enabled());  // the slide clock runs again
+  }
+}
+
+TEST_F(ShowSlideTest, APictureOfTheScreensSizeKeepsItsEdgeRowsAndColumns) {
+  struct Case {
+    double ratio;
+    int kind;
+  } cases[] = {{1.0, core::kNoTransition}, {1.0, core::kVerticalBlinds},
+               {2.0, core::kNoTransition}, {2.0, core::kVerticalBlinds}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "ratio " << c.ratio << ", kind " << c.kind);
+    pixelRatio_ = c.ratio;
+    const int w = int(kScreenW * c.ratio), h = int(kScreenH * c.ratio);
+    OnePicture(w, h);
+    frmSaver& win = NewRun();
+    win.TransitionSetting = c.kind;
+    win.DoTrans();
+    const QImage screen = OnScreen();
+    ASSERT_EQ(screen.size(), QSize(w, h));
+    auto expectOwn = [&](int x, int y) {
+      ASSERT_EQ(screen.pixel(x, y) & 0xFFFFFF, PatternPixel(x, y) & 0xFFFFFF) << x << "," << y;
+    };
+    for (int x = 0; x < w; ++x)
+      for (int y : {0, 1, h - 2, h - 1}) expectOwn(x, y);
+    for (int y = 0; y < h; ++y)
+      for (int x : {0, 1, w - 2, w - 1}) expectOwn(x, y);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QTabBar>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -584,4 +585,37 @@ TEST(Start, SlideShowStartLoadsTheDialogInvisiblyAndReachesTheShow) {
   // The load repaired the catalogue on the way.
   EXPECT_EQ(Ini("SetDescriptions", "Forest", fixture.catalogue), "Forest/");
   EXPECT_EQ(Ini("SetDescriptions", "Gone", fixture.catalogue), "<missing>");
+}
+
+// A set whose file is UTF-8 (names windows-1252 cannot hold): the dialog's
+// lists show every name as it is, and its rewrite of the catalogue keeps them,
+// "?" for none.
+TEST(EditSets, NamesOfAnyScriptAreShownAndSavedAsTheyAre) {
+  KestrinFixture fixture;
+  WriteFile(fixture.root / "Tokyo/images.ini",
+            "\xEF\xBB\xBF[SetDescriptions]\r\n\u6771\u4eac=Tokyo/\r\n\r\n[\u6771\u4eac]\r\n"
+            "\u591c\u666f=\u591c\u666f.jpg\r\nCaf\u00e9=Caf\u00e9.jpg\r\n\U0001F305 dawn=\U0001F305 dawn.jpg\r\n");
+  Dialog dialog;
+  ShowEditSets(dialog, 0);
+  const std::string tokyo = "\u6771\u4eac";
+  dialog->cmboEditSet->SetListIndex(frmKestrin::FindItemIndex(*dialog->cmboEditSet, tokyo));
+  ASSERT_EQ(dialog->cmboEditSet->Text(), tokyo);
+  ASSERT_EQ(dialog->lstActiveImages->ListCount(), 3);
+  std::vector<std::string> shown;
+  for (int i = 0; i < 3; ++i) shown.push_back(dialog->lstActiveImages->item(i)->text().toStdString());
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, (Names{"Caf\u00e9", "\u591c\u666f", "\U0001F305 dawn"}));
+
+  // Exclude the night view and save.
+  const int night = frmKestrin::FindItemIndex(*dialog->lstActiveImages, "\u591c\u666f");
+  ASSERT_GE(night, 0);
+  dialog->lstActiveImages->SetListIndex(night);
+  dialog->cmdImageMove->click();
+  dialog->cmdApply->click();
+  EXPECT_TRUE(dialog.boxes.empty());
+  EXPECT_EQ(Ini(tokyo, "\u591c\u666f", fixture.catalogue), "*\u591c\u666f.jpg");
+  EXPECT_EQ(Ini(tokyo, "Caf\xe9", fixture.catalogue), "Caf\xe9.jpg");
+  EXPECT_EQ(Ini(tokyo, "\U0001F305 dawn", fixture.catalogue), "\U0001F305 dawn.jpg");
+  EXPECT_EQ(Ini("SetDescriptions", tokyo, fixture.catalogue), "Tokyo/");
+  EXPECT_EQ(ReadFile(fixture.catalogue).find('?'), std::string::npos);
 }
