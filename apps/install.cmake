@@ -76,10 +76,11 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # with, and the idle watchers of the saver (xss-lock and xset on X, swayidle on
 # Wayland; GNOME's is orvane-idle, whose Qt D-Bus library shlibdeps finds). Qt's
 # Wayland platform and swaylock (the lock of bare Wayland compositors) are
-# recommended.
+# recommended. SDL2_mixer is opened at the first sound played, so shlibdeps
+# does not see it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "qt6-qpa-plugins, qt6-image-formats-plugins, libheif1, fonts-liberation, fonts-wqy-microhei, xss-lock, x11-xserver-utils, swayidle")
+  "libsdl2-mixer-2.0-0, qt6-qpa-plugins, qt6-image-formats-plugins, libheif1, fonts-liberation, fonts-wqy-microhei, xss-lock, x11-xserver-utils, swayidle")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, swaylock")
 set(CPACK_GENERATOR DEB)
 include(CPack)

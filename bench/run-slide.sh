@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times a whole slide, process against process: the show's own preparation of
-# one fitted 1920 x 1080 slide (orvane-saver-prep: start, settings, play list,
+# one fitted slide of a 1920 x 1080 screen (orvane-saver-prep: start, settings, play list,
 # decode, fit, layer, save and load of the slide, exit) beside vipsthumbnail,
 # ImageMagick and djpeg -bmp on the same files, in one run:
 #   - a generated 6000 x 4000 JPEG (a camera-sized photograph);
@@ -11,6 +11,7 @@
 # time of one process per picture, and the largest peak memory (ru_maxrss) of
 # any of its processes. The load average is shown before and after.
 #   bench/run-slide.sh [ROUNDS]      (default 7)
+# ORVANE_BENCH_SIZE sets the screen (default 1920x1080; 3840x2160 for a 4K one).
 # Set ORVANE_BENCH_NO_SETUP=1 to skip installing the peer tools and photographs,
 # and ORVANE_BENCH_COMPARE to other builds' orvane-saver-prep (older commits',
 # say), blank-separated NAME=PATH, to time them in the same rounds as "orvane
@@ -18,6 +19,7 @@
 set -euo pipefail
 
 rounds="${1:-7}"
+size="${ORVANE_BENCH_SIZE:-1920x1080}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORVANE_BENCH_BUILD:-$root/build-saver-bench}"
 work="$(mktemp -d)"
@@ -45,24 +47,26 @@ if command -v magick >/dev/null; then magick=magick
 elif command -v convert-im6.q16 >/dev/null; then magick=convert-im6.q16; fi
 
 echo "machine: $(nproc) cores; load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "screen: $size"
 echo "camera: 6000x4000 generated, $(( $(stat -c %s "$camera") / 1024 )) KiB; decoded 24-bit $(( 6000 * 4000 * 3 / 1048576 )) MiB"
 echo "photographs: ${#photos[@]} of mate-backgrounds (nature), $(du -ch "${photos[@]}" | tail -1 | cut -f1)"
 echo
 
-python3 - "$rounds" "$work" "$prep" "${ORVANE_BENCH_COMPARE:-}" "$magick" "$camera" "${photos[@]}" <<'PY'
+python3 - "$rounds" "$work" "$prep" "${ORVANE_BENCH_COMPARE:-}" "$magick" "$size" "$camera" "${photos[@]}" <<'PY'
 import os, subprocess, sys, time
-rounds, work, prep, compare, magick, camera = int(sys.argv[1]), *sys.argv[2:7]
-photos = sys.argv[7:]
+rounds, work, prep, compare, magick, size, camera = int(sys.argv[1]), *sys.argv[2:8]
+photos = sys.argv[8:]
+width, height = size.split("x")
 env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
 tools = {
-    "orvane slide": lambda f: [prep, f, "1920", "1080", "fit", "1"],
-    "vipsthumbnail": lambda f: ["vipsthumbnail", f, "--size", "1920x1080", "-o", work + "/vips.ppm"],
-    "ImageMagick": lambda f: [magick, f, "-resize", "1920x1080", work + "/magick.bmp"],
+    "orvane slide": lambda f: [prep, f, width, height, "fit", "1"],
+    "vipsthumbnail": lambda f: ["vipsthumbnail", f, "--size", size, "-o", work + "/vips.ppm"],
+    "ImageMagick": lambda f: [magick, f, "-resize", size, work + "/magick.bmp"],
     "djpeg -bmp": lambda f: ["djpeg", "-bmp", "-outfile", work + "/djpeg.bmp", f],
 }
 for entry in compare.split():
     label, path = entry.split("=", 1)
-    tools["orvane " + label] = lambda f, path=path: [path, f, "1920", "1080", "fit", "1"]
+    tools["orvane " + label] = lambda f, path=path: [path, f, width, height, "fit", "1"]
 
 def run(cmd):
     start = time.monotonic()

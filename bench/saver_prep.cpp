@@ -5,7 +5,8 @@
 // The picture becomes the only image of a one-set program folder in a
 // temporary home; "strip" describes it as a top-to-bottom panorama. Set
 // ORVANE_SCREEN_BPP=8 for the low-colour path. Prints the median and the
-// fastest preparation in milliseconds and the prepared slide's size.
+// fastest preparation in milliseconds and the prepared slide's size. With
+// ORVANE_BENCH_SLIDE set, the prepared slide is written there as a bitmap.
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
     }
     slideW = window.picStretch.Width();
     slideH = window.picStretch.Height();
+    // The prepared slide as a bitmap, for comparing builds byte by byte.
+    if (const char* keep = std::getenv("ORVANE_BENCH_SLIDE")) window.picStretch.SavePicture(keep);
   }
   std::error_code ignored;
   fs::remove_all(home, ignored);

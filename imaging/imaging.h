@@ -157,6 +157,14 @@ QImage WorkBuffImage(Handle handle);
 // Releases the bitmap (or buffer) and hands its pixels to the result, which
 // owns them, without a copy; a null QImage for no handle.
 QImage TakeBitmapImage(Handle handle);
+// Makes a bitmap a work buffer, same handle and pixels, without a copy (a
+// loaded picture that becomes a drawing surface); false when the handle is no
+// bitmap.
+bool MakeWorkBuff(Handle bitmap);
+// Hands back to the system the memory kept for the next pictures: the pixel
+// blocks released for reuse and what the heap holds free. A show calls it
+// once a slide is made, so that nothing spare stays resident between slides.
+void ReleaseSpareMemory();
 // The handle behind a device context, or -1.
 Handle HandleOfDC(DeviceContext hDC);
 

@@ -86,6 +86,7 @@ Pixels AllocatePixels(std::size_t count) {
   if (needed < kLargePixelBlock)
     return Pixels(new (std::nothrow) std::uint32_t[count > 0 ? count : 1], PixelsRelease{0});
   const std::size_t bytes = (needed + kHugePage - 1) / kHugePage * kHugePage;
+  Block reused{nullptr, 0};
   {
     // The smallest pooled block that fits: its pages are in memory already,
     // so even a larger one costs less than new pages.
@@ -95,10 +96,16 @@ Pixels AllocatePixels(std::size_t count) {
     for (auto it = pool.begin(); it != pool.end(); ++it)
       if (it->bytes >= bytes && (best == pool.end() || it->bytes < best->bytes)) best = it;
     if (best != pool.end()) {
-      const Block block = *best;
+      reused = *best;
       pool.erase(best);
-      return Pixels(static_cast<std::uint32_t*>(block.address), PixelsRelease{block.bytes});
     }
+  }
+  if (reused.address) {
+    // What a smaller picture does not need of the block goes back to the
+    // system rather than staying resident unused.
+    if (reused.bytes > bytes)
+      ::munmap(static_cast<char*>(reused.address) + bytes, reused.bytes - bytes);
+    return Pixels(static_cast<std::uint32_t*>(reused.address), PixelsRelease{bytes});
   }
   void* block = MapBlock(bytes);
   if (!block) return nullptr;

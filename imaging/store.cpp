@@ -1,5 +1,7 @@
 #include "imaging/store.h"
 
+#include <malloc.h>
+
 #include <QImage>
 #include <algorithm>
 #include <new>
@@ -266,6 +268,21 @@ QImage TakeBitmapImage(Handle handle) {
   image.setDotsPerMeterX(3780);
   image.setDotsPerMeterY(3780);
   return image;
+}
+
+bool MakeWorkBuff(Handle bitmap) {
+  Picture* p = Peek(bitmap);
+  if (!p || p->isWorkBuffer) return false;
+  p->isWorkBuffer = true;
+  p->colourKey.reset();
+  return true;
+}
+
+void ReleaseSpareMemory() {
+  EmptyPixelPool();
+  // Decoding threads free into arenas of their own, and large blocks the heap
+  // once handed out stay in it: malloc_trim gives back every free page of all.
+  ::malloc_trim(0);
 }
 
 std::int16_t DispPropUp() { return 0; }

@@ -159,6 +159,25 @@ int PictureBox::LoadPicture(const std::string& file) {
 
 void PictureBox::ClearPicture() { SetPicture(QImage()); }
 
+int PictureBox::LoadSurface(const std::string& file) {
+  const imaging::Handle bitmap = imaging::LoadBitMap(file);
+  if (bitmap == imaging::kNoHandle) {
+    const int error = imaging::LastError();
+    return error != imaging::kNoError ? error : imaging::kInvalidPicture;
+  }
+  if (!imaging::MakeWorkBuff(bitmap)) {
+    imaging::UnloadBitMap(bitmap);
+    return imaging::kInvalidPicture;
+  }
+  if (buffer_ != imaging::kNoHandle) imaging::DestroyWorkBuff(buffer_);
+  buffer_ = bitmap;
+  width_ = imaging::GetGCBitmapWidth(bitmap);
+  height_ = imaging::GetGCBitmapHeight(bitmap);
+  picture_ = QImage();
+  emit Changed();
+  return imaging::kNoError;
+}
+
 QImage PictureBox::Image() const {
   const QImage surface = imaging::WorkBuffImage(buffer_);
   return surface.isNull() ? QImage() : surface.copy();

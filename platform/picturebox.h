@@ -93,6 +93,10 @@ class PictureBox : public QObject {
   int LoadPicture(const std::string& file);
   // Removes the Picture and erases the box (an empty picture loaded).
   void ClearPicture();
+  // Loads a bitmap file as the surface itself: the box takes the picture's
+  // size and its pixels, without a copy, and keeps no Picture (Cls erases it to
+  // BackColor). Error numbers as LoadPicture; on failure the box is unchanged.
+  int LoadSurface(const std::string& file);
 
   // The colour of the whole surface while its pixels have not been made yet
   // (nothing drawn on it or read from it since it was made); nothing otherwise.

@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -29,6 +30,101 @@ int VolumeToMixerLevel(long volume) {
 }
 
 namespace {
+
+// The sound libraries are opened at the first Play, not linked: SDL2_mixer and
+// its decoders are some forty shared libraries, which every start of a program
+// that plays no sound (a slide preparation, a wallpaper) would load for
+// nothing. The calls are typed from the libraries' headers, so the build still
+// checks every one of them.
+constexpr const char* kSdlLibrary = "libSDL2-2.0.so.0";
+constexpr const char* kMixerLibrary = "libSDL2_mixer-2.0.so.0";
+// ALSA prints its own errors on standard error ("ALSA lib ...", a dozen lines
+// when there is no sound card) while SDL looks for a device; the one line of
+// ours says it.
+constexpr const char* kAlsaLibrary = "libasound.so.2";
+
+struct SoundApi {
+  decltype(&SDL_SetHint) SetHint = nullptr;
+  decltype(&SDL_InitSubSystem) InitSubSystem = nullptr;
+  decltype(&SDL_QuitSubSystem) QuitSubSystem = nullptr;
+  decltype(&SDL_GetError) GetError = nullptr;
+  decltype(&SDL_RWFromConstMem) RWFromConstMem = nullptr;
+  decltype(&Mix_Init) Init = nullptr;
+  decltype(&Mix_Quit) Quit = nullptr;
+  decltype(&Mix_OpenAudio) OpenAudio = nullptr;
+  decltype(&Mix_CloseAudio) CloseAudio = nullptr;
+  decltype(&Mix_HookMusicFinished) HookMusicFinished = nullptr;
+  decltype(&Mix_VolumeMusic) VolumeMusic = nullptr;
+  decltype(&Mix_PlayMusic) PlayMusic = nullptr;
+  decltype(&Mix_HaltMusic) HaltMusic = nullptr;
+  decltype(&Mix_PlayingMusic) PlayingMusic = nullptr;
+  decltype(&Mix_FreeMusic) FreeMusic = nullptr;
+  decltype(&Mix_LoadMUS_RW) LoadMUS_RW = nullptr;
+  decltype(&Mix_LoadMUSType_RW) LoadMUSType_RW = nullptr;
+};
+
+SoundApi& Api() {
+  static SoundApi api;
+  return api;
+}
+
+// ALSA's error handler type: file, line, function, error, then a format.
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa() {
+  // Stays loaded: SDL opens the same library and so reports through this handler.
+  void* alsa = ::dlopen(kAlsaLibrary, RTLD_NOW | RTLD_LOCAL);
+  if (!alsa) return;
+  using SetHandler = int (*)(AlsaErrorHandler);
+  if (auto set = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler")))
+    set(&QuietAlsa);
+}
+
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(::dlsym(library, name));
+  return function != nullptr;
+}
+
+// Opens the libraries once; false (and why in `error`) when they are missing.
+// They stay loaded for the rest of the process.
+bool LoadSoundApi(std::string& error) {
+  static int loaded = -1;
+  static std::string why;
+  if (loaded < 0) {
+    void* sdl = ::dlopen(kSdlLibrary, RTLD_NOW | RTLD_LOCAL);
+    void* mixer = sdl ? ::dlopen(kMixerLibrary, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (!mixer) {
+      const char* reason = ::dlerror();
+      why = reason ? reason : "cannot load the sound library";
+      loaded = 0;
+    } else {
+      SoundApi& a = Api();
+      const bool all =
+          Resolve(sdl, "SDL_SetHint", a.SetHint) &&
+          Resolve(sdl, "SDL_InitSubSystem", a.InitSubSystem) &&
+          Resolve(sdl, "SDL_QuitSubSystem", a.QuitSubSystem) &&
+          Resolve(sdl, "SDL_GetError", a.GetError) &&
+          Resolve(sdl, "SDL_RWFromConstMem", a.RWFromConstMem) &&
+          Resolve(mixer, "Mix_Init", a.Init) && Resolve(mixer, "Mix_Quit", a.Quit) &&
+          Resolve(mixer, "Mix_OpenAudio", a.OpenAudio) &&
+          Resolve(mixer, "Mix_CloseAudio", a.CloseAudio) &&
+          Resolve(mixer, "Mix_HookMusicFinished", a.HookMusicFinished) &&
+          Resolve(mixer, "Mix_VolumeMusic", a.VolumeMusic) &&
+          Resolve(mixer, "Mix_PlayMusic", a.PlayMusic) &&
+          Resolve(mixer, "Mix_HaltMusic", a.HaltMusic) &&
+          Resolve(mixer, "Mix_PlayingMusic", a.PlayingMusic) &&
+          Resolve(mixer, "Mix_FreeMusic", a.FreeMusic) &&
+          Resolve(mixer, "Mix_LoadMUS_RW", a.LoadMUS_RW) &&
+          Resolve(mixer, "Mix_LoadMUSType_RW", a.LoadMUSType_RW);
+      if (!all) why = std::string(kMixerLibrary) + " lacks a function of its header";
+      loaded = all ? 1 : 0;
+    }
+  }
+  error = why;
+  return loaded == 1;
+}
 
 class SdlSoundPlayer;
 
@@ -70,7 +166,7 @@ void MusicFinished() {
 // any more. Mix_HookMusicFinished takes the audio lock, so no hook runs after it.
 void UnhookMixer() {
   Mixer& mixer = TheMixer();
-  if (mixer.open && mixer.hooked) Mix_HookMusicFinished(nullptr);
+  if (mixer.open && mixer.hooked) Api().HookMusicFinished(nullptr);
   mixer.hooked = false;
 }
 
@@ -80,20 +176,26 @@ bool StartMixer() {
   Mixer& mixer = TheMixer();
   if (mixer.started) return mixer.open;
   mixer.started = true;
+  std::string error;
+  if (!LoadSoundApi(error)) {
+    qWarning("No audio device, sounds are off: %s", error.c_str());
+    return false;
+  }
+  SilenceAlsa();
   // SDL would otherwise catch SIGINT and SIGTERM and turn them into quit events
   // of an SDL event loop that this program never runs: the process could no
   // longer be ended by a signal.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    qWarning("No audio device, sounds are off: %s", SDL_GetError());
+  Api().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (Api().InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    qWarning("No audio device, sounds are off: %s", Api().GetError());
     return false;
   }
   // WAV needs no decoder; the others play where the library has them.
-  Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MID);
-  if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
-    qWarning("No audio device, sounds are off: %s", Mix_GetError());
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  Api().Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MID);
+  if (Api().OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
+    qWarning("No audio device, sounds are off: %s", Api().GetError());
+    Api().Quit();
+    Api().QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
   mixer.open = true;
@@ -132,22 +234,23 @@ class SdlSoundPlayer final : public SoundPlayer {
     if (!music_) {
       // A file that failed once is not decoded again until the name is set anew.
       if (file_.empty() || unplayable_) return;
-      music_ = LoadMusic();
+      std::string error;
+      music_ = LoadMusic(error);
       if (!music_) {
-        qWarning("Cannot play sound \"%s\": %s", file_.c_str(), Mix_GetError());
+        qWarning("Cannot play sound \"%s\": %s", file_.c_str(), error.c_str());
         unplayable_ = true;
         return;
       }
     }
     if (!mixer.hooked && QCoreApplication::instance()) {
-      Mix_HookMusicFinished(MusicFinished);
+      Api().HookMusicFinished(MusicFinished);
       mixer.hooked = true;
     }
     if (mixer.owner && mixer.owner != this) mixer.owner->playing_ = false;
     HaltMusic();
-    Mix_VolumeMusic(VolumeToMixerLevel(volume_));
-    if (Mix_PlayMusic(music_, 0) != 0) {
-      qWarning("Cannot play sound \"%s\": %s", file_.c_str(), Mix_GetError());
+    Api().VolumeMusic(VolumeToMixerLevel(volume_));
+    if (Api().PlayMusic(music_, 0) != 0) {
+      qWarning("Cannot play sound \"%s\": %s", file_.c_str(), Api().GetError());
       mixer.owner = nullptr;
       playing_ = false;
       return;
@@ -165,7 +268,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   int PlayState() const override {
     const Mixer& mixer = TheMixer();
     if (!playing_ || !mixer.open || mixer.owner != this) return mpStopped;
-    return Mix_PlayingMusic() ? mpPlaying : mpStopped;
+    return Api().PlayingMusic() ? mpPlaying : mpStopped;
   }
 
   long Volume() const override { return volume_; }
@@ -173,7 +276,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   void SetVolume(long volume) override {
     volume_ = std::clamp(volume, kVolumeSilent, kVolumeFull);
     const Mixer& mixer = TheMixer();
-    if (mixer.open && mixer.owner == this) Mix_VolumeMusic(VolumeToMixerLevel(volume_));
+    if (mixer.open && mixer.owner == this) Api().VolumeMusic(VolumeToMixerLevel(volume_));
   }
 
   void SetEndHandler(std::function<void()> handler) override { onEnd_ = std::move(handler); }
@@ -188,7 +291,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   }
 
   void ReleaseMusic() {
-    if (music_ && TheMixer().open) Mix_FreeMusic(music_);
+    if (music_ && TheMixer().open) Api().FreeMusic(music_);
     music_ = nullptr;
     bytes_.clear();
     bytes_.shrink_to_fit();
@@ -198,14 +301,14 @@ class SdlSoundPlayer final : public SoundPlayer {
   // The file is read by us (a regular file only, opened without blocking: a
   // FIFO named as a set's sound must not freeze the show) and decoded from
   // memory. The type comes from the content, else from the file's extension.
-  Mix_Music* LoadMusic() {
+  Mix_Music* LoadMusic(std::string& error) {
     constexpr std::size_t kMaxSoundBytes = 512u << 20;
     if (!ReadRegularFile(file_, kMaxSoundBytes, bytes_) || bytes_.empty()) {
-      Mix_SetError("not a readable regular file");
+      error = "not a readable regular file";
       return nullptr;
     }
-    if (Mix_Music* music = Mix_LoadMUS_RW(SDL_RWFromConstMem(bytes_.data(), int(bytes_.size())), 1))
-      return music;
+    const auto bytes = [this] { return Api().RWFromConstMem(bytes_.data(), int(bytes_.size())); };
+    if (Mix_Music* music = Api().LoadMUS_RW(bytes(), 1)) return music;
     std::string extension = file_.substr(std::min(file_.size(), file_.rfind('.') + 1));
     for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
     const Mix_MusicType type = extension == "wav"                       ? MUS_WAV
@@ -214,8 +317,9 @@ class SdlSoundPlayer final : public SoundPlayer {
                                : extension == "mp3"                       ? MUS_MP3
                                : extension == "flac"                      ? MUS_FLAC
                                                                           : MUS_NONE;
-    if (type == MUS_NONE) return nullptr;
-    return Mix_LoadMUSType_RW(SDL_RWFromConstMem(bytes_.data(), int(bytes_.size())), type, 1);
+    Mix_Music* music = type == MUS_NONE ? nullptr : Api().LoadMUSType_RW(bytes(), type, 1);
+    if (!music) error = Api().GetError();
+    return music;
   }
 
   // Halts whatever the mixer plays, marking earlier ends as stale.
@@ -224,7 +328,7 @@ class SdlSoundPlayer final : public SoundPlayer {
     if (!mixer.open) return;
     ++mixer.generation;
     mixer.selfHalt = true;
-    Mix_HaltMusic();
+    Api().HaltMusic();
     mixer.selfHalt = false;
   }
 
@@ -246,14 +350,14 @@ void DeliverEnd(unsigned generation) {
 void ShutDownMixer() {
   Mixer& mixer = TheMixer();
   if (!mixer.open) return;
-  Mix_HookMusicFinished(nullptr);
+  Api().HookMusicFinished(nullptr);
   mixer.hooked = false;
-  Mix_HaltMusic();
+  Api().HaltMusic();
   for (SdlSoundPlayer* player : mixer.players) player->ReleaseMusic();
   mixer.owner = nullptr;
-  Mix_CloseAudio();
-  Mix_Quit();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  Api().CloseAudio();
+  Api().Quit();
+  Api().QuitSubSystem(SDL_INIT_AUDIO);
   mixer.open = false;
 }
 

@@ -351,7 +351,14 @@ bool frmSaver::ChooseEntry(int& attempts, bool& fellBack) {
 
 void frmSaver::PrepImage() {
   BusyScope busy(*this);
+  // The last slide is on the screen already: its pixels here go, and the next
+  // picture is decoded into their memory. Whatever the preparation leaves spare
+  // goes back to the system when it ends.
+  picStretch.Resize(0, 0);
   picStretch.ClearPicture();
+  struct SpareMemory {
+    ~SpareMemory() { im::ReleaseSpareMemory(); }
+  } spareMemory;
   Overlay.SlideCounter += 1;
   Overlay.AllSets = AllSets;
 
@@ -502,6 +509,9 @@ void frmSaver::PrepImage() {
 
     std::string location = "PrepImage:2";
     if (Stretch && (into.Width > srcW || into.Height > srcH)) {
+      // The decoded picture, smaller than the slide, cannot hold the filtered
+      // one: its memory goes back before the filter takes new memory.
+      im::ReleaseSpareMemory();
       im::SetFilterParameters(1, 1, 0, 0);
       im::FilterBitmap(slide.hBMP());
       if (core::QuitSaver) return;
@@ -528,7 +538,8 @@ void frmSaver::PrepImage() {
     picStretch.SetAutoRedraw(true);
     core::ErrorFile = preparedFile;
     core::ErrorLocation = location;
-    const int error = picStretch.LoadPicture(preparedFile);
+    // The slide's pixels become picStretch's own, not copied beside a Picture.
+    const int error = picStretch.LoadSurface(preparedFile);
     if (error != im::kNoError) {
       // The first failure of a call tries another entry quietly; later ones are
       // reported before the next try.

@@ -71,6 +71,49 @@ TEST(BufferMemory, ReleasedLargeBuffersAreReusedWithinTheirSize) {
 }
 
 // Resident memory of this process, in bytes.
+std::size_t Resident();
+
+TEST(BufferMemory, ASmallerPictureHandsBackWhatItDoesNotNeedOfAPooledBlock) {
+  detail::EmptyPixelPool();
+  constexpr std::size_t kMiB = std::size_t(1) << 20;
+  const Handle large = CreateWorkBuff(2048, 2048, 0, 0);  // 16 MiB, every page used
+  FillIndexed(large);
+  const uchar* memory = WorkBuffImage(large).constBits();
+  DestroyWorkBuff(large);
+  ASSERT_EQ(detail::PooledPixelBytes(), 16 * kMiB);
+  const std::size_t pooled = Resident();
+
+  // A 4 MiB picture is made in the block's start; the other 12 MiB go back.
+  const Handle small = CreateWorkBuff(1024, 1024, 0, 0);
+  EXPECT_EQ(WorkBuffImage(small).constBits(), memory);
+  EXPECT_LT(Resident() + 10 * kMiB, pooled);
+  DestroyWorkBuff(small);
+  EXPECT_EQ(detail::PooledPixelBytes(), 4 * kMiB);
+
+  // Between slides nothing spare stays.
+  ReleaseSpareMemory();
+  EXPECT_EQ(detail::PooledPixelBlocks(), 0u);
+}
+
+TEST(BufferMemory, ABitmapBecomesAWorkBufferWithoutACopy) {
+  for (const int size : {40, 1200}) {  // operator new and pooled memory
+    SCOPED_TRACE(size);
+    const Handle bitmap = CreateBitMap(size, size / 2, 0, 0, 0);
+    FillIndexed(bitmap);
+    const QImage before = WorkBuffImage(bitmap).copy();
+    const uchar* memory = WorkBuffImage(bitmap).constBits();
+    EXPECT_EQ(GetWorkBuffHDC(bitmap), 0u);
+    ASSERT_TRUE(MakeWorkBuff(bitmap));
+    EXPECT_NE(GetWorkBuffHDC(bitmap), 0u);
+    EXPECT_EQ(WorkBuffImage(bitmap).constBits(), memory);
+    EXPECT_TRUE(SameWords(WorkBuffImage(bitmap), before));
+    EXPECT_FALSE(MakeWorkBuff(bitmap)) << "a work buffer already";
+    DestroyWorkBuff(bitmap);
+  }
+  EXPECT_FALSE(MakeWorkBuff(kNoHandle));
+  EXPECT_FALSE(MakeWorkBuff(12345));
+}
+
 std::size_t Resident() {
   std::FILE* in = std::fopen("/proc/self/statm", "r");
   if (!in) return 0;

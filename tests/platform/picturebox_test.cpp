@@ -7,6 +7,8 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QRect>
+#include <string>
+#include <utility>
 
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
@@ -271,6 +273,46 @@ TEST(PictureBox, PictureRoundTripsThroughABitmapFile) {
 
   EXPECT_EQ(loaded.LoadPicture(file + ".missing"), imaging::kFileNotFound);
   EXPECT_EQ(loaded.Width(), 12) << "a failed load leaves the box as it was";
+}
+
+TEST(PictureBox, ASurfaceLoadedIsThePictureItselfAndKeepsNoCopy) {
+  const auto folder = test::MakeTempDir("surface");
+  PictureBox source(30, 20);
+  source.SetBackColor(QColor(10, 20, 30));
+  {
+    QImage drawn = source.SurfaceView();
+    drawn.setPixel(29, 19, qRgb(200, 100, 50));
+  }
+  const std::string file = (folder / "slide.bmp").string();
+  ASSERT_TRUE(source.SavePicture(file));
+  test::WriteFile(folder / "junk.bmp", "BM not a bitmap at all");
+
+  PictureBox box(8, 8);
+  box.SetPicture(QImage(8, 8, QImage::Format_RGB32));
+  const std::pair<std::string, int> failures[] = {
+      {file + ".missing", imaging::kFileNotFound},
+      {(folder / "junk.bmp").string(), imaging::kInvalidPicture},
+  };
+  for (const auto& [bad, error] : failures) {
+    SCOPED_TRACE(bad);
+    EXPECT_EQ(box.LoadSurface(bad), error);
+    EXPECT_EQ(box.Width(), 8) << "a failed load leaves the box as it was";
+    EXPECT_TRUE(box.HasPicture());
+  }
+
+  const int before = imaging::LiveHandleCount();
+  ASSERT_EQ(box.LoadSurface(file), imaging::kNoError);
+  EXPECT_EQ(imaging::LiveHandleCount(), before) << "the old surface went";
+  EXPECT_EQ(box.Width(), 30);
+  EXPECT_EQ(box.Height(), 20);
+  EXPECT_FALSE(box.HasPicture());
+  EXPECT_EQ(box.Image(), source.Image());
+  EXPECT_NE(box.hDC(), 0u);
+  // Drawn on like any surface; Cls leaves the background only.
+  imaging::BitBlt(box.hDC(), 0, 0, 1, 1, source.hDC(), 29, 19);
+  EXPECT_EQ(box.Image().pixel(0, 0), qRgb(200, 100, 50));
+  box.Cls();
+  EXPECT_EQ(box.Image().pixel(29, 19), qRgb(0, 0, 0));
 }
 
 TEST(PictureBoxView, ShowsTheSurfaceAsItStands) {

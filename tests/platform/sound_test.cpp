@@ -6,8 +6,13 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 
 #include <csignal>
 #include <cstdint>
@@ -222,6 +227,58 @@ TEST(SdlSoundPlayer, RunsSilentWithoutAnAudioDevice) {
   player->Stop();
   EXPECT_EQ(player->PlayState(), mpStopped);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+// Whether the process has the library loaded (asked without loading it).
+bool Loaded(const char* library) {
+  void* handle = dlopen(library, RTLD_NOW | RTLD_NOLOAD);
+  if (handle) dlclose(handle);
+  return handle != nullptr;
+}
+
+TEST(SdlSoundPlayer, TheSoundLibraryIsLoadedOnlyWhenASoundIsPlayed) {
+  if (SoundMixerStarted()) GTEST_SKIP() << "the mixer of this process is already open";
+  const auto wav = MakeWav("loaded", 100);
+  auto player = CreateSdlSoundPlayer();
+  player->SetFileName(wav.string());
+  player->SetVolume(-1000);
+  player->Stop();
+  EXPECT_EQ(player->PlayState(), mpStopped);
+  EXPECT_FALSE(Loaded("libSDL2_mixer-2.0.so.0"));
+  EXPECT_FALSE(Loaded("libSDL2-2.0.so.0"));
+  player->Play();
+  EXPECT_TRUE(Loaded("libSDL2_mixer-2.0.so.0"));
+  EXPECT_EQ(player->PlayState(), mpPlaying);
+}
+
+TEST(SdlSoundPlayer, WithoutASoundCardOnlyOurOwnLineIsPrinted) {
+  if (SoundMixerStarted()) GTEST_SKIP() << "the mixer of this process is already open";
+  // ALSA on a card that no machine has: it reports its errors as it fails.
+  setenv("SDL_AUDIODRIVER", "alsa", 1);
+  setenv("AUDIODEV", "hw:77", 1);
+  const auto wav = MakeWav("nocard", 100);
+  const auto log = orvane::test::MakeTempDir("nocard") / "stderr.txt";
+  std::fflush(stderr);
+  const int saved = dup(2);
+  const int file = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(file, 0);
+  dup2(file, 2);
+  close(file);
+  auto player = CreateSdlSoundPlayer();
+  player->SetFileName(wav.string());
+  player->Play();
+  const bool available = SoundDeviceAvailable();
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  unsetenv("AUDIODEV");
+  ASSERT_FALSE(available);
+  EXPECT_EQ(player->PlayState(), mpStopped);
+  const std::string printed = orvane::test::ReadFile(log);
+  EXPECT_EQ(printed.find("ALSA lib"), std::string::npos) << printed;
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+  EXPECT_NE(printed.find("No audio device, sounds are off"), std::string::npos) << printed;
 }
 
 TEST(RecordingSoundPlayer, RecordsCallsAndLetsTheTestEndPlayback) {
