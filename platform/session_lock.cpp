@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/idle_start.h"
 
@@ -24,6 +25,18 @@ constexpr int kLockCallMs = 5000;
 // A question whose answer only decides whether a show starts.
 constexpr int kQuestionMs = 1000;
 constexpr int kWaylandMs = 2000;
+
+// The system bus that DBUS_SYSTEM_BUS_ADDRESS names now. Qt's own systemBus()
+// keeps the first connection it made for the life of the process, even one
+// that failed or whose bus has gone; this one is made again when it is down.
+QDBusConnection SystemBus() {
+  const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+  if (!address || !*address) return QDBusConnection::systemBus();
+  const QString name = QStringLiteral("orvane-system:") + QString::fromUtf8(address);
+  if (QDBusConnection bus(name); bus.isConnected()) return bus;
+  QDBusConnection::disconnectFromBus(name);
+  return QDBusConnection::connectToBus(QString::fromUtf8(address), name);
+}
 
 SessionLocker& Locker() {
   static SessionLocker locker;
@@ -51,7 +64,7 @@ bool SwaylockInstalled() { return !QStandardPaths::findExecutable("swaylock").is
 
 // logind's word on the caller's session; false when it cannot be asked.
 bool LogindSaysLocked() {
-  QDBusConnection bus = QDBusConnection::systemBus();
+  QDBusConnection bus = SystemBus();
   if (!bus.isConnected()) return false;
   QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1/session/auto",
                                                      "org.freedesktop.DBus.Properties", "Get");
@@ -104,7 +117,7 @@ const wl_callback_listener kSyncListener = {SyncDone};
 bool ShowLocksSession() { return IsWaylandSession(); }
 
 bool LockLoginSession(std::string* error) {
-  QDBusConnection bus = QDBusConnection::systemBus();
+  QDBusConnection bus = SystemBus();
   if (!bus.isConnected()) {
     if (error) *error = "the system bus cannot be reached (" + bus.lastError().message().toStdString() + ")";
     return false;
@@ -168,7 +181,7 @@ SessionLockScreen SessionLockScreenHere() {
 }
 
 std::string LoginSessionUnreachableReason() {
-  QDBusConnection bus = QDBusConnection::systemBus();
+  QDBusConnection bus = SystemBus();
   if (!bus.isConnected()) return "the system bus cannot be reached";
   const QString logind = "org.freedesktop.login1";
   if (bus.interface() && !bus.interface()->isServiceRegistered(logind).value() &&
