@@ -74,30 +74,52 @@ bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, De
              rects[i].x + srcDX, rects[i].y + srcDY);
     return true;
   }
-  struct Clipped {
-    int x, y, width, height, srcX, srcY;
-  };
-  std::vector<Clipped> parts;
+  std::vector<RowCopy> parts;
   parts.reserve(count);
-  int top = 0, bottom = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    Clipped c{rects[i].x, rects[i].y, rects[i].width, rects[i].height, 0, 0};
+    RowCopy c{rects[i].x, rects[i].y, rects[i].width, rects[i].height, 0, 0};
     // Far-off points are clipped away, not overflowed.
     c.srcX = int(std::clamp<long long>((long long)c.x + srcDX, INT_MIN, INT_MAX));
     c.srcY = int(std::clamp<long long>((long long)c.y + srcDY, INT_MIN, INT_MAX));
     if (!ClipCopy(*to, *from, c.x, c.y, c.width, c.height, c.srcX, c.srcY)) continue;
-    top = parts.empty() ? c.y : std::min(top, c.y);
-    bottom = parts.empty() ? c.y + c.height : std::max(bottom, c.y + c.height);
     parts.push_back(c);
   }
+  CopyRows(to->Row(0), to->width, from->Row(0), from->width, parts.data(), parts.size());
+  return true;
+}
+
+void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t* src,
+              std::ptrdiff_t srcStride, const RowCopy* parts, std::size_t count) {
+  if (count == 0) return;
+  int top = parts[0].y, bottom = parts[0].y + parts[0].height;
+  for (std::size_t i = 1; i < count; ++i) {
+    top = std::min(top, parts[i].y);
+    bottom = std::max(bottom, parts[i].y + parts[i].height);
+  }
+  // A narrow rectangle (a column or two of each strip of a step) needs a new
+  // cache line of each picture in every row, a frame's stride apart: no
+  // prefetcher follows that, and each row would wait for its lines in turn.
+  // The lines of the row this many rows ahead are asked for before the
+  // current row is copied, so the waits overlap.
+  constexpr int kAhead = 8;
   for (int row = top; row < bottom; ++row) {
-    std::uint32_t* line = to->Row(row);
-    for (const Clipped& c : parts) {
+    const int next = row + kAhead;
+    for (std::size_t i = 0; i < count; ++i) {
+      const RowCopy& c = parts[i];
+      if (next >= c.y && next < c.y + c.height) {
+        const std::uint32_t* s = src + std::ptrdiff_t(c.srcY + next - c.y) * srcStride + c.srcX;
+        const std::uint32_t* d = dst + std::ptrdiff_t(next) * dstStride + c.x;
+        __builtin_prefetch(s, 0);
+        __builtin_prefetch(s + c.width - 1, 0);
+        __builtin_prefetch(d, 1);
+        __builtin_prefetch(d + c.width - 1, 1);
+      }
       if (row < c.y || row >= c.y + c.height) continue;
-      std::memcpy(line + c.x, from->Row(c.srcY + row - c.y) + c.srcX, std::size_t(c.width) * 4);
+      std::memcpy(dst + std::ptrdiff_t(row) * dstStride + c.x,
+                  src + std::ptrdiff_t(c.srcY + row - c.y) * srcStride + c.srcX,
+                  std::size_t(c.width) * 4);
     }
   }
-  return true;
 }
 
 void DoBlitToWork(Handle buffer, int x, int y, Handle bitmap, int, int, int, int, int flag,

@@ -87,7 +87,7 @@ bool FilterBitmap(Handle buffer) {
   Progress progress(FilterProgress());
   const int w = picture->width, h = picture->height;
   // Every pixel is written below: no clearing first.
-  Pixels out = AllocatePixels(std::size_t(w) * std::size_t(h));
+  Pixels out = AllocatePixels(std::size_t(w) * std::size_t(h), picture->hugePages);
   if (!out) return false;
   // Large pictures are filtered by a few threads, a band of rows each; the
   // calling thread's band reports the progress (the bands are of one size).

@@ -3,6 +3,7 @@
 // Both rectangles are clipped against their buffers; a copy within one buffer
 // behaves like memmove (overlap is safe).
 #include <cstddef>
+#include <cstdint>
 
 #include "imaging/imaging.h"
 
@@ -23,6 +24,17 @@ struct BlitRect {
 // once each. Copies within one buffer are made one by one.
 bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, DeviceContext src,
                  int srcDX, int srcDY);
+// A rectangle of CopyRows: its place in the destination and in the source,
+// both wholly inside their pictures.
+struct RowCopy {
+  int x, y, width, height, srcX, srcY;
+};
+// Copies the rectangles between two distinct pixel grids (strides in pixels)
+// in one walk down the rows, every rectangle that has a row copied in it.
+// BitBltRects copies through it, and so does the show's window into its
+// backing store.
+void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t* src,
+              std::ptrdiff_t srcStride, const RowCopy* parts, std::size_t count);
 // Stretches the source rectangle onto the destination rectangle. kHalftone is an
 // area-average resample; other modes pick the nearest pixel.
 bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,

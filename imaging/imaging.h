@@ -94,8 +94,17 @@ Handle CreateWorkBuff(int width, int height, DeviceContext hDC, int flags);
 // As CreateWorkBuff, but only the pixels outside the rectangle (x, y, w, h) are
 // made black; those inside it (as far as it lies in the buffer) are left for
 // the caller to write, every one: a slide that a picture covers is not first
-// blackened under it.
-Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h);
+// blackened under it. With hugePages its pixels are new memory (never a pooled
+// block) that the kernel is asked to back with huge pages before any is written
+// (the slide: a transition of columns reads a few pixels of every row).
+Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h,
+                                  bool hugePages = false);
+// Asks the kernel to back the buffer's pixels with huge pages (its whole 2 MiB
+// pages) where they are not in memory yet; nothing else changes. Meant for the
+// frame-sized buffers a transition copies between: a step of columns reads
+// and writes a few pixels of every row, each row in a page of its own, and
+// with small pages every row costs a page walk in each buffer.
+void AdviseHugePages(Handle buffer);
 void DestroyWorkBuff(Handle buffer);
 // Fills a buffer (or bitmap) with one colour. Pixels never used yet are filled
 // when first used: a new buffer that is filled and then not used costs no

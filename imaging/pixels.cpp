@@ -80,14 +80,14 @@ void PixelsRelease::operator()(std::uint32_t* pixels) const {
   for (const Block& b : unmap) ::munmap(b.address, b.bytes);
 }
 
-Pixels AllocatePixels(std::size_t count) {
+Pixels AllocatePixels(std::size_t count, bool hugePages) {
   if (count > SIZE_MAX / 4 - kHugePage) return nullptr;
   const std::size_t needed = count * 4;
   if (needed < kLargePixelBlock)
     return Pixels(new (std::nothrow) std::uint32_t[count > 0 ? count : 1], PixelsRelease{0});
   const std::size_t bytes = (needed + kHugePage - 1) / kHugePage * kHugePage;
   Block reused{nullptr, 0};
-  {
+  if (!hugePages) {
     // The smallest pooled block that fits: its pages are in memory already,
     // so even a larger one costs less than new pages.
     std::lock_guard lock(poolMutex);
@@ -109,6 +109,9 @@ Pixels AllocatePixels(std::size_t count) {
   }
   void* block = MapBlock(bytes);
   if (!block) return nullptr;
+  // A block asked for in huge pages is new memory, advised before any page
+  // of it is in memory: a pooled block's small pages would stay small.
+  if (hugePages) ::madvise(block, bytes, MADV_HUGEPAGE);
   return Pixels(static_cast<std::uint32_t*>(block), PixelsRelease{bytes});
 }
 

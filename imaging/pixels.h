@@ -19,8 +19,10 @@ struct PixelsRelease {
 using Pixels = std::unique_ptr<std::uint32_t[], PixelsRelease>;
 
 // count pixels, not initialised (a block from the pool holds an older
-// picture); nullptr when memory runs out.
-Pixels AllocatePixels(std::size_t count);
+// picture); nullptr when memory runs out. With hugePages a large block is new
+// memory that the kernel is asked to back with huge pages (MADV_HUGEPAGE),
+// never a pooled one.
+Pixels AllocatePixels(std::size_t count, bool hugePages = false);
 
 // Blocks of this many bytes or more are pooled.
 inline constexpr std::size_t kLargePixelBlock = std::size_t(1) << 20;

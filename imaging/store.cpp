@@ -4,8 +4,11 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
+
+#include <sys/mman.h>
 
 #include "imaging/io.h"
 
@@ -46,9 +49,19 @@ void MakeReady(Picture& picture) {
   picture.pendingFill.reset();
 }
 
+void AdviseHugePages(const Picture& picture) {
+  if (!picture.pixels) return;
+  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+  const auto start = reinterpret_cast<std::uintptr_t>(picture.pixels.get());
+  const std::uintptr_t end =
+      start + std::uintptr_t(picture.width) * std::uintptr_t(picture.height) * 4;
+  const std::uintptr_t first = (start + kHuge - 1) & ~(kHuge - 1), last = end & ~(kHuge - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
-                                          int w, int h) {
-  auto picture = NewPictureForDecoding(width, height);
+                                          int w, int h, bool hugePages) {
+  auto picture = NewPictureForDecoding(width, height, hugePages);
   if (!picture) return picture;
   // The rectangle as it lies inside the picture (long long: no overflow).
   const long long left = std::clamp<long long>(x, 0, width);
@@ -70,7 +83,7 @@ std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t f
   return picture;
 }
 
-std::unique_ptr<Picture> NewPictureForDecoding(int width, int height) {
+std::unique_ptr<Picture> NewPictureForDecoding(int width, int height, bool hugePages) {
   if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension ||
       std::size_t(width) * std::size_t(height) > pixelLimit) {
     SetLastError(kInvalidPicture);
@@ -85,7 +98,8 @@ std::unique_ptr<Picture> NewPictureForDecoding(int width, int height) {
     return nullptr;
   }
   auto picture = std::make_unique<Picture>();
-  picture->pixels = AllocatePixels(count);
+  picture->pixels = AllocatePixels(count, hugePages);
+  picture->hugePages = hugePages;
   if (!picture->pixels) {
     SetLastError(kOutOfMemory);
     return nullptr;
@@ -170,11 +184,16 @@ Handle CreateWorkBuff(int width, int height, DeviceContext /*hDC*/, int /*flags*
   return Insert(std::move(picture));
 }
 
-Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h) {
-  auto picture = NewPictureAround(width, height, kOpaque, x, y, w, h);
+Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h,
+                                  bool hugePages) {
+  auto picture = NewPictureAround(width, height, kOpaque, x, y, w, h, hugePages);
   if (!picture) return kNoHandle;
   picture->isWorkBuffer = true;
   return Insert(std::move(picture));
+}
+
+void AdviseHugePages(Handle buffer) {
+  if (const Picture* picture = PeekBuffer(buffer)) detail::AdviseHugePages(*picture);
 }
 
 void DestroyWorkBuff(Handle buffer) {

@@ -31,6 +31,9 @@ struct Picture {
   // or never, costs no memory meanwhile.
   std::optional<std::uint32_t> pendingFill;
   int stretchMode = kBlackOnWhite;
+  // Its pixels were asked for in huge pages; new pixels that replace them (the
+  // filter's) are asked for so too.
+  bool hugePages = false;
 
   std::uint32_t* Row(int y) { return pixels.get() + std::size_t(y) * std::size_t(width); }
   const std::uint32_t* Row(int y) const {
@@ -48,11 +51,15 @@ extern std::size_t pixelLimit;
 // memory runs out.
 std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill);
 // As NewPicture, but the pixels are left for the caller to write, every one.
-std::unique_ptr<Picture> NewPictureForDecoding(int width, int height);
+// hugePages: in new memory backed by huge pages (AllocatePixels).
+std::unique_ptr<Picture> NewPictureForDecoding(int width, int height, bool hugePages = false);
 // As NewPicture, but only the pixels outside the rectangle (x, y, w, h) are
 // filled: the caller writes every one inside it (the part inside the picture).
+// With hugePages, in new memory backed by huge pages (AllocatePixels).
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
-                                          int w, int h);
+                                          int w, int h, bool hugePages = false);
+// madvise(MADV_HUGEPAGE) on the whole 2 MiB pages of the picture's pixels.
+void AdviseHugePages(const Picture& picture);
 
 // Takes ownership and returns the new handle (the lowest free slot).
 Handle Insert(std::unique_ptr<Picture> picture);

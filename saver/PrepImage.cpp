@@ -85,9 +85,10 @@ class Buffer {
     const auto part = [](long value) {
       return int(std::clamp(value, -4L * im::kMaxDimension, 4L * im::kMaxDimension));
     };
+    // In huge pages: the transition reads it a few pixels a row (columns).
     handle_ = im::CreateWorkBuffBlackOutside(int(width), int(height), part(covered.X),
                                              part(covered.Y), part(covered.Width),
-                                             part(covered.Height));
+                                             part(covered.Height), true);
     return handle_ != im::kNoHandle;
   }
   void Reset() {

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QPaintEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
@@ -14,12 +15,14 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 #include "core/Globals.h"
 #include "core/ImageDescription.h"
 #include "core/PPS.h"
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
+#include "imaging/gdi.h"
 #include "platform/desktop.h"
 #include "platform/fonts.h"
 #include "platform/memory.h"
@@ -71,6 +74,24 @@ std::int64_t DefaultDelay() {
 
 int Round(double value) {
   return static_cast<int>(std::clamp(platform::RoundHalfEven(value), -2.0e9, 2.0e9));
+}
+
+// The image the window's painter draws into (its backing store), when the
+// slide's pixels can be copied into it byte for byte, as the painter would
+// copy them: a 32-bit opaque picture onto a 32-bit image, at whole device
+// pixels with no transform left. Null otherwise (a 16-bit screen, a grab into
+// a pixmap, a fractional ratio), and the painter draws.
+QImage* RowCopyTarget(QPainter& painter, const QImage& disp, double ratio) {
+  if (disp.isNull() || disp.format() != QImage::Format_RGB32) return nullptr;
+  if (ratio != std::floor(ratio) || !painter.deviceTransform().isIdentity()) return nullptr;
+  QPaintEngine* engine = painter.paintEngine();
+  if (!engine || engine->type() != QPaintEngine::Raster) return nullptr;
+  QPaintDevice* device = engine->paintDevice();
+  if (!device || device->devType() != QInternal::Image) return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  const QImage::Format format = image->format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) return nullptr;
+  return image;
 }
 
 }  // namespace
@@ -359,6 +380,7 @@ void frmSaver::Form_Resize() {
     }
   }
   picDisp.Resize(dispWidth, dispHeight);
+  imaging::AdviseHugePages(picDisp.Buffer());
 
   const int unit = Round(dispWidth / 4.0);
   const int panelWidth = Round(unit * 3.5);
@@ -549,6 +571,8 @@ void frmSaver::paintEvent(QPaintEvent* event) {
   const QRect dispRect = picDisp.Buffer() == imaging::kNoHandle
                              ? QRect()
                              : QRect(picDispLeft, picDispTop, picDisp.Width(), picDisp.Height());
+  QImage* store = plain ? nullptr : RowCopyTarget(painter, disp, ratio);
+  std::vector<imaging::RowCopy> rows;
   for (const QRect& logical : event->region()) {
     const QRect area = QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
                               logical.height() * ratio)
@@ -563,9 +587,29 @@ void frmSaver::paintEvent(QPaintEvent* event) {
     // what the slide covers is drawn over anyway.
     for (const QRect& part : QRegion(area).subtracted(QRegion(dispRect))) painter.fillRect(part, Qt::black);
     const QRect target = area.intersected(dispRect);
-    if (!target.isEmpty() && plain) painter.fillRect(target, *plain);
-    else if (!target.isEmpty())
+    if (target.isEmpty()) continue;
+    if (plain) {
+      painter.fillRect(target, *plain);
+    } else if (store) {
+      const QRect inside = target.intersected(store->rect());
+      if (!inside.isEmpty())
+        rows.push_back({inside.x(), inside.y(), inside.width(), inside.height(),
+                        inside.x() - picDispLeft, inside.y() - picDispTop});
+    } else {
       painter.drawImage(target.topLeft(), disp, target.translated(-picDispLeft, -picDispTop));
+    }
+  }
+  // The slide's rows go into the backing store in one walk for all the
+  // rectangles: a step of column blinds is a few pixels of each of a frame's
+  // rows, and drawn rectangle by rectangle each column would walk down the
+  // frame by itself, waiting on a new cache line and page every row.
+  if (!rows.empty()) {
+    // The painter holds the image open: its memory is written as it stands,
+    // not through bits(), which would copy an image shared elsewhere.
+    auto* to = reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(store->constBits()));
+    const auto* from = reinterpret_cast<const std::uint32_t*>(disp.constBits());
+    imaging::CopyRows(to, store->bytesPerLine() / 4, from, disp.bytesPerLine() / 4, rows.data(),
+                      rows.size());
   }
   painter.setClipping(false);
   if (Screen.DescVisible)

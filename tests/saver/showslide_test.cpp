@@ -3,9 +3,15 @@
 // fades out and in, and an end of the show in the middle returns cleanly.
 #include <gtest/gtest.h>
 
+#include <QBackingStore>
+#include <QPaintDevice>
+#include <QRegion>
+
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/ImageDescription.h"
 #include "saver/TitleCalendar.h"
@@ -66,6 +72,71 @@ TEST_F(ShowSlideTest, APictureOfTheScreensSizeKeepsItsEdgeRowsAndColumns) {
       for (int y : {0, 1, h - 2, h - 1}) expectOwn(x, y);
     for (int y = 0; y < h; ++y)
       for (int x : {0, 1, w - 2, w - 1}) expectOwn(x, y);
+  }
+}
+
+// The window's own picture (its backing store) after every step of every kind
+// is the screen as the step left it: the step's rectangles, copied row by row
+// for all of them at once, are exactly what was drawn, at the window's edges
+// and around a centred picDisp too.
+TEST_F(ShowSlideTest, TheWindowShowsTheScreenAfterEveryStepOfEveryKind) {
+  struct Case {
+    QSize screen;
+    bool stretch;
+    std::vector<int> kinds;
+  } cases[] = {
+      {QSize(kScreenW, kScreenH), true, {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+      {QSize(1100, 820), false, {2, 9}},  // picDisp at (38, 26), black around it
+  };
+  for (const Case& c : cases) {
+    screenSize_ = c.screen;
+    Setting("PrefsSS", "stretch", c.stretch ? "1" : "0");
+    OnePicture(c.stretch ? kScreenW : 1024, c.stretch ? kScreenH : 768);
+    frmSaver& w = NewRun();
+    w.TransitionSetting = core::kNoTransition;
+    w.DoTrans();  // prepares the slide and makes it the transitions' source
+    const QRect disp(w.picDispLeft, w.picDispTop, w.picDisp.Width(), w.picDisp.Height());
+    auto backing = [&w]() -> const QImage& {
+      QPaintDevice* device = w.backingStore()->paintDevice();
+      EXPECT_EQ(device->devType(), QInternal::Image);
+      return *static_cast<const QImage*>(device);
+    };
+    // The rows of the window's picture where picDisp lies, byte for byte.
+    auto showsScreen = [&] {
+      const QImage& window = backing();
+      const QImage screen = w.picDisp.SurfaceView();
+      if (window.depth() != 32 || screen.size() != disp.size()) return false;
+      for (int y = 0; y < disp.height(); ++y)
+        if (std::memcmp(window.constScanLine(disp.y() + y) + disp.x() * 4, screen.constScanLine(y),
+                        std::size_t(disp.width()) * 4) != 0)
+          return false;
+      return true;
+    };
+    for (int kind : c.kinds) {
+      SCOPED_TRACE(testing::Message() << c.screen.width() << " wide, kind " << kind);
+      w.picDisp.Cls();
+      w.picDisp.SurfaceView();  // its pixels made, as before a transition's first step
+      w.repaint();
+      w.Transitions->SetTransType(kind);
+      bool done = false;
+      for (int step = 0; !done; ++step) {
+        ASSERT_LT(step, 5000);
+        done = w.Transitions->Transition();
+        QRegion region;
+        for (const core::StepRect& r : w.Transitions->LastStepArea())
+          region += QRect(r.x, r.y, r.width, r.height).translated(disp.topLeft()).intersected(disp);
+        w.repaint(region);
+        ASSERT_TRUE(showsScreen()) << "step " << step;
+      }
+      EXPECT_EQ(OnScreen(), Prepared());
+    }
+    // Around picDisp the window stays black.
+    const QImage window = backing().convertToFormat(QImage::Format_RGB32);
+    int lit = 0;
+    for (int y = 0; y < window.height(); ++y)
+      for (int x = 0; x < window.width(); ++x)
+        if (!disp.contains(x, y) && (window.pixel(x, y) & 0xFFFFFF) != 0) ++lit;
+    EXPECT_EQ(lit, 0);
   }
 }
 
