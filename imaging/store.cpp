@@ -1,6 +1,7 @@
 #include "imaging/store.h"
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "imaging/io.h"
+#include "imaging/parallel.h"
 
 namespace orvane::imaging {
 
@@ -44,6 +46,20 @@ void MakeReady(Picture& picture) {
   std::fill_n(picture.pixels.get(), std::size_t(picture.width) * std::size_t(picture.height),
               *picture.pendingFill);
   picture.pendingFill.reset();
+}
+
+void MakeResident(Picture& picture) {
+  // Smaller pictures are not worth the threads.
+  constexpr std::size_t kFrom = std::size_t(8) << 20;
+  const std::size_t bytes = std::size_t(picture.width) * std::size_t(picture.height) * 4;
+  if (bytes < kFrom) return;
+  const std::size_t page = std::size_t(std::max(4096L, ::sysconf(_SC_PAGESIZE)));
+  const int pages = int((bytes + page - 1) / page);
+  auto* base = reinterpret_cast<volatile std::uint8_t*>(picture.pixels.get());
+  ForRowParts(0, pages, PartsFor((long long)picture.width * picture.height, picture.height),
+              [&](int, int first, int last) {
+                for (int p = first; p < last; ++p) base[std::size_t(p) * page] = 0;
+              });
 }
 
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,

@@ -54,6 +54,12 @@ std::unique_ptr<Picture> NewPictureForDecoding(int width, int height);
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
                                           int w, int h);
 
+// For a caller about to write every pixel of a large picture: touches each page
+// of its memory from a few threads at once, so that the first-touch faults of
+// fresh memory are taken side by side rather than one by one by a single
+// writer (a decoder). The pixels' values are left undefined.
+void MakeResident(Picture& picture);
+
 // Takes ownership and returns the new handle (the lowest free slot).
 Handle Insert(std::unique_ptr<Picture> picture);
 // The picture behind a handle, or nullptr, its pixels ready to be used.
