@@ -96,6 +96,10 @@ Handle CreateWorkBuff(int width, int height, DeviceContext hDC, int flags);
 // the caller to write, every one: a slide that a picture covers is not first
 // blackened under it.
 Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h);
+// As CreateWorkBuffBlackOutside, for a slide: the caller writes the rectangle
+// whole at once (a stretch), so a large one is backed by huge pages where the
+// system has them, which fault in faster than small ones.
+Handle CreateSlideBuff(int width, int height, int x, int y, int w, int h);
 void DestroyWorkBuff(Handle buffer);
 // Fills a buffer (or bitmap) with one colour. Pixels never used yet are filled
 // when first used: a new buffer that is filled and then not used costs no

@@ -49,23 +49,25 @@ void MakeReady(Picture& picture) {
 }
 
 void MakeResident(Picture& picture) {
+  const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
+  PreferHugePages(picture.pixels.get(), count);
   // Smaller pictures are not worth the threads.
   constexpr std::size_t kFrom = std::size_t(8) << 20;
-  const std::size_t bytes = std::size_t(picture.width) * std::size_t(picture.height) * 4;
+  const std::size_t bytes = count * 4;
   if (bytes < kFrom) return;
   const std::size_t page = std::size_t(std::max(4096L, ::sysconf(_SC_PAGESIZE)));
   const int pages = int((bytes + page - 1) / page);
   auto* base = reinterpret_cast<volatile std::uint8_t*>(picture.pixels.get());
-  ForRowParts(0, pages, PartsFor((long long)picture.width * picture.height, picture.height),
-              [&](int, int first, int last) {
-                for (int p = first; p < last; ++p) base[std::size_t(p) * page] = 0;
-              });
+  ForRowParts(0, pages, PartsFor((long long)count, picture.height), [&](int, int first, int last) {
+    for (int p = first; p < last; ++p) base[std::size_t(p) * page] = 0;
+  });
 }
 
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
-                                          int w, int h) {
+                                          int w, int h, bool wholeAtOnce) {
   auto picture = NewPictureForDecoding(width, height);
   if (!picture) return picture;
+  if (wholeAtOnce) PreferHugePages(picture->pixels.get(), std::size_t(width) * std::size_t(height));
   // The rectangle as it lies inside the picture (long long: no overflow).
   const long long left = std::clamp<long long>(x, 0, width);
   const long long right = std::clamp<long long>(w > 0 ? (long long)x + w : x, left, width);
@@ -188,6 +190,13 @@ Handle CreateWorkBuff(int width, int height, DeviceContext /*hDC*/, int /*flags*
 
 Handle CreateWorkBuffBlackOutside(int width, int height, int x, int y, int w, int h) {
   auto picture = NewPictureAround(width, height, kOpaque, x, y, w, h);
+  if (!picture) return kNoHandle;
+  picture->isWorkBuffer = true;
+  return Insert(std::move(picture));
+}
+
+Handle CreateSlideBuff(int width, int height, int x, int y, int w, int h) {
+  auto picture = NewPictureAround(width, height, kOpaque, x, y, w, h, true);
   if (!picture) return kNoHandle;
   picture->isWorkBuffer = true;
   return Insert(std::move(picture));

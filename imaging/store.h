@@ -50,14 +50,15 @@ std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill);
 // As NewPicture, but the pixels are left for the caller to write, every one.
 std::unique_ptr<Picture> NewPictureForDecoding(int width, int height);
 // As NewPicture, but only the pixels outside the rectangle (x, y, w, h) are
-// filled: the caller writes every one inside it (the part inside the picture).
+// filled: the caller writes every one inside it (the part inside the picture),
+// and with wholeAtOnce all of them at once (huge pages are asked for).
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
-                                          int w, int h);
+                                          int w, int h, bool wholeAtOnce = false);
 
-// For a caller about to write every pixel of a large picture: touches each page
-// of its memory from a few threads at once, so that the first-touch faults of
-// fresh memory are taken side by side rather than one by one by a single
-// writer (a decoder). The pixels' values are left undefined.
+// For a caller about to write every pixel of a large picture on one thread (a
+// decoder): asks for huge pages behind it and touches each page from a few
+// threads at once, so that the first-touch faults of fresh memory are taken
+// side by side. The pixels' values are left undefined.
 void MakeResident(Picture& picture);
 
 // Takes ownership and returns the new handle (the lowest free slot).

@@ -85,9 +85,8 @@ class Buffer {
     const auto part = [](long value) {
       return int(std::clamp(value, -4L * im::kMaxDimension, 4L * im::kMaxDimension));
     };
-    handle_ = im::CreateWorkBuffBlackOutside(int(width), int(height), part(covered.X),
-                                             part(covered.Y), part(covered.Width),
-                                             part(covered.Height));
+    handle_ = im::CreateSlideBuff(int(width), int(height), part(covered.X), part(covered.Y),
+                                  part(covered.Width), part(covered.Height));
     return handle_ != im::kNoHandle;
   }
   void Reset() {
