@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/filter_rows.h"
 #include "imaging/parallel.h"
 #include "imaging/progress.h"
 #include "imaging/store.h"
@@ -29,23 +30,44 @@ void SetFilterParameters(int a, int b, int c, int d) {
 
 void KillFilter() { killRequested = true; }
 
-namespace {
+namespace detail {
 
-// Horizontal 1 2 1 sums of one row, byte by byte (the four bytes of a pixel
-// apart; at most 4 x 255 each), the edge pixels repeated.
-void RowSums(const std::uint32_t* row, int w, std::uint16_t* __restrict dst) {
+void FilterRowSums(const std::uint32_t* row, int w, int c0, int c1, std::uint16_t* __restrict dst) {
   const auto* b = reinterpret_cast<const std::uint8_t*>(row);
-  const int n = 4 * w;
   if (w == 1) {
     for (int i = 0; i < 4; ++i) dst[i] = std::uint16_t(4 * b[i]);
     return;
   }
-  for (int i = 0; i < 4; ++i) {
-    dst[i] = std::uint16_t(3 * b[i] + b[i + 4]);
-    dst[n - 4 + i] = std::uint16_t(b[n - 8 + i] + 3 * b[n - 4 + i]);
+  int x = c0;
+  if (x == 0) {
+    for (int i = 0; i < 4; ++i) dst[i] = std::uint16_t(3 * b[i] + b[i + 4]);
+    dst += 4;
+    x = 1;
   }
-  for (int i = 4; i < n - 4; ++i) dst[i] = std::uint16_t(b[i - 4] + 2 * b[i] + b[i + 4]);
+  const int end = c1 == w ? w - 1 : c1;
+  const std::uint8_t* p = b + 4 * std::size_t(x);
+  const int n = 4 * (end - x);
+  for (int i = 0; i < n; ++i) dst[i] = std::uint16_t(p[i - 4] + 2 * p[i] + p[i + 4]);
+  if (c1 == w) {
+    const std::uint8_t* l = b + 4 * std::size_t(w - 1);
+    for (int i = 0; i < 4; ++i) dst[n + i] = std::uint16_t(l[i - 4] + 3 * l[i]);
+  }
 }
+
+void FilterCombine(const std::uint16_t* __restrict a, const std::uint16_t* __restrict c,
+                   const std::uint16_t* __restrict b, int count, std::uint32_t* __restrict out) {
+  auto* d = reinterpret_cast<std::uint8_t*>(out);
+  const std::size_t n = std::size_t(count) * 4;
+  for (std::size_t i = 0; i < n; ++i) d[i] = std::uint8_t((a[i] + 2u * c[i] + b[i] + 8) >> 4);
+  for (int x = 0; x < count; ++x) out[x] |= kOpaque;
+}
+
+bool FilterKillRequested() { return killRequested; }
+void ClearFilterKill() { killRequested = false; }
+
+}  // namespace detail
+
+namespace {
 
 // Rows [first, last) of the filtered picture into out. False when stopped:
 // by the progress callback (only the part that has one) or by `stop`.
@@ -55,15 +77,11 @@ bool FilterRows(const Picture& picture, std::uint32_t* out, int first, int last,
   const std::size_t n = std::size_t(w) * 4;
   // above: the row above, here: this row, below: the row below.
   std::vector<std::uint16_t> above(n), here(n), below(n);
-  RowSums(picture.Row(first > 0 ? first - 1 : 0), w, above.data());
-  RowSums(picture.Row(first), w, here.data());
+  FilterRowSums(picture.Row(first > 0 ? first - 1 : 0), w, 0, w, above.data());
+  FilterRowSums(picture.Row(first), w, 0, w, here.data());
   for (int y = first; y < last; ++y) {
-    RowSums(picture.Row(y + 1 < h ? y + 1 : h - 1), w, below.data());
-    const std::uint16_t *a = above.data(), *c = here.data(), *b = below.data();
-    auto* d = reinterpret_cast<std::uint8_t*>(out + std::size_t(y) * w);
-    for (std::size_t i = 0; i < n; ++i) d[i] = std::uint8_t((a[i] + 2u * c[i] + b[i] + 8) >> 4);
-    std::uint32_t* pixels = out + std::size_t(y) * w;
-    for (int x = 0; x < w; ++x) pixels[x] |= kOpaque;
+    FilterRowSums(picture.Row(y + 1 < h ? y + 1 : h - 1), w, 0, w, below.data());
+    FilterCombine(above.data(), here.data(), below.data(), w, out + std::size_t(y) * w);
     std::swap(above, here);
     std::swap(here, below);
     if (killRequested || stop) return false;
@@ -83,7 +101,7 @@ bool FilterBitmap(Handle buffer) {
   const std::shared_ptr<Picture> held = Hold(buffer);
   Picture* picture = held.get();
   if (!picture) return false;
-  killRequested = false;
+  ClearFilterKill();
   Progress progress(FilterProgress());
   const int w = picture->width, h = picture->height;
   // Every pixel is written below: no clearing first.

@@ -45,6 +45,13 @@ bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceCo
 bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
                     int srcX, int srcY, int srcWidth, int srcHeight, int firstRow, int rows,
                     unsigned rop = kSrcCopy);
+// StretchBlt followed by FilterBitmap over the whole destination, in one pass
+// over the rows, for a destination that is black (opaque) everywhere outside
+// the destination rectangle: the same pixels as the two calls. The pass works in
+// place; it reports progress and stops as FilterBitmap does, but a stopped pass
+// (false) leaves the buffer partly done.
+bool StretchBltFiltered(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                        int srcX, int srcY, int srcWidth, int srcHeight);
 // Stretch mode of a device context; returns the previous mode.
 int SetStretchBltMode(DeviceContext dc, int mode);
 

@@ -180,6 +180,8 @@ std::unique_ptr<Picture> DecodeJpeg(const std::uint8_t* data, std::size_t size,
   }
   auto picture = NewPictureForDecoding(w, h);
   if (!picture) return nullptr;
+  // The decoder writes every pixel, on one thread.
+  MakeResident(*picture);
   // CMYK files (as Photoshop writes them, with inverted values) are decoded as
   // CMYK and converted here: the library does not convert them to RGB itself.
   const bool cmyk = colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;

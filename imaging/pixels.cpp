@@ -48,10 +48,11 @@ void* MapBlock(std::size_t bytes) {
   if (aligned > start) ::munmap(raw, aligned - start);
   const std::size_t tail = (start + bytes + kHugePage) - (aligned + bytes);
   if (tail > 0) ::munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-  // Not asked for as huge pages (MADV_HUGEPAGE): measured on a show's first
-  // slide, the kernel's zeroing and compaction of whole 2 MiB pages cost more
-  // than the small-page faults they save. Where the system uses huge pages for
-  // every mapping, the alignment lets it.
+  // Not asked for as huge pages (MADV_HUGEPAGE) here: measured on a show's
+  // first slide, the kernel's zeroing and compaction of whole 2 MiB pages cost
+  // more than the small-page faults they save, for memory used piecemeal. Only
+  // blocks written whole at once ask (PreferHugePages). Where the system uses
+  // huge pages for every mapping, the alignment lets it.
   return reinterpret_cast<void*>(aligned);
 }
 
@@ -113,6 +114,13 @@ Pixels AllocatePixels(std::size_t count, bool hugePages) {
   // of it is in memory: a pooled block's small pages would stay small.
   if (hugePages) ::madvise(block, bytes, MADV_HUGEPAGE);
   return Pixels(static_cast<std::uint32_t*>(block), PixelsRelease{bytes});
+}
+
+void PreferHugePages(std::uint32_t* pixels, std::size_t count) {
+  const std::size_t needed = count * 4;
+  if (!pixels || needed < kLargePixelBlock) return;  // from operator new
+  // A block is whole huge pages, aligned to one (MapBlock).
+  ::madvise(pixels, (needed + kHugePage - 1) / kHugePage * kHugePage, MADV_HUGEPAGE);
 }
 
 std::size_t PooledPixelBlocks() {

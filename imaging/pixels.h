@@ -24,6 +24,11 @@ using Pixels = std::unique_ptr<std::uint32_t[], PixelsRelease>;
 // never a pooled one.
 Pixels AllocatePixels(std::size_t count, bool hugePages = false);
 
+// For a block of `count` pixels that its caller writes whole at once (a decode,
+// a slide): asks for huge pages behind it. Not for memory used piecemeal: a huge
+// page is zeroed whole at its first touch.
+void PreferHugePages(std::uint32_t* pixels, std::size_t count);
+
 // Blocks of this many bytes or more are pooled.
 inline constexpr std::size_t kLargePixelBlock = std::size_t(1) << 20;
 

@@ -1,6 +1,7 @@
 #include "imaging/store.h"
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <sys/mman.h>
 
 #include "imaging/io.h"
+#include "imaging/parallel.h"
 
 namespace orvane::imaging {
 
@@ -57,6 +59,21 @@ void AdviseHugePages(const Picture& picture) {
       start + std::uintptr_t(picture.width) * std::uintptr_t(picture.height) * 4;
   const std::uintptr_t first = (start + kHuge - 1) & ~(kHuge - 1), last = end & ~(kHuge - 1);
   if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+void MakeResident(Picture& picture) {
+  const std::size_t count = std::size_t(picture.width) * std::size_t(picture.height);
+  PreferHugePages(picture.pixels.get(), count);
+  // Smaller pictures are not worth the threads.
+  constexpr std::size_t kFrom = std::size_t(8) << 20;
+  const std::size_t bytes = count * 4;
+  if (bytes < kFrom) return;
+  const std::size_t page = std::size_t(std::max(4096L, ::sysconf(_SC_PAGESIZE)));
+  const int pages = int((bytes + page - 1) / page);
+  auto* base = reinterpret_cast<volatile std::uint8_t*>(picture.pixels.get());
+  ForRowParts(0, pages, PartsFor((long long)count, picture.height), [&](int, int first, int last) {
+    for (int p = first; p < last; ++p) base[std::size_t(p) * page] = 0;
+  });
 }
 
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,

@@ -61,6 +61,12 @@ std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t f
 // madvise(MADV_HUGEPAGE) on the whole 2 MiB pages of the picture's pixels.
 void AdviseHugePages(const Picture& picture);
 
+// For a caller about to write every pixel of a large picture on one thread (a
+// decoder): asks for huge pages behind it and touches each page from a few
+// threads at once, so that the first-touch faults of fresh memory are taken
+// side by side. The pixels' values are left undefined.
+void MakeResident(Picture& picture);
+
 // Takes ownership and returns the new handle (the lowest free slot).
 Handle Insert(std::unique_ptr<Picture> picture);
 // The picture behind a handle, or nullptr, its pixels ready to be used.

@@ -3,12 +3,17 @@
 // covers, rows first, then columns, with 16-bit fixed-point weights that sum to
 // exactly one, so a flat colour stays exactly flat.
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <vector>
 
+#include "imaging/filter_rows.h"
 #include "imaging/gdi.h"
 #include "imaging/parallel.h"
+#include "imaging/progress.h"
 #include "imaging/store.h"
 
 namespace orvane::imaging {
@@ -173,28 +178,32 @@ class RowCache {
   unsigned long long clock_ = 0;
 };
 
-}  // namespace
 
-int SetStretchBltMode(DeviceContext dc, int mode) {
-  Picture* p = PeekBuffer(HandleOfDC(dc));
-  if (!p) return 0;
-  const int previous = p->stretchMode;
-  if (mode >= kBlackOnWhite && mode <= kHalftone) p->stretchMode = mode;
-  return previous;
-}
+// One stretch worked out: the destination rectangle's columns i0 <= i < i1 and
+// rows j0 <= j < j1 (those inside the destination buffer, and the band asked
+// for) go to buffer column dx + i and row dy + j.
+struct StretchPlan {
+  Picture* to = nullptr;
+  const Picture* from = nullptr;
+  std::unique_ptr<Picture> snapshot;  // the source, when stretching within one buffer
+  long long dx = 0, dy = 0, i0 = 0, i1 = 0, j0 = 0, j1 = 0;
+  bool halftone = false;
+  std::vector<int> nearColumns, nearRows;
+  Taps rowTaps;
+  DenseTaps denseColumns;
+  bool Empty() const { return i0 >= i1 || j0 >= j1; }
+  int Columns() const { return int(i1 - i0); }
+};
 
-bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
-                int srcX, int srcY, int srcWidth, int srcHeight, unsigned rop) {
-  return StretchBltRows(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, 0, INT_MAX,
-                        rop);
-}
-
-bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
-                    int srcX, int srcY, int srcWidth, int srcHeight, int firstRow, int rows,
-                    unsigned rop) {
+// False for arguments that cannot be stretched (or no memory for a copy).
+bool Plan(DeviceContext dst, int x, int y, int width, int height, DeviceContext src, int srcX,
+          int srcY, int srcWidth, int srcHeight, int firstRow, int rows, unsigned rop,
+          StretchPlan& plan) {
   Picture* to = FindByDC(dst);
   const Picture* from = FindByDC(src);
   if (!to || !from || rop != kSrcCopy) return false;
+  plan.to = to;
+  plan.from = from;
   if (width == 0 || height == 0 || srcWidth == 0 || srcHeight == 0) return true;
 
   // A negative extent on one side only mirrors the picture along that axis.
@@ -216,59 +225,186 @@ bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, Devi
   const long long bandTop = std::max(0LL, (long long)firstRow);
   const long long bandBottom = std::min((long long)to->height, (long long)firstRow + rows);
   const long long j0 = std::max(0LL, bandTop - dy), j1 = std::min(h, bandBottom - dy);
-  if (i0 >= i1 || j0 >= j1) return true;
+  plan.dx = dx, plan.dy = dy, plan.i0 = i0, plan.i1 = i1, plan.j0 = j0, plan.j1 = j1;
+  if (plan.Empty()) return true;
 
   // Stretching within one buffer reads from a copy of it.
-  std::unique_ptr<Picture> snapshot;
   if (to == from) {
-    snapshot = NewPictureForDecoding(from->width, from->height);
-    if (!snapshot) return false;
-    std::memcpy(snapshot->pixels.get(), from->pixels.get(),
+    plan.snapshot = NewPictureForDecoding(from->width, from->height);
+    if (!plan.snapshot) return false;
+    std::memcpy(plan.snapshot->pixels.get(), from->pixels.get(),
                 std::size_t(from->width) * from->height * 4);
-    from = snapshot.get();
+    plan.from = plan.snapshot.get();
   }
-
-  const int cols = int(i1 - i0);
-  // Large stretches are shared between a few threads, a band of rows each.
-  const int parts = PartsFor((j1 - j0) * cols + (long long)from->width * from->height, j1 - j0);
-  if (to->stretchMode != kHalftone) {
-    const auto colTaps = NearestTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
-    const auto rowTaps = NearestTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
-    ForRowParts(int(j0), int(j1), parts, [&](int, int first, int last) {
-      for (long long j = first; j < last; ++j) {
-        const std::uint32_t* s = from->Row(rowTaps[std::size_t(j - j0)]);
-        std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
-        for (int i = 0; i < cols; ++i) d[i] = s[colTaps[std::size_t(i)]];
-      }
-    });
+  from = plan.from;
+  plan.halftone = to->stretchMode == kHalftone;
+  if (!plan.halftone) {
+    plan.nearColumns = NearestTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
+    plan.nearRows = NearestTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
     return true;
   }
-
   const Taps colTaps = AreaTaps(int(i0), int(i1), w, int(sx), sw, from->width, mirrorX);
-  const Taps rowTaps = AreaTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
-  const DenseTaps denseColumns = Densify(colTaps, from->width);
-  ForRowParts(int(j0), int(j1), parts, [&](int, int first, int last) {
-    RowCache cache(*from, denseColumns, 3);
-    std::vector<std::uint32_t> sum(std::size_t(cols) * 3);
-    for (long long j = first; j < last; ++j) {
-      std::fill(sum.begin(), sum.end(), 0u);
-      const std::size_t r = std::size_t(j - j0);
-      for (int t = rowTaps.offset[r]; t < rowTaps.offset[r + 1]; ++t) {
-        const std::uint32_t* __restrict line = cache.Get(rowTaps.index[std::size_t(t)]);
-        const std::uint32_t wt = rowTaps.weight[std::size_t(t)];
-        std::uint32_t* __restrict acc = sum.data();
-        const int n = cols * 3;
-        for (int k = 0; k < n; ++k) acc[k] += line[k] * wt;
-      }
-      std::uint32_t* d = to->Row(int(dy + j)) + (dx + i0);
-      const std::uint32_t* acc = sum.data();
-      constexpr std::uint32_t kHalf = 1u << 23;
-      for (int i = 0; i < cols; ++i, acc += 3)
-        d[i] = kOpaque | (((acc[0] + kHalf) >> 24) << 16) | (((acc[1] + kHalf) >> 24) << 8) |
-               ((acc[2] + kHalf) >> 24);
+  plan.rowTaps = AreaTaps(int(j0), int(j1), h, int(sy), sh, from->height, mirrorY);
+  plan.denseColumns = Densify(colTaps, from->width);
+  return true;
+}
+
+// Makes the stretched rows of a plan, one thread's worth: it keeps the source
+// rows resampled across that consecutive rows share.
+class RowMaker {
+ public:
+  explicit RowMaker(const StretchPlan& plan) : plan_(plan) {
+    if (!plan.halftone) return;
+    cache_.emplace(*plan.from, plan.denseColumns, 3);
+    sum_.resize(std::size_t(plan.Columns()) * 3);
+  }
+
+  // Row j (j0 <= j < j1) of the destination rectangle, its columns i0 <= i < i1,
+  // into d.
+  void Make(long long j, std::uint32_t* __restrict d) {
+    const StretchPlan& p = plan_;
+    const int cols = p.Columns();
+    const std::size_t r = std::size_t(j - p.j0);
+    if (!p.halftone) {
+      const std::uint32_t* s = p.from->Row(p.nearRows[r]);
+      const int* taps = p.nearColumns.data();
+      for (int i = 0; i < cols; ++i) d[i] = s[taps[i]];
+      return;
     }
+    std::fill(sum_.begin(), sum_.end(), 0u);
+    for (int t = p.rowTaps.offset[r]; t < p.rowTaps.offset[r + 1]; ++t) {
+      const std::uint32_t* __restrict line = cache_->Get(p.rowTaps.index[std::size_t(t)]);
+      const std::uint32_t wt = p.rowTaps.weight[std::size_t(t)];
+      std::uint32_t* __restrict acc = sum_.data();
+      const int n = cols * 3;
+      for (int k = 0; k < n; ++k) acc[k] += line[k] * wt;
+    }
+    const std::uint32_t* acc = sum_.data();
+    constexpr std::uint32_t kHalf = 1u << 23;
+    for (int i = 0; i < cols; ++i, acc += 3)
+      d[i] = kOpaque | (((acc[0] + kHalf) >> 24) << 16) | (((acc[1] + kHalf) >> 24) << 8) |
+             ((acc[2] + kHalf) >> 24);
+  }
+
+ private:
+  const StretchPlan& plan_;
+  std::optional<RowCache> cache_;
+  std::vector<std::uint32_t> sum_;
+};
+
+}  // namespace
+
+int SetStretchBltMode(DeviceContext dc, int mode) {
+  Picture* p = PeekBuffer(HandleOfDC(dc));
+  if (!p) return 0;
+  const int previous = p->stretchMode;
+  if (mode >= kBlackOnWhite && mode <= kHalftone) p->stretchMode = mode;
+  return previous;
+}
+
+bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                int srcX, int srcY, int srcWidth, int srcHeight, unsigned rop) {
+  return StretchBltRows(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, 0, INT_MAX,
+                        rop);
+}
+
+bool StretchBltRows(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                    int srcX, int srcY, int srcWidth, int srcHeight, int firstRow, int rows,
+                    unsigned rop) {
+  StretchPlan plan;
+  if (!Plan(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, firstRow, rows, rop,
+            plan))
+    return false;
+  if (plan.Empty()) return true;
+  // Large stretches are shared between a few threads, a band of rows each.
+  const long long cols = plan.Columns();
+  const int parts =
+      PartsFor((plan.j1 - plan.j0) * cols + (long long)plan.from->width * plan.from->height,
+               plan.j1 - plan.j0);
+  ForRowParts(int(plan.j0), int(plan.j1), parts, [&](int, int first, int last) {
+    RowMaker maker(plan);
+    for (long long j = first; j < last; ++j)
+      maker.Make(j, plan.to->Row(int(plan.dy + j)) + (plan.dx + plan.i0));
   });
   return true;
+}
+
+bool StretchBltFiltered(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
+                        int srcX, int srcY, int srcWidth, int srcHeight) {
+  // Held, and checked again at the end: the progress callback may run other
+  // code (pending events) that destroys a buffer meanwhile.
+  const std::shared_ptr<Picture> heldTo = Hold(HandleFromDC(dst));
+  const std::shared_ptr<Picture> heldFrom = Hold(HandleFromDC(src));
+  StretchPlan plan;
+  if (!heldTo || !heldFrom || FindByDC(dst) != heldTo.get() ||
+      !Plan(dst, x, y, width, height, src, srcX, srcY, srcWidth, srcHeight, 0, INT_MAX, kSrcCopy,
+            plan))
+    return false;
+  Picture& to = *plan.to;
+  const int W = to.width, H = to.height;
+  ClearFilterKill();
+  Progress progress(FilterProgress());
+  // The stretched rows and columns of the buffer; the filter changes these and
+  // the pixels right beside them only, since it keeps black black.
+  const long long top = plan.dy + plan.j0, bottom = plan.dy + plan.j1;
+  const long long left = plan.dx + plan.i0, right = plan.dx + plan.i1;
+  const int first = int(std::max(0LL, top - 1)), last = int(std::min<long long>(H, bottom + 1));
+  const int c0 = int(std::max(0LL, left - 1)), c1 = int(std::min<long long>(W, right + 1));
+  if (plan.Empty() || first >= last || c0 >= c1) return !progress.Finish();
+  const int n = c1 - c0;
+  const std::vector<std::uint32_t> black(std::size_t(W), kOpaque);
+
+  std::atomic<bool> stop{false};
+  std::atomic<bool> complete{true};
+  const int parts = PartsFor((long long)(last - first) * n +
+                                 (long long)plan.from->width * plan.from->height,
+                             last - first);
+  // Each part stretches its own rows into the buffer just before it needs them
+  // and filters them in place behind itself, so every row is read while it is
+  // in the cache. The rows beside a part belong to its neighbours, which
+  // filter them meanwhile: they are stretched again into a row of its own.
+  ForRowParts(first, last, parts, [&](int part, int begin, int end) {
+    RowMaker maker(plan);
+    std::vector<std::uint32_t> beside(std::size_t(W), kOpaque);
+    std::vector<std::uint16_t> above(std::size_t(n) * 4), here(above.size()), below(above.size());
+    // The sums of buffer row r as stretched, before its filtering.
+    const auto sums = [&](int r, std::vector<std::uint16_t>& out) {
+      const std::uint32_t* row = black.data();
+      if (r >= top && r < bottom) {
+        if (r >= begin && r < end) {
+          maker.Make(r - plan.dy, to.Row(r) + left);
+          row = to.Row(r);
+        } else {
+          maker.Make(r - plan.dy, beside.data() + left);
+          row = beside.data();
+        }
+      }
+      FilterRowSums(row, W, c0, c1, out.data());
+    };
+    // The edge rows repeat.
+    sums(begin, here);
+    if (begin > 0) sums(begin - 1, above);
+    else above = here;
+    Progress* own = part == 0 ? &progress : nullptr;
+    for (int y = begin; y < end; ++y) {
+      if (y + 1 < H) sums(y + 1, below);
+      else below = here;
+      FilterCombine(above.data(), here.data(), below.data(), n, to.Row(y) + c0);
+      std::swap(above, here);
+      std::swap(here, below);
+      if (FilterKillRequested() || stop) {
+        complete = false;
+        return;
+      }
+      if (own && own->Step(0, 99, y + 1 - begin, end - begin)) {
+        stop = true;
+        complete = false;
+        return;
+      }
+    }
+  });
+  return complete && !FilterKillRequested() && !progress.Finish() &&
+         Hold(HandleFromDC(dst)) == heldTo;
 }
 
 }  // namespace orvane::imaging

@@ -485,6 +485,9 @@ void frmSaver::PrepImage() {
     const core::FitRect& into = layout.Into;
     const long bufferW = source.Width();
     const long bufferH = source.Height();
+    // A picture enlarged to its place is smoothed as well.
+    const bool smooth = Stretch && (into.Width > srcW || into.Height > srcH);
+    bool smoothed = false;
     Buffer slide;
     if (slideW == bufferW && slideH == bufferH && into.Width == slideW && into.Height == slideH) {
       slide = std::move(source);
@@ -501,6 +504,17 @@ void frmSaver::PrepImage() {
                    0, 0);
         core::ProgressTotal -= kStepsOfStretch;
         core::UpdateSaverMeter();
+      } else if (smooth) {
+        // Stretched and filtered in one pass over the rows, in place: the
+        // filter needs no memory of its own, and each row is filtered while
+        // it is in the cache. Events run through the filter's progress.
+        im::SetFilterParameters(1, 1, 0, 0);
+        im::SetStretchBltMode(slide.hDC(), im::kHalftone);
+        if (!im::StretchBltFiltered(slide.hDC(), int(into.X), int(into.Y), int(into.Width),
+                                    int(into.Height), source.hDC(), 0, 0, int(bufferW),
+                                    int(bufferH)))
+          return;
+        smoothed = true;
       } else if (!StretchInBands(slide.hBMP(), slideH, into, source.hBMP(), bufferW, bufferH)) {
         return;
       }
@@ -508,15 +522,14 @@ void frmSaver::PrepImage() {
     }
     if (core::QuitSaver) return;
 
-    std::string location = "PrepImage:2";
-    if (Stretch && (into.Width > srcW || into.Height > srcH)) {
+    std::string location = smooth ? "PrepImage:1" : "PrepImage:2";
+    if (smooth && !smoothed) {
       // The decoded picture, smaller than the slide, cannot hold the filtered
       // one: its memory goes back before the filter takes new memory.
       im::ReleaseSpareMemory();
       im::SetFilterParameters(1, 1, 0, 0);
       im::FilterBitmap(slide.hBMP());
       if (core::QuitSaver) return;
-      location = "PrepImage:1";
     }
 
     BlendLayer(Overlay, slide.hBMP(), panStartX, panStartY, dispW, dispH, screen_.PixelRatio);

@@ -1,6 +1,7 @@
 // The memory behind buffers: the pool that large buffers are reused from, a
 // buffer that is black only where its caller does not cover it, pixels handed
-// to a QImage without a copy, and a stretch computed band by band.
+// to a QImage without a copy, a stretch computed band by band, and a stretch
+// filtered in place as it goes.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -261,6 +262,68 @@ TEST(BufferMemory, StretchInBandsMatchesOneStretch) {
         ASSERT_EQ(a.pixel(x, y), y >= 10 && y < 13 ? b.pixel(x, y) : 0xFF000000u) << x << "," << y;
     for (Handle h : {src, whole, banded, one}) DestroyWorkBuff(h);
   }
+}
+
+// The one-pass stretch and filter gives the pixels of a stretch and then a
+// filter of the whole buffer: borders on any side, the picture over the edges,
+// one-pixel buffers, mirrored and nearest-pixel stretches, and buffers large
+// enough to be shared between threads (the rows beside each part).
+TEST(BufferMemory, StretchFilteredMatchesStretchThenFilter) {
+  const struct {
+    int bw, bh, sw, sh, x, y, w, h, mode;
+  } cases[] = {
+      {64, 40, 30, 25, 9, 0, 46, 40, kHalftone},     // black left and right
+      {50, 61, 20, 10, 0, 17, 50, 25, kHalftone},    // black above and below
+      {33, 21, 31, 19, 1, 1, 31, 19, kHalftone},     // one black line all round
+      {60, 40, 17, 11, -5, -3, 70, 50, kHalftone},   // over every edge
+      {37, 29, 9, 7, 2, 3, 30, 20, kHalftone},       // odd sizes, black on all sides
+      {1, 9, 1, 3, 0, 0, 1, 9, kHalftone},
+      {9, 1, 3, 1, 0, 0, 9, 1, kHalftone},
+      {20, 20, 5, 5, 25, 0, 10, 10, kHalftone},      // wholly outside
+      {50, 40, 21, 17, 45, 36, -40, -30, kHalftone},  // mirrored both ways
+      {45, 30, 17, 11, 3, 2, 40, 26, kColorOnColor},
+      {1401, 1000, 500, 400, 151, 0, 1100, 1000, kHalftone},
+      {1800, 1250, 600, 400, 0, 24, 1800, 1200, kHalftone},
+  };
+  SetFilterProgressCallback(nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bw) + "x" + std::to_string(c.bh) + " at " +
+                 std::to_string(c.x) + "," + std::to_string(c.y));
+    const Handle src = CreateWorkBuff(c.sw, c.sh, 0, 0);
+    FillIndexed(src);
+    const Handle separate = CreateWorkBuff(c.bw, c.bh, 0, 0);
+    const Handle fused = CreateWorkBuff(c.bw, c.bh, 0, 0);
+    SetStretchBltMode(GetWorkBuffHDC(separate), c.mode);
+    SetStretchBltMode(GetWorkBuffHDC(fused), c.mode);
+    ASSERT_TRUE(StretchBlt(GetWorkBuffHDC(separate), c.x, c.y, c.w, c.h, GetWorkBuffHDC(src), 0,
+                           0, c.sw, c.sh));
+    ASSERT_TRUE(FilterBitmap(separate));
+    ASSERT_TRUE(StretchBltFiltered(GetWorkBuffHDC(fused), c.x, c.y, c.w, c.h, GetWorkBuffHDC(src),
+                                   0, 0, c.sw, c.sh));
+    EXPECT_TRUE(SameWords(WorkBuffImage(fused), WorkBuffImage(separate)));
+    for (Handle h : {src, separate, fused}) DestroyWorkBuff(h);
+  }
+}
+
+// Stopped from the filter's callback, the pass says so.
+std::int16_t KillAtHalf(std::int16_t value) {
+  if (value >= 50) KillFilter();
+  return 0;
+}
+
+TEST(BufferMemory, StretchFilteredStopsWhenKilled) {
+  const Handle src = CreateWorkBuff(40, 30, 0, 0);
+  const Handle dst = CreateWorkBuff(100, 80, 0, 0);
+  SetStretchBltMode(GetWorkBuffHDC(dst), kHalftone);
+  SetFilterProgressCallback(KillAtHalf);
+  EXPECT_FALSE(StretchBltFiltered(GetWorkBuffHDC(dst), 0, 0, 100, 80, GetWorkBuffHDC(src), 0, 0,
+                                  40, 30));
+  SetFilterProgressCallback(nullptr);
+  EXPECT_TRUE(StretchBltFiltered(GetWorkBuffHDC(dst), 0, 0, 100, 80, GetWorkBuffHDC(src), 0, 0,
+                                 40, 30))
+      << "a kill before the pass does not carry over";
+  DestroyWorkBuff(src);
+  DestroyWorkBuff(dst);
 }
 
 }  // namespace
