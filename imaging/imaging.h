@@ -12,6 +12,7 @@
 // reason in LastError(), numbered as the run time numbers its errors (53 file
 // not found, 61 disk full, 70 permission denied, 75 path or file access error,
 // 7 out of memory, 481 picture that cannot be read).
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -165,6 +166,13 @@ bool MakeWorkBuff(Handle bitmap);
 // blocks released for reuse and what the heap holds free. A show calls it
 // once a slide is made, so that nothing spare stays resident between slides.
 void ReleaseSpareMemory();
+// Has the heap map every allocation of kLargeAllocation bytes or more by itself
+// and unmap it when it is freed, on every thread, instead of keeping it in the
+// heap for the next one (glibc raises that threshold on its own as large
+// blocks come and go, up to 32 MiB). A show calls it once: a slide's
+// file bytes and the decoder's buffers then leave nothing resident behind them.
+inline constexpr std::size_t kLargeAllocation = std::size_t(1) << 20;
+void MapLargeAllocations();
 // The handle behind a device context, or -1.
 Handle HandleOfDC(DeviceContext hDC);
 

@@ -285,6 +285,8 @@ void ReleaseSpareMemory() {
   ::malloc_trim(0);
 }
 
+void MapLargeAllocations() { ::mallopt(M_MMAP_THRESHOLD, int(kLargeAllocation)); }
+
 std::int16_t DispPropUp() { return 0; }
 
 }  // namespace orvane::imaging
