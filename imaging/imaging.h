@@ -166,6 +166,10 @@ bool MakeWorkBuff(Handle bitmap);
 // blocks released for reuse and what the heap holds free. A show calls it
 // once a slide is made, so that nothing spare stays resident between slides.
 void ReleaseSpareMemory();
+// A work buffer used only as scratch (each part written before it is read)
+// gives its memory back until it is used again; its pixels are undefined
+// afterwards. A buffer whose pixels are not made yet is left as it is.
+void DiscardScratchPixels(Handle buffer);
 // Has the heap map every allocation of kLargeAllocation bytes or more by itself
 // and unmap it when it is freed, on every thread, instead of keeping it in the
 // heap for the next one (glibc raises that threshold on its own as large

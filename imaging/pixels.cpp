@@ -112,6 +112,11 @@ Pixels AllocatePixels(std::size_t count) {
   return Pixels(static_cast<std::uint32_t*>(block), PixelsRelease{bytes});
 }
 
+void DiscardPixels(const Pixels& pixels) {
+  if (pixels && pixels.get_deleter().bytes > 0)
+    ::madvise(pixels.get(), pixels.get_deleter().bytes, MADV_DONTNEED);
+}
+
 std::size_t PooledPixelBlocks() {
   std::lock_guard lock(poolMutex);
   return Pool().size();

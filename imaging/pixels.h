@@ -22,6 +22,11 @@ using Pixels = std::unique_ptr<std::uint32_t[], PixelsRelease>;
 // picture); nullptr when memory runs out.
 Pixels AllocatePixels(std::size_t count);
 
+// Gives a mapped block's pages back to the system at once; its pixels read as
+// 0 afterwards, and it keeps its address and size. Blocks from operator new
+// (small pictures) are left as they are.
+void DiscardPixels(const Pixels& pixels);
+
 // Blocks of this many bytes or more are pooled.
 inline constexpr std::size_t kLargePixelBlock = std::size_t(1) << 20;
 

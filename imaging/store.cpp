@@ -285,6 +285,11 @@ void ReleaseSpareMemory() {
   ::malloc_trim(0);
 }
 
+void DiscardScratchPixels(Handle buffer) {
+  const Picture* p = PeekBuffer(buffer);
+  if (p && !p->pendingFill) DiscardPixels(p->pixels);
+}
+
 void MapLargeAllocations() { ::mallopt(M_MMAP_THRESHOLD, int(kLargeAllocation)); }
 
 std::int16_t DispPropUp() { return 0; }

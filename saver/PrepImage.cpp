@@ -503,15 +503,17 @@ void frmSaver::PrepImage() {
       } else if (!StretchInBands(slide.hBMP(), slideH, into, source.hBMP(), bufferW, bufferH)) {
         return;
       }
+      // The decoded picture is used up: its memory goes back now, not after
+      // the slide is saved and loaded (a 5640 x 3172 photograph holds 68 MiB).
       source.Reset();
+      im::ReleaseSpareMemory();
     }
     if (core::QuitSaver) return;
 
     std::string location = "PrepImage:2";
     if (Stretch && (into.Width > srcW || into.Height > srcH)) {
-      // The decoded picture, smaller than the slide, cannot hold the filtered
-      // one: its memory goes back before the filter takes new memory.
-      im::ReleaseSpareMemory();
+      // The decoded picture, smaller than the slide, could not hold the
+      // filtered one: its memory went back before the filter takes new memory.
       im::SetFilterParameters(1, 1, 0, 0);
       im::FilterBitmap(slide.hBMP());
       if (core::QuitSaver) return;

@@ -439,7 +439,12 @@ void frmSaver::SyncScreen() {
   Screen.PanY = PanY;
 }
 
-void frmSaver::StartSlideClock() { tmrTrans.SetEnabled(true); }
+void frmSaver::StartSlideClock() {
+  // The overlays of this slide are drawn: their scratch memory goes back until
+  // the next slide's.
+  if (Transitions) imaging::DiscardScratchPixels(Transitions->WorkBuff());
+  tmrTrans.SetEnabled(true);
+}
 void frmSaver::StartInfoCountdown() { tmrInfo.SetEnabled(true); }
 void frmSaver::PanelChanged() { update(); }
 
