@@ -1,7 +1,8 @@
 // The filter pass: a 3x3 weighted smoothing kernel (1 2 1 / 2 4 2 / 1 2 1, over
 // 16) over the whole buffer, edges repeated. It works row by row into new
 // memory, which becomes the buffer's only when complete, so a stopped pass
-// leaves the buffer as it was.
+// leaves the buffer as it was; or, for a caller that drops a buffer whose pass
+// was stopped, into the buffer itself, without a second picture's memory.
 #include <atomic>
 #include <utility>
 #include <vector>
@@ -47,18 +48,28 @@ void RowSums(const std::uint32_t* row, int w, std::uint16_t* __restrict dst) {
   for (int i = 4; i < n - 4; ++i) dst[i] = std::uint16_t(b[i - 4] + 2 * b[i] + b[i + 4]);
 }
 
-// Rows [first, last) of the filtered picture into out. False when stopped:
-// by the progress callback (only the part that has one) or by `stop`.
+// Sums of the rows just outside a band, taken before any band is written
+// (a pass in place: the neighbouring bands overwrite them).
+struct BandEdges {
+  std::vector<std::uint16_t> above, below;  // empty: read from the picture
+};
+
+// Rows [first, last) of the filtered picture into out, which may be the
+// picture's own pixels: each row is read before the row above it is written.
+// False when stopped: by the progress callback (only the part that has one) or
+// by `stop`.
 bool FilterRows(const Picture& picture, std::uint32_t* out, int first, int last,
-                Progress* progress, std::atomic<bool>& stop) {
+                Progress* progress, std::atomic<bool>& stop, const BandEdges& edges) {
   const int w = picture.width, h = picture.height;
   const std::size_t n = std::size_t(w) * 4;
   // above: the row above, here: this row, below: the row below.
   std::vector<std::uint16_t> above(n), here(n), below(n);
-  RowSums(picture.Row(first > 0 ? first - 1 : 0), w, above.data());
+  if (!edges.above.empty()) above = edges.above;
+  else RowSums(picture.Row(first > 0 ? first - 1 : 0), w, above.data());
   RowSums(picture.Row(first), w, here.data());
   for (int y = first; y < last; ++y) {
-    RowSums(picture.Row(y + 1 < h ? y + 1 : h - 1), w, below.data());
+    if (y + 1 == last && !edges.below.empty()) below = edges.below;
+    else RowSums(picture.Row(y + 1 < h ? y + 1 : h - 1), w, below.data());
     const std::uint16_t *a = above.data(), *c = here.data(), *b = below.data();
     auto* d = reinterpret_cast<std::uint8_t*>(out + std::size_t(y) * w);
     for (std::size_t i = 0; i < n; ++i) d[i] = std::uint8_t((a[i] + 2u * c[i] + b[i] + 8) >> 4);
@@ -77,7 +88,9 @@ bool FilterRows(const Picture& picture, std::uint32_t* out, int first, int last,
 
 }  // namespace
 
-bool FilterBitmap(Handle buffer) {
+namespace {
+
+bool Filter(Handle buffer, bool inPlace) {
   // Held, and checked again at the end: the progress callback may run other
   // code (pending events) that destroys the buffer meanwhile.
   const std::shared_ptr<Picture> held = Hold(buffer);
@@ -87,23 +100,51 @@ bool FilterBitmap(Handle buffer) {
   Progress progress(FilterProgress());
   const int w = picture->width, h = picture->height;
   // Every pixel is written below: no clearing first.
-  Pixels out = AllocatePixels(std::size_t(w) * std::size_t(h));
-  if (!out) return false;
+  Pixels out;
+  if (!inPlace) {
+    out = AllocatePixels(std::size_t(w) * std::size_t(h));
+    if (!out) return false;
+  }
   // Large pictures are filtered by a few threads, a band of rows each; the
   // calling thread's band reports the progress (the bands are of one size).
+  const int parts = std::clamp(PartsFor((long long)w * h, h), 1, std::max(1, h));
+  const auto bound = [&](int part) { return int((long long)h * part / parts); };
+  std::vector<BandEdges> edges(static_cast<std::size_t>(parts));
+  if (inPlace) {
+    const std::size_t n = std::size_t(w) * 4;
+    for (int part = 0; part < parts; ++part) {
+      BandEdges& e = edges[std::size_t(part)];
+      if (part > 0) {
+        e.above.resize(n);
+        RowSums(picture->Row(bound(part) - 1), w, e.above.data());
+      }
+      if (part + 1 < parts) {
+        e.below.resize(n);
+        RowSums(picture->Row(bound(part + 1)), w, e.below.data());
+      }
+    }
+  }
   std::atomic<bool> stop{false};
   std::atomic<bool> complete{true};
   const Picture& source = *picture;
-  ForRowParts(0, h, PartsFor((long long)w * h, h), [&](int part, int first, int last) {
-    if (!FilterRows(source, out.get(), first, last, part == 0 ? &progress : nullptr, stop)) {
+  std::uint32_t* target = inPlace ? picture->pixels.get() : out.get();
+  ForRowParts(0, h, parts, [&](int part, int first, int last) {
+    if (!FilterRows(source, target, first, last, part == 0 ? &progress : nullptr, stop,
+                    edges[std::size_t(part)])) {
       stop = true;
       complete = false;
     }
   });
   if (!complete || killRequested || progress.Finish() || Hold(buffer) != held) return false;
   // The filtered memory becomes the buffer's; the old goes back to the pool.
-  std::swap(picture->pixels, out);
+  if (!inPlace) std::swap(picture->pixels, out);
   return true;
 }
+
+}  // namespace
+
+bool FilterBitmap(Handle buffer) { return Filter(buffer, false); }
+
+bool FilterBitmapInPlace(Handle buffer) { return Filter(buffer, true); }
 
 }  // namespace orvane::imaging

@@ -145,6 +145,9 @@ bool RemapBMP(const std::string& inFile, const std::string& outFile);
 // it was. The parameters are accepted for the callers' sake; the kernel is fixed.
 void SetFilterParameters(int a, int b, int c, int d);
 bool FilterBitmap(Handle buffer);
+// The same pass written into the buffer's own memory (no second buffer of its
+// size): the same pixels, but a stopped pass leaves it part filtered.
+bool FilterBitmapInPlace(Handle buffer);
 void SetFilterProgressCallback(ProgressProc proc);
 void KillFilter();  // stops a running FilterBitmap at its next row
 

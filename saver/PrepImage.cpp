@@ -512,10 +512,11 @@ void frmSaver::PrepImage() {
 
     std::string location = "PrepImage:2";
     if (Stretch && (into.Width > srcW || into.Height > srcH)) {
-      // The decoded picture, smaller than the slide, could not hold the
-      // filtered one: its memory went back before the filter takes new memory.
       im::SetFilterParameters(1, 1, 0, 0);
-      im::FilterBitmap(slide.hBMP());
+      // In place: a pass is stopped only when the show ends, and then the
+      // slide is dropped. A second slide-sized buffer was the preparation's
+      // largest memory.
+      im::FilterBitmapInPlace(slide.hBMP());
       if (core::QuitSaver) return;
       location = "PrepImage:1";
     }
