@@ -166,8 +166,9 @@ QImage TakeBitmapImage(Handle handle);
 // bitmap.
 bool MakeWorkBuff(Handle bitmap);
 // Hands back to the system the memory kept for the next pictures: the pixel
-// blocks released for reuse and what the heap holds free. A show calls it
-// once a slide is made, so that nothing spare stays resident between slides.
+// blocks released for reuse and what the heap holds free. A show calls it when
+// a slide's decoded picture is used up and once the slide is made, so that
+// nothing spare stays resident between slides.
 void ReleaseSpareMemory();
 // A work buffer used only as scratch (each part written before it is read)
 // gives its memory back until it is used again; its pixels are undefined
