@@ -12,7 +12,8 @@
 # Set ORVANE_BENCH_NO_SETUP=1 to skip installing the photographs, and
 # ORVANE_BENCH_COMPARE to other builds' orvane programs (older commits', say),
 # blank-separated NAME=PATH, to run them at the same time on a screen of their
-# own, so that the machine's load falls on all alike.
+# own, so that the machine's load falls on all alike. ORVANE_BENCH_SIZES picks
+# the screens (default "1920x1080 3840x2160"), one after the other.
 set -euo pipefail
 
 seconds="${1:-240}"
@@ -106,7 +107,7 @@ def rss_kib(pid):
         pass
     return None
 
-for size in ("1920x1080", "3840x2160"):
+for size in os.environ.get("ORVANE_BENCH_SIZES", "1920x1080 3840x2160").split():
     shows = {}
     for name, exe in orvanes.items():
         env = home_for(name + "-" + size)

@@ -2,6 +2,7 @@
 // 16) over the whole buffer, edges repeated. It works row by row into new
 // memory, which becomes the buffer's only when complete, so a stopped pass
 // leaves the buffer as it was.
+#include <algorithm>
 #include <atomic>
 #include <utility>
 #include <vector>
@@ -69,18 +70,28 @@ void ClearFilterKill() { killRequested = false; }
 
 namespace {
 
-// Rows [first, last) of the filtered picture into out. False when stopped:
-// by the progress callback (only the part that has one) or by `stop`.
+// Sums of the rows just outside a band, taken before any band is written
+// (a pass in place: the neighbouring bands overwrite them).
+struct BandEdges {
+  std::vector<std::uint16_t> above, below;  // empty: read from the picture
+};
+
+// Rows [first, last) of the filtered picture into out, which may be the
+// picture's own pixels: each row is read before the row above it is written.
+// False when stopped: by the progress callback (only the part that has one) or
+// by `stop`.
 bool FilterRows(const Picture& picture, std::uint32_t* out, int first, int last,
-                Progress* progress, std::atomic<bool>& stop) {
+                Progress* progress, std::atomic<bool>& stop, const BandEdges& edges) {
   const int w = picture.width, h = picture.height;
   const std::size_t n = std::size_t(w) * 4;
   // above: the row above, here: this row, below: the row below.
   std::vector<std::uint16_t> above(n), here(n), below(n);
-  FilterRowSums(picture.Row(first > 0 ? first - 1 : 0), w, 0, w, above.data());
+  if (!edges.above.empty()) above = edges.above;
+  else FilterRowSums(picture.Row(first > 0 ? first - 1 : 0), w, 0, w, above.data());
   FilterRowSums(picture.Row(first), w, 0, w, here.data());
   for (int y = first; y < last; ++y) {
-    FilterRowSums(picture.Row(y + 1 < h ? y + 1 : h - 1), w, 0, w, below.data());
+    if (y + 1 == last && !edges.below.empty()) below = edges.below;
+    else FilterRowSums(picture.Row(y + 1 < h ? y + 1 : h - 1), w, 0, w, below.data());
     FilterCombine(above.data(), here.data(), below.data(), w, out + std::size_t(y) * w);
     std::swap(above, here);
     std::swap(here, below);
@@ -93,9 +104,7 @@ bool FilterRows(const Picture& picture, std::uint32_t* out, int first, int last,
   return true;
 }
 
-}  // namespace
-
-bool FilterBitmap(Handle buffer) {
+bool Filter(Handle buffer, bool inPlace) {
   // Held, and checked again at the end: the progress callback may run other
   // code (pending events) that destroys the buffer meanwhile.
   const std::shared_ptr<Picture> held = Hold(buffer);
@@ -105,23 +114,51 @@ bool FilterBitmap(Handle buffer) {
   Progress progress(FilterProgress());
   const int w = picture->width, h = picture->height;
   // Every pixel is written below: no clearing first.
-  Pixels out = AllocatePixels(std::size_t(w) * std::size_t(h), picture->hugePages);
-  if (!out) return false;
+  Pixels out;
+  if (!inPlace) {
+    out = AllocatePixels(std::size_t(w) * std::size_t(h), picture->hugePages);
+    if (!out) return false;
+  }
   // Large pictures are filtered by a few threads, a band of rows each; the
   // calling thread's band reports the progress (the bands are of one size).
+  const int parts = std::clamp(PartsFor((long long)w * h, h), 1, std::max(1, h));
+  const auto bound = [&](int part) { return int((long long)h * part / parts); };
+  std::vector<BandEdges> edges(static_cast<std::size_t>(parts));
+  if (inPlace) {
+    const std::size_t n = std::size_t(w) * 4;
+    for (int part = 0; part < parts; ++part) {
+      BandEdges& e = edges[std::size_t(part)];
+      if (part > 0) {
+        e.above.resize(n);
+        FilterRowSums(picture->Row(bound(part) - 1), w, 0, w, e.above.data());
+      }
+      if (part + 1 < parts) {
+        e.below.resize(n);
+        FilterRowSums(picture->Row(bound(part + 1)), w, 0, w, e.below.data());
+      }
+    }
+  }
   std::atomic<bool> stop{false};
   std::atomic<bool> complete{true};
   const Picture& source = *picture;
-  ForRowParts(0, h, PartsFor((long long)w * h, h), [&](int part, int first, int last) {
-    if (!FilterRows(source, out.get(), first, last, part == 0 ? &progress : nullptr, stop)) {
+  std::uint32_t* target = inPlace ? picture->pixels.get() : out.get();
+  ForRowParts(0, h, parts, [&](int part, int first, int last) {
+    if (!FilterRows(source, target, first, last, part == 0 ? &progress : nullptr, stop,
+                    edges[std::size_t(part)])) {
       stop = true;
       complete = false;
     }
   });
   if (!complete || killRequested || progress.Finish() || Hold(buffer) != held) return false;
   // The filtered memory becomes the buffer's; the old goes back to the pool.
-  std::swap(picture->pixels, out);
+  if (!inPlace) std::swap(picture->pixels, out);
   return true;
 }
+
+}  // namespace
+
+bool FilterBitmap(Handle buffer) { return Filter(buffer, false); }
+
+bool FilterBitmapInPlace(Handle buffer) { return Filter(buffer, true); }
 
 }  // namespace orvane::imaging

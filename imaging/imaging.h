@@ -12,6 +12,7 @@
 // reason in LastError(), numbered as the run time numbers its errors (53 file
 // not found, 61 disk full, 70 permission denied, 75 path or file access error,
 // 7 out of memory, 481 picture that cannot be read).
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -153,6 +154,9 @@ bool RemapBMP(const std::string& inFile, const std::string& outFile);
 // it was. The parameters are accepted for the callers' sake; the kernel is fixed.
 void SetFilterParameters(int a, int b, int c, int d);
 bool FilterBitmap(Handle buffer);
+// The same pass written into the buffer's own memory (no second buffer of its
+// size): the same pixels, but a stopped pass leaves it part filtered.
+bool FilterBitmapInPlace(Handle buffer);
 void SetFilterProgressCallback(ProgressProc proc);
 void KillFilter();  // stops a running FilterBitmap at its next row
 
@@ -171,9 +175,21 @@ QImage TakeBitmapImage(Handle handle);
 // bitmap.
 bool MakeWorkBuff(Handle bitmap);
 // Hands back to the system the memory kept for the next pictures: the pixel
-// blocks released for reuse and what the heap holds free. A show calls it
-// once a slide is made, so that nothing spare stays resident between slides.
+// blocks released for reuse and what the heap holds free. A show calls it when
+// a slide's decoded picture is used up and once the slide is made, so that
+// nothing spare stays resident between slides.
 void ReleaseSpareMemory();
+// A work buffer used only as scratch (each part written before it is read)
+// gives its memory back until it is used again; its pixels are undefined
+// afterwards. A buffer whose pixels are not made yet is left as it is.
+void DiscardScratchPixels(Handle buffer);
+// Has the heap map every allocation of kLargeAllocation bytes or more by itself
+// and unmap it when it is freed, on every thread, instead of keeping it in the
+// heap for the next one (glibc raises that threshold on its own as large
+// blocks come and go, up to 32 MiB). A show calls it once: a slide's
+// file bytes and the decoder's buffers then leave nothing resident behind them.
+inline constexpr std::size_t kLargeAllocation = std::size_t(1) << 20;
+void MapLargeAllocations();
 // The handle behind a device context, or -1.
 Handle HandleOfDC(DeviceContext hDC);
 

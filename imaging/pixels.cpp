@@ -123,6 +123,11 @@ void PreferHugePages(std::uint32_t* pixels, std::size_t count) {
   ::madvise(pixels, (needed + kHugePage - 1) / kHugePage * kHugePage, MADV_HUGEPAGE);
 }
 
+void DiscardPixels(const Pixels& pixels) {
+  if (pixels && pixels.get_deleter().bytes > 0)
+    ::madvise(pixels.get(), pixels.get_deleter().bytes, MADV_DONTNEED);
+}
+
 std::size_t PooledPixelBlocks() {
   std::lock_guard lock(poolMutex);
   return Pool().size();

@@ -29,6 +29,11 @@ Pixels AllocatePixels(std::size_t count, bool hugePages = false);
 // page is zeroed whole at its first touch.
 void PreferHugePages(std::uint32_t* pixels, std::size_t count);
 
+// Gives a mapped block's pages back to the system at once; its pixels read as
+// 0 afterwards, and it keeps its address and size. Blocks from operator new
+// (small pictures) are left as they are.
+void DiscardPixels(const Pixels& pixels);
+
 // Blocks of this many bytes or more are pooled.
 inline constexpr std::size_t kLargePixelBlock = std::size_t(1) << 20;
 

@@ -321,6 +321,13 @@ void ReleaseSpareMemory() {
   ::malloc_trim(0);
 }
 
+void DiscardScratchPixels(Handle buffer) {
+  const Picture* p = PeekBuffer(buffer);
+  if (p && !p->pendingFill) DiscardPixels(p->pixels);
+}
+
+void MapLargeAllocations() { ::mallopt(M_MMAP_THRESHOLD, int(kLargeAllocation)); }
+
 std::int16_t DispPropUp() { return 0; }
 
 }  // namespace orvane::imaging

@@ -56,6 +56,8 @@ constexpr int kMeterHeight = 18;
 // at a device-pixel ratio of 1.
 constexpr double kNoticePoints = 12;
 constexpr double kPanelPoints = 12;
+// Rows of the black bitmap the overlays' darkening is mixed from.
+constexpr int kPanelBitmapRows = 16;
 
 std::int64_t WholeSeconds(double value) {
   if (std::isnan(value)) return 0;
@@ -146,6 +148,9 @@ frmSaver::frmSaver(const platform::ScreenPixels& screen, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   platform::InstallFontSubstitutions();
+  // A slide's large temporaries (file bytes, the decoder's buffers) go back to
+  // the system when freed, whichever thread freed them.
+  imaging::MapLargeAllocations();
 
   platform::FontSpec font;
   font.Name = QStringLiteral("Times New Roman");
@@ -389,8 +394,12 @@ void frmSaver::Form_Resize() {
   Screen.DescTop = 0;
   picDesc.Tag = Str(panelWidth);
 
+  // The black that darkens the overlays' background, mixed in pieces of its
+  // size: a strip of the panel's width does as well as a whole panel of it
+  // (every pixel is mixed alike), in a fraction of the memory.
   if (PanelBitmap != imaging::kNoHandle) imaging::UnloadBitMap(PanelBitmap);
-  PanelBitmap = imaging::CreateBitMap(picDesc.Width(), picDesc.Height(), 0, 0, 0);
+  PanelBitmap = imaging::CreateBitMap(picDesc.Width(), std::min(picDesc.Height(), kPanelBitmapRows),
+                                      0, 0, 0);
 
   Transitions->InitTrasitions(picDisp.hDC(), dispWidth, dispHeight, ProgramFolder);
   Transitions->SetBlindSize(std::max(1, Round(dispWidth / 10.0)));
@@ -452,7 +461,12 @@ void frmSaver::SyncScreen() {
   Screen.PanY = PanY;
 }
 
-void frmSaver::StartSlideClock() { tmrTrans.SetEnabled(true); }
+void frmSaver::StartSlideClock() {
+  // The overlays of this slide are drawn: their scratch memory goes back until
+  // the next slide's.
+  if (Transitions) imaging::DiscardScratchPixels(Transitions->WorkBuff());
+  tmrTrans.SetEnabled(true);
+}
 void frmSaver::StartInfoCountdown() { tmrInfo.SetEnabled(true); }
 void frmSaver::PanelChanged() { update(); }
 

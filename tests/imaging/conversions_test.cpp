@@ -275,6 +275,36 @@ TEST_F(Conversions, KilledFilterLeavesBufferUnchanged) {
   EXPECT_FALSE(FilterBitmap(kNoHandle));
 }
 
+// The pass in place gives the very pixels of the pass into new memory, also
+// where the picture is split into bands between threads (each band's edge rows
+// are overwritten by its neighbour) and at the one-pixel extremes.
+TEST_F(Conversions, FilterInPlaceGivesThePixelsOfTheFilterIntoNewMemory) {
+  SetFilterProgressCallback(nullptr);
+  SetFilterParameters(1, 1, 0, 0);
+  const struct {
+    int w, h;
+  } sizes[] = {{1, 1}, {1, 37}, {53, 1}, {64, 64}, {2048, 1100}, {2101, 1003}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.w) + " x " + std::to_string(size.h));
+    const Handle copied = CreateWorkBuff(size.w, size.h, 0, 0);
+    const Handle inPlace = CreateWorkBuff(size.w, size.h, 0, 0);
+    QImage a = WorkBuffImage(copied), b = WorkBuffImage(inPlace);
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < size.h; ++y) {
+      for (int x = 0; x < size.w; ++x) {
+        noise = noise * 1664525u + 1013904223u;
+        a.setPixel(x, y, 0xFF000000u | (noise >> 8));
+        b.setPixel(x, y, 0xFF000000u | (noise >> 8));
+      }
+    }
+    ASSERT_TRUE(FilterBitmap(copied));
+    ASSERT_TRUE(FilterBitmapInPlace(inPlace));
+    EXPECT_TRUE(WorkBuffImage(copied) == WorkBuffImage(inPlace));
+    DestroyWorkBuff(copied);
+    DestroyWorkBuff(inPlace);
+  }
+}
+
 // A buffer destroyed by code that runs inside the filter's callback: the pass
 // ends without touching freed memory.
 Handle doomed = kNoHandle;

@@ -30,8 +30,9 @@ class OverlayFixture : public ::testing::Test {
     if (workBuffer != imaging::kNoHandle) imaging::DestroyWorkBuff(workBuffer);
     if (panel != imaging::kNoHandle) imaging::UnloadBitMap(panel);
     workBuffer = imaging::CreateWorkBuff(width, height, 0, 0);
-    // The panel bitmap of Form_Resize: 3.5 quarters of the width, reference height.
-    panel = imaging::CreateBitMap(width / 4 * 7 / 2, height, 0, 0, 0);
+    // The panel bitmap of Form_Resize: 3.5 quarters of the width, 16 rows, so
+    // every darkened rectangle taller than that is mixed in several pieces.
+    panel = imaging::CreateBitMap(width / 4 * 7 / 2, 16, 0, 0, 0);
     screen.picDisp = disp.get();
     screen.WorkBuffer = workBuffer;
     screen.PanelBitmap = panel;
