@@ -11,17 +11,10 @@
 set -euo pipefail
 
 other="${1:?usage: bench/compare-slides.sh OTHER_BUILD/bench/orvane-saver-prep}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-saver-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-saver-bench
 
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends \
-    mate-backgrounds >/dev/null
-fi
+bench_install mate-backgrounds
 photos=(/usr/share/backgrounds/mate/*/*.jpg)
 [ -e "${photos[0]}" ] || { echo "missing: the photographs of mate-backgrounds"; exit 1; }
 

@@ -9,18 +9,11 @@
 set -euo pipefail
 
 runs="${1:-5}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-bench
 
 # Setup: the peer tool and the photographs, not project dependencies.
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends libvips-tools mate-backgrounds >/dev/null
-fi
+bench_install libvips-tools mate-backgrounds
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
 cmake --build "$build" --target orvane-add-set -j"$(nproc)" >/dev/null

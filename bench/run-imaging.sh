@@ -6,19 +6,12 @@
 set -euo pipefail
 
 runs="${1:-10}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-bench
 
 # Setup: the peer tools (and hyperfine where Debian has it), not project dependencies.
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends libvips-tools imagemagick >/dev/null
-  $sudo apt-get install -y -q --no-install-recommends hyperfine >/dev/null 2>&1 || true
-fi
+bench_install libvips-tools imagemagick
+bench_install hyperfine 2>/dev/null || true
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
 cmake --build "$build" --target orvane-imaging-fit -j"$(nproc)" >/dev/null

@@ -16,17 +16,10 @@
 set -euo pipefail
 
 rounds="${1:-5}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-saver-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-saver-bench
 
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends libvips-tools mate-backgrounds >/dev/null
-fi
+bench_install libvips-tools mate-backgrounds
 photo=/usr/share/backgrounds/mate/nature/YellowFlower.jpg
 [ -e "$photo" ] || { echo "missing: the photographs of mate-backgrounds"; exit 1; }
 

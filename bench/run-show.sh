@@ -21,17 +21,10 @@
 set -euo pipefail
 
 transitions="${1:-2}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-saver-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-saver-bench
 
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends feh mate-backgrounds xvfb >/dev/null
-fi
+bench_install feh mate-backgrounds xvfb
 photos=/usr/share/backgrounds/mate/nature
 ls "$photos"/*.jpg >/dev/null 2>&1 || { echo "missing: the photographs of mate-backgrounds"; exit 1; }
 

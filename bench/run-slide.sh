@@ -20,19 +20,11 @@ set -euo pipefail
 
 rounds="${1:-7}"
 size="${ORVANE_BENCH_SIZE:-1920x1080}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-saver-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-saver-bench
 
 # Setup: the peer tools and the photographs, not project dependencies.
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends libjpeg-turbo-progs libvips-tools \
-    imagemagick mate-backgrounds >/dev/null
-fi
+bench_install libjpeg-turbo-progs libvips-tools imagemagick mate-backgrounds
 photos=(/usr/share/backgrounds/mate/nature/*.jpg)
 [ -e "${photos[0]}" ] || { echo "missing: the photographs of mate-backgrounds"; exit 1; }
 

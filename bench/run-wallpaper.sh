@@ -11,18 +11,11 @@
 set -euo pipefail
 
 runs="${1:-5}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-wallpaper-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-wallpaper-bench
 
 # Setup: the peer tools, not project dependencies.
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends libvips-tools imagemagick >/dev/null
-fi
+bench_install libvips-tools imagemagick
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF >/dev/null
 cmake --build "$build" --target orvane-wallpaper-set orvane-imaging-fit -j"$(nproc)" >"$work/build.log" 2>&1 ||
