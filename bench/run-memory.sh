@@ -18,17 +18,10 @@ set -euo pipefail
 
 seconds="${1:-240}"
 transition="${2:-0}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${ORVANE_BENCH_BUILD:-$root/build-saver-bench}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
+bench_begin build-saver-bench
 
-if [ -z "${ORVANE_BENCH_NO_SETUP:-}" ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends xvfb mate-backgrounds >/dev/null
-fi
+bench_install xvfb mate-backgrounds
 photos=(/usr/share/backgrounds/mate/*/*.jpg)
 [ -e "${photos[0]}" ] || { echo "missing: the photographs of mate-backgrounds"; exit 1; }
 
