@@ -9,8 +9,6 @@
 #include <new>
 #include <vector>
 
-#include <sys/mman.h>
-
 #include "imaging/io.h"
 #include "imaging/parallel.h"
 
@@ -52,13 +50,7 @@ void MakeReady(Picture& picture) {
 }
 
 void AdviseHugePages(const Picture& picture) {
-  if (!picture.pixels) return;
-  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-  const auto start = reinterpret_cast<std::uintptr_t>(picture.pixels.get());
-  const std::uintptr_t end =
-      start + std::uintptr_t(picture.width) * std::uintptr_t(picture.height) * 4;
-  const std::uintptr_t first = (start + kHuge - 1) & ~(kHuge - 1), last = end & ~(kHuge - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  PreferHugePages(picture.pixels.get(), std::size_t(picture.width) * std::size_t(picture.height));
 }
 
 void MakeResident(Picture& picture) {

@@ -58,7 +58,7 @@ std::unique_ptr<Picture> NewPictureForDecoding(int width, int height, bool hugeP
 // With hugePages, in new memory backed by huge pages (AllocatePixels).
 std::unique_ptr<Picture> NewPictureAround(int width, int height, std::uint32_t fill, int x, int y,
                                           int w, int h, bool hugePages = false);
-// madvise(MADV_HUGEPAGE) on the whole 2 MiB pages of the picture's pixels.
+// Asks for huge pages behind the picture's pixels (PreferHugePages).
 void AdviseHugePages(const Picture& picture);
 
 // For a caller about to write every pixel of a large picture on one thread (a
