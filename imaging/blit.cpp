@@ -63,6 +63,26 @@ bool BitBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContex
   return true;
 }
 
+namespace {
+
+// The rectangles of a copy from src to dst, clipped to both pictures.
+std::vector<RowCopy> ClippedParts(const Picture& to, const Picture& from, const BlitRect* rects,
+                                  std::size_t count, int srcDX, int srcDY) {
+  std::vector<RowCopy> parts;
+  parts.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    RowCopy c{rects[i].x, rects[i].y, rects[i].width, rects[i].height, 0, 0};
+    // Far-off points are clipped away, not overflowed.
+    c.srcX = int(std::clamp<long long>((long long)c.x + srcDX, INT_MIN, INT_MAX));
+    c.srcY = int(std::clamp<long long>((long long)c.y + srcDY, INT_MIN, INT_MAX));
+    if (!ClipCopy(to, from, c.x, c.y, c.width, c.height, c.srcX, c.srcY)) continue;
+    parts.push_back(c);
+  }
+  return parts;
+}
+
+}  // namespace
+
 bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, DeviceContext src,
                  int srcDX, int srcDY) {
   Picture* to = FindByDC(dst);
@@ -74,28 +94,40 @@ bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, De
              rects[i].x + srcDX, rects[i].y + srcDY);
     return true;
   }
-  std::vector<RowCopy> parts;
-  parts.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    RowCopy c{rects[i].x, rects[i].y, rects[i].width, rects[i].height, 0, 0};
-    // Far-off points are clipped away, not overflowed.
-    c.srcX = int(std::clamp<long long>((long long)c.x + srcDX, INT_MIN, INT_MAX));
-    c.srcY = int(std::clamp<long long>((long long)c.y + srcDY, INT_MIN, INT_MAX));
-    if (!ClipCopy(*to, *from, c.x, c.y, c.width, c.height, c.srcX, c.srcY)) continue;
-    parts.push_back(c);
-  }
+  const std::vector<RowCopy> parts = ClippedParts(*to, *from, rects, count, srcDX, srcDY);
   CopyRows(to->Row(0), to->width, from->Row(0), from->width, parts.data(), parts.size());
   return true;
 }
 
+bool BitBltRectsAlso(DeviceContext dst, const BlitRect* rects, std::size_t count,
+                     DeviceContext src, int srcDX, int srcDY, const AlsoTarget& also,
+                     std::vector<BlitRect>* written) {
+  Picture* to = FindByDC(dst);
+  const Picture* from = FindByDC(src);
+  if (!to || !from || to == from || !also.pixels) return false;
+  const std::vector<RowCopy> parts = ClippedParts(*to, *from, rects, count, srcDX, srcDY);
+  for (const RowCopy& c : parts) {
+    const long long x = (long long)c.x + also.dx, y = (long long)c.y + also.dy;
+    if (x < 0 || y < 0 || x + c.width > also.width || y + c.height > also.height) return false;
+  }
+  CopyRows(to->Row(0), to->width, from->Row(0), from->width, parts.data(), parts.size(), &also);
+  if (written)
+    for (const RowCopy& c : parts) written->push_back({c.x, c.y, c.width, c.height});
+  return true;
+}
+
 void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t* src,
-              std::ptrdiff_t srcStride, const RowCopy* parts, std::size_t count) {
+              std::ptrdiff_t srcStride, const RowCopy* parts, std::size_t count,
+              const AlsoTarget* also) {
   if (count == 0) return;
   int top = parts[0].y, bottom = parts[0].y + parts[0].height;
   for (std::size_t i = 1; i < count; ++i) {
     top = std::min(top, parts[i].y);
     bottom = std::max(bottom, parts[i].y + parts[i].height);
   }
+  // The second grid's pixel under the destination's (0, 0); null without one.
+  std::uint32_t* const second = also ? also->pixels + also->dy * also->stride + also->dx : nullptr;
+  const std::ptrdiff_t secondStride = also ? also->stride : 0;
   // A narrow rectangle (a column or two of each strip of a step) needs a new
   // cache line of each picture in every row, a frame's stride apart: no
   // prefetcher follows that, and each row would wait for its lines in turn.
@@ -113,11 +145,17 @@ void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t*
         __builtin_prefetch(s + c.width - 1, 0);
         __builtin_prefetch(d, 1);
         __builtin_prefetch(d + c.width - 1, 1);
+        if (second) {
+          const std::uint32_t* e = second + std::ptrdiff_t(next) * secondStride + c.x;
+          __builtin_prefetch(e, 1);
+          __builtin_prefetch(e + c.width - 1, 1);
+        }
       }
       if (row < c.y || row >= c.y + c.height) continue;
-      std::memcpy(dst + std::ptrdiff_t(row) * dstStride + c.x,
-                  src + std::ptrdiff_t(c.srcY + row - c.y) * srcStride + c.srcX,
-                  std::size_t(c.width) * 4);
+      const std::uint32_t* s = src + std::ptrdiff_t(c.srcY + row - c.y) * srcStride + c.srcX;
+      const std::size_t bytes = std::size_t(c.width) * 4;
+      std::memcpy(dst + std::ptrdiff_t(row) * dstStride + c.x, s, bytes);
+      if (second) std::memcpy(second + std::ptrdiff_t(row) * secondStride + c.x, s, bytes);
     }
   }
 }

@@ -4,6 +4,7 @@
 // behaves like memmove (overlap is safe).
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "imaging/imaging.h"
 
@@ -29,12 +30,31 @@ bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, De
 struct RowCopy {
   int x, y, width, height, srcX, srcY;
 };
+// A second pixel grid that a copy writes as well (the show's window's backing
+// store): its pixels, stride (in pixels) and size, and where the destination's
+// point (0, 0) lies in it.
+struct AlsoTarget {
+  std::uint32_t* pixels;
+  std::ptrdiff_t stride;
+  int width, height, dx, dy;
+};
 // Copies the rectangles between two distinct pixel grids (strides in pixels)
 // in one walk down the rows, every rectangle that has a row copied in it.
 // BitBltRects copies through it, and so does the show's window into its
-// backing store.
+// backing store. With `also`, each row copied is written into it too (every
+// rectangle, offset by also->dx and dy, wholly inside it).
 void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t* src,
-              std::ptrdiff_t srcStride, const RowCopy* parts, std::size_t count);
+              std::ptrdiff_t srcStride, const RowCopy* parts, std::size_t count,
+              const AlsoTarget* also = nullptr);
+// BitBltRects that writes every pixel it copies into `also` as well, in the
+// same walk: a step of narrow columns costs a cache miss a row in each grid,
+// and the misses of all three overlap instead of coming in two walks. False,
+// and nothing copied, when a rectangle (clipped to both pictures) does not
+// lie wholly inside `also`, or the source is the destination. `written`, when
+// given, receives the destination rectangles as clipped and copied.
+bool BitBltRectsAlso(DeviceContext dst, const BlitRect* rects, std::size_t count,
+                     DeviceContext src, int srcDX, int srcDY, const AlsoTarget& also,
+                     std::vector<BlitRect>* written = nullptr);
 // Stretches the source rectangle onto the destination rectangle. kHalftone is an
 // area-average resample; other modes pick the nearest pixel.
 bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,
