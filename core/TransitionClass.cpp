@@ -111,7 +111,8 @@ void TransitionClass::AddSourcePic(im::DeviceContext srcDC, int width, int heigh
   height_ = height;
 }
 
-bool TransitionClass::Transition() {
+bool TransitionClass::Transition(bool leaveCopies) {
+  CopyStep();  // an earlier step's, if nobody made them
   stepArea_.clear();
   switch (transType_) {
     case kNoTransition:
@@ -131,7 +132,7 @@ bool TransitionClass::Transition() {
     default:
       return false;  // no step; such a kind never finishes
   }
-  CopyStep();
+  if (!leaveCopies) CopyStep();
   if (!done_) return false;
   done_ = false;
   return true;
@@ -146,6 +147,26 @@ void TransitionClass::CopyStep() {
   if (!copies_.empty())
     im::BitBltRects(destDC_, copies_.data(), copies_.size(), srcDC_, srcX_, srcY_);
   copies_.clear();
+}
+
+std::vector<StepRect> TransitionClass::CopyLeft(
+    const im::AlsoTarget* also, const std::function<bool(const StepRect&)>& alsoInto) {
+  std::vector<StepRect> written;
+  if (also && alsoInto && !copies_.empty()) {
+    std::vector<im::BlitRect> both, single;
+    for (const im::BlitRect& r : copies_)
+      (alsoInto({r.x, r.y, r.width, r.height}) ? both : single).push_back(r);
+    std::vector<im::BlitRect> copied;
+    // Source and destination are distinct pictures here, so copies that
+    // overlap give the same pixels in either group and order.
+    if (!both.empty() && im::BitBltRectsAlso(destDC_, both.data(), both.size(), srcDC_, srcX_,
+                                             srcY_, *also, &copied)) {
+      for (const im::BlitRect& r : copied) written.push_back({r.x, r.y, r.width, r.height});
+      copies_ = std::move(single);
+    }
+  }
+  CopyStep();
+  return written;
 }
 
 int TransitionClass::ColumnsAfter(long long step) const {

@@ -71,7 +71,16 @@ class TransitionClass {
 
   // One step of the current kind. True exactly in the call in which the kind
   // finishes; the next call starts it afresh. Unknown kinds never finish.
-  bool Transition();
+  // With leaveCopies the step's copies from the source wait for CopyLeft (the
+  // next call makes them first, if nothing did).
+  bool Transition(bool leaveCopies = false);
+  bool HasLeftCopies() const { return !copies_.empty(); }
+  // Makes the copies the last step left. Each one that `alsoInto` takes (given
+  // its destination rectangle, unclipped) is written into `also` as well, in
+  // the same walk; returns those, clipped as copied. The others, and all of
+  // them when the second grid cannot take them, go into the destination only.
+  std::vector<StepRect> CopyLeft(const imaging::AlsoTarget* also = nullptr,
+                                 const std::function<bool(const StepRect&)>& alsoInto = {});
 
   void SetSpeed(int speed) { speed_ = speed; }
   imaging::Handle WorkBuff() const { return workBuffer_; }

@@ -229,8 +229,11 @@ void frmSaver::ExecuteTrans() {
       elapsed = std::uint32_t(platform::GetTickCount() - start);
       if (core::QuitSaver) return;
       fadeStep(elapsed);
-      done = Transitions->Transition();
+      // The step's copies wait for its repaint, which writes them into the
+      // screen and the window in one walk; what it did not take is made here.
+      done = Transitions->Transition(true);
       ShowStepArea();
+      Transitions->CopyLeft();
       const std::uint32_t now = platform::GetTickCount();
       Trace("step", now, now - lastStep);
       lastStep = now;
@@ -275,7 +278,8 @@ void frmSaver::ShowStepArea() {
     // pixels: a unit more on each side keeps the step's edge pixels in it.
     region += ratio == std::floor(ratio) ? units : units.adjusted(-1, -1, 1, 1);
   }
-  if (!region.isEmpty()) update(region);
+  // Painted now, not queued: the paint makes the step's copies.
+  if (!region.isEmpty()) repaint(region);
 }
 
 }  // namespace orvane::saver

@@ -572,6 +572,28 @@ void frmSaver::SetTotalWidth(float width) {
   if (picMeterContainerVisible) update();
 }
 
+QRegion frmSaver::MakeStepCopies(QImage* store, const QRegion& painted) {
+  if (!store) {
+    Transitions->CopyLeft();
+    return {};
+  }
+  const QRect screen(0, 0, picDisp.Width(), picDisp.Height());
+  // The painter holds the image open: its memory is written as it stands,
+  // not through bits(), which would copy an image shared elsewhere.
+  const imaging::AlsoTarget also{reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(store->constBits())),
+                                 store->bytesPerLine() / 4, store->width(), store->height(),
+                                 picDispLeft, picDispTop};
+  const auto covered = [&](const core::StepRect& r) {
+    const QRect device =
+        QRect(r.x, r.y, r.width, r.height).intersected(screen).translated(picDispLeft, picDispTop);
+    return store->rect().contains(device) && QRegion(device).subtracted(painted).isEmpty();
+  };
+  QRegion written;
+  for (const core::StepRect& r : Transitions->CopyLeft(&also, covered))
+    written += QRect(r.x + picDispLeft, r.y + picDispTop, r.width, r.height);
+  return written;
+}
+
 void frmSaver::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   // The slide, the window's picture and the panel are in the screen's device
@@ -579,6 +601,18 @@ void frmSaver::paintEvent(QPaintEvent* event) {
   const double ratio = devicePixelRatioF();
   painter.save();
   painter.setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
+  QRegion areas;  // what is painted, in device pixels
+  for (const QRect& logical : event->region())
+    areas += QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
+                    logical.height() * ratio)
+                 .toAlignedRect();
+  // A transition step's copies are made first, so that the screen is painted
+  // with them; what they wrote into the backing store is not painted again.
+  if (Transitions && Transitions->HasLeftCopies()) {
+    QImage* target =
+        picDisp.PlainColour() ? nullptr : RowCopyTarget(painter, picDisp.SurfaceView(), ratio);
+    areas -= MakeStepCopies(target, areas);
+  }
   // A screen not drawn on yet is one colour: filled here, its pixels not made.
   const std::optional<QColor> plain = picDisp.PlainColour();
   const QImage disp = plain ? QImage() : picDisp.SurfaceView();
@@ -587,10 +621,7 @@ void frmSaver::paintEvent(QPaintEvent* event) {
                              : QRect(picDispLeft, picDispTop, picDisp.Width(), picDisp.Height());
   QImage* store = plain ? nullptr : RowCopyTarget(painter, disp, ratio);
   std::vector<imaging::RowCopy> rows;
-  for (const QRect& logical : event->region()) {
-    const QRect area = QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
-                              logical.height() * ratio)
-                           .toAlignedRect();
+  for (const QRect& area : areas) {
     // A clip of this one rectangle: under the paint's own clip of many thin
     // rectangles (a step of column blinds) Qt would draw pixel run by pixel
     // run and hand the runs to its thread pool, a frame's worth of work and

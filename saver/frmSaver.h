@@ -252,6 +252,10 @@ class frmSaver : public QWidget,
   bool FadeOut(long fadeTime);
   void FinishUnload();
   void ShowStepArea();
+  // Makes the copies a transition step left for the paint: into the screen,
+  // and into the window's backing store (null: none) where `painted` (device
+  // pixels of the window) covers them. Returns the part of the window written.
+  QRegion MakeStepCopies(QImage* store, const QRegion& painted);
   void Trace(const char* what, std::uint32_t first, std::uint32_t second);
 
   // SaverWindowCalls

@@ -112,8 +112,14 @@ TEST_F(ShowSlideTest, TheWindowShowsTheScreenAfterEveryStepOfEveryKind) {
           return false;
       return true;
     };
+    // The step's copies made by the step, left to the repaint (which writes
+    // them into the window as well), and left to a repaint of half the area
+    // (the rest is made after it and painted by a second one).
+    enum Copies { kByStep, kByPaint, kByHalfPaints };
+    for (Copies copies : {kByStep, kByPaint, kByHalfPaints})
     for (int kind : c.kinds) {
-      SCOPED_TRACE(testing::Message() << c.screen.width() << " wide, kind " << kind);
+      SCOPED_TRACE(testing::Message() << c.screen.width() << " wide, kind " << kind
+                                      << ", copies " << copies);
       w.picDisp.Cls();
       w.picDisp.SurfaceView();  // its pixels made, as before a transition's first step
       w.repaint();
@@ -121,11 +127,15 @@ TEST_F(ShowSlideTest, TheWindowShowsTheScreenAfterEveryStepOfEveryKind) {
       bool done = false;
       for (int step = 0; !done; ++step) {
         ASSERT_LT(step, 5000);
-        done = w.Transitions->Transition();
+        done = w.Transitions->Transition(copies != kByStep);
         QRegion region;
         for (const core::StepRect& r : w.Transitions->LastStepArea())
           region += QRect(r.x, r.y, r.width, r.height).translated(disp.topLeft()).intersected(disp);
-        w.repaint(region);
+        const QRegion top = region.intersected(QRect(0, 0, w.width(), disp.center().y()));
+        w.repaint(copies == kByHalfPaints ? top : region);
+        w.Transitions->CopyLeft();
+        if (copies == kByHalfPaints) w.repaint(region.subtracted(top));
+        ASSERT_FALSE(w.Transitions->HasLeftCopies());
         ASSERT_TRUE(showsScreen()) << "step " << step;
       }
       EXPECT_EQ(OnScreen(), Prepared());
