@@ -6,7 +6,8 @@
 # transitions (default 2; at most 90 s); each feh run lasts as long as the
 # longest orvane run of that size. Reported per run, from the program's own
 # trace (ORVANE_TRACE) and /proc:
-#   - CPU % of a core during the transitions and over the whole run, and the
+#   - CPU % of a core (the scheduler's run time of all threads) during the
+#     transitions and over the whole run, and the
 #     X server's CPU % over the run (it copies every area the show repaints);
 #   - the steps of a transition and its length in seconds;
 #   - the longest gap between two transition steps, in the first transition
@@ -52,7 +53,6 @@ orvanes = {"orvane": exe}
 for entry in os.environ.get("ORVANE_BENCH_COMPARE", "").split():
     label, path = entry.split("=", 1)
     orvanes["orvane " + label] = path
-hz = os.sysconf("SC_CLK_TCK")
 tick = lambda: int(time.monotonic() * 1000) & 0xFFFFFFFF
 
 program = os.path.join(work, "program")
@@ -79,13 +79,23 @@ def write_settings(kind):
                 "stretch=1\r\nsound=0\r\n[transition]\r\ndefaultTransition=%d\r\n[InfoPanel]\r\n"
                 "showText=0\r\nshowTitle=0\r\n[Panoramic]\r\nenable=0\r\n[CalendarSS]\r\nenable=0\r\n" % kind)
 
+# Run time from the scheduler, in nanoseconds for each thread: utime and stime
+# count whole clock ticks, too coarse for a step of a millisecond every 13 ms.
+# Each thread's last figure is kept, so one that ends takes its time along.
+thread_runtime = {}
+
 def cpu_seconds(pid):
     try:
-        with open("/proc/%d/stat" % pid) as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / hz
+        tids = os.listdir("/proc/%d/task" % pid)
     except OSError:
         return None
+    for tid in tids:
+        try:
+            with open("/proc/%d/task/%s/schedstat" % (pid, tid)) as f:
+                thread_runtime[(pid, tid)] = int(f.read().split()[0])
+        except OSError:
+            pass  # it ended just now
+    return sum(v for (p, _), v in thread_runtime.items() if p == pid) / 1e9
 
 def rss_mib(pid):
     try:
