@@ -159,8 +159,8 @@ std::vector<StepRect> TransitionClass::CopyLeft(
     std::vector<im::BlitRect> copied;
     // Source and destination are distinct pictures here, so copies that
     // overlap give the same pixels in either group and order.
-    if (!both.empty() && im::BitBltRectsAlso(destDC_, both.data(), both.size(), srcDC_, srcX_,
-                                             srcY_, *also, &copied)) {
+    if (!both.empty() && im::BitBltRectsLater(destDC_, both.data(), both.size(), srcDC_, srcX_,
+                                              srcY_, *also, &copied)) {
       for (const im::BlitRect& r : copied) written.push_back({r.x, r.y, r.width, r.height});
       copies_ = std::move(single);
     }

@@ -76,9 +76,10 @@ class TransitionClass {
   bool Transition(bool leaveCopies = false);
   bool HasLeftCopies() const { return !copies_.empty(); }
   // Makes the copies the last step left. Each one that `alsoInto` takes (given
-  // its destination rectangle, unclipped) is written into `also` as well, in
-  // the same walk; returns those, clipped as copied. The others, and all of
-  // them when the second grid cannot take them, go into the destination only.
+  // its destination rectangle, unclipped) is written into `also` now and into
+  // the destination when that is next used (BitBltRectsLater); returns those,
+  // clipped as copied. The others, and all of them when the second grid
+  // cannot take them, go into the destination now.
   std::vector<StepRect> CopyLeft(const imaging::AlsoTarget* also = nullptr,
                                  const std::function<bool(const StepRect&)>& alsoInto = {});
 

@@ -99,18 +99,21 @@ bool BitBltRects(DeviceContext dst, const BlitRect* rects, std::size_t count, De
   return true;
 }
 
-bool BitBltRectsAlso(DeviceContext dst, const BlitRect* rects, std::size_t count,
-                     DeviceContext src, int srcDX, int srcDY, const AlsoTarget& also,
-                     std::vector<BlitRect>* written) {
-  Picture* to = FindByDC(dst);
-  const Picture* from = FindByDC(src);
+bool BitBltRectsLater(DeviceContext dst, const BlitRect* rects, std::size_t count,
+                      DeviceContext src, int srcDX, int srcDY, const AlsoTarget& also,
+                      std::vector<BlitRect>* written) {
+  // Looked up without making the copies already left for them: these join.
+  Picture* to = PeekBuffer(HandleOfDC(dst));
+  Picture* from = PeekBuffer(HandleOfDC(src));
   if (!to || !from || to == from || !also.pixels) return false;
   const std::vector<RowCopy> parts = ClippedParts(*to, *from, rects, count, srcDX, srcDY);
   for (const RowCopy& c : parts) {
     const long long x = (long long)c.x + also.dx, y = (long long)c.y + also.dy;
     if (x < 0 || y < 0 || x + c.width > also.width || y + c.height > also.height) return false;
   }
-  CopyRows(to->Row(0), to->width, from->Row(0), from->width, parts.data(), parts.size(), &also);
+  ReadyForLaterCopies(*to, *from);
+  CopyRows(nullptr, 0, from->Row(0), from->width, parts.data(), parts.size(), &also);
+  AddLaterCopies(*to, *from, parts);
   if (written)
     for (const RowCopy& c : parts) written->push_back({c.x, c.y, c.width, c.height});
   return true;
@@ -140,11 +143,13 @@ void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t*
       const RowCopy& c = parts[i];
       if (next >= c.y && next < c.y + c.height) {
         const std::uint32_t* s = src + std::ptrdiff_t(c.srcY + next - c.y) * srcStride + c.srcX;
-        const std::uint32_t* d = dst + std::ptrdiff_t(next) * dstStride + c.x;
         __builtin_prefetch(s, 0);
         __builtin_prefetch(s + c.width - 1, 0);
-        __builtin_prefetch(d, 1);
-        __builtin_prefetch(d + c.width - 1, 1);
+        if (dst) {
+          const std::uint32_t* d = dst + std::ptrdiff_t(next) * dstStride + c.x;
+          __builtin_prefetch(d, 1);
+          __builtin_prefetch(d + c.width - 1, 1);
+        }
         if (second) {
           const std::uint32_t* e = second + std::ptrdiff_t(next) * secondStride + c.x;
           __builtin_prefetch(e, 1);
@@ -154,7 +159,7 @@ void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t*
       if (row < c.y || row >= c.y + c.height) continue;
       const std::uint32_t* s = src + std::ptrdiff_t(c.srcY + row - c.y) * srcStride + c.srcX;
       const std::size_t bytes = std::size_t(c.width) * 4;
-      std::memcpy(dst + std::ptrdiff_t(row) * dstStride + c.x, s, bytes);
+      if (dst) std::memcpy(dst + std::ptrdiff_t(row) * dstStride + c.x, s, bytes);
       if (second) std::memcpy(second + std::ptrdiff_t(row) * secondStride + c.x, s, bytes);
     }
   }

@@ -42,19 +42,25 @@ struct AlsoTarget {
 // in one walk down the rows, every rectangle that has a row copied in it.
 // BitBltRects copies through it, and so does the show's window into its
 // backing store. With `also`, each row copied is written into it too (every
-// rectangle, offset by also->dx and dy, wholly inside it).
+// rectangle, offset by also->dx and dy, wholly inside it); a null dst then
+// writes only `also`.
 void CopyRows(std::uint32_t* dst, std::ptrdiff_t dstStride, const std::uint32_t* src,
               std::ptrdiff_t srcStride, const RowCopy* parts, std::size_t count,
               const AlsoTarget* also = nullptr);
-// BitBltRects that writes every pixel it copies into `also` as well, in the
-// same walk: a step of narrow columns costs a cache miss a row in each grid,
-// and the misses of all three overlap instead of coming in two walks. False,
-// and nothing copied, when a rectangle (clipped to both pictures) does not
-// lie wholly inside `also`, or the source is the destination. `written`, when
-// given, receives the destination rectangles as clipped and copied.
-bool BitBltRectsAlso(DeviceContext dst, const BlitRect* rects, std::size_t count,
-                     DeviceContext src, int srcDX, int srcDY, const AlsoTarget& also,
-                     std::vector<BlitRect>* written = nullptr);
+// BitBltRects for a step that is shown at once from the source: every pixel
+// is copied into `also` now, and into dst only when dst or src is next used
+// (whatever reads or writes its pixels, erases or fills it) or by
+// MakeLaterCopies. A step of narrow columns so writes one grid of cache lines
+// fewer while it is on screen, and the columns of successive steps go into
+// dst together. Copies left for another pair of pictures are made first.
+// False, and nothing copied, when a rectangle (clipped to both pictures) does
+// not lie wholly inside `also`, or the source is the destination. `written`,
+// when given, receives the destination rectangles as clipped and copied.
+bool BitBltRectsLater(DeviceContext dst, const BlitRect* rects, std::size_t count,
+                      DeviceContext src, int srcDX, int srcDY, const AlsoTarget& also,
+                      std::vector<BlitRect>* written = nullptr);
+// Makes the copies BitBltRectsLater left.
+void MakeLaterCopies();
 // Stretches the source rectangle onto the destination rectangle. kHalftone is an
 // area-average resample; other modes pick the nearest pixel.
 bool StretchBlt(DeviceContext dst, int x, int y, int width, int height, DeviceContext src,

@@ -42,11 +42,97 @@ std::unique_ptr<Picture> NewPicture(int width, int height, std::uint32_t fill) {
   return picture;
 }
 
-void MakeReady(Picture& picture) {
+namespace {
+
+void WriteFill(Picture& picture) {
   if (!picture.pendingFill) return;
   std::fill_n(picture.pixels.get(), std::size_t(picture.width) * std::size_t(picture.height),
               *picture.pendingFill);
   picture.pendingFill.reset();
+}
+
+// Copies into dst from src that wait for either picture's next use: a
+// transition's steps, already shown from the source, that the screen takes
+// only once something looks at it. One pair at a time, on the thread that
+// owns the handles.
+struct LaterCopies {
+  Picture* dst = nullptr;
+  const Picture* src = nullptr;
+  std::vector<RowCopy> parts;
+};
+
+LaterCopies& Later() {
+  static LaterCopies later;
+  return later;
+}
+
+// More rectangles than this are copied at once rather than kept: every row of
+// the walk that makes them looks at each.
+constexpr std::size_t kMostLaterParts = 64;
+
+// Joins a rectangle to one it continues across or down (the columns of a
+// strip over successive steps), at the same offset to the source.
+bool Join(std::vector<RowCopy>& parts, const RowCopy& c) {
+  for (RowCopy& p : parts) {
+    if (p.srcX - p.x != c.srcX - c.x || p.srcY - p.y != c.srcY - c.y) continue;
+    if (p.y == c.y && p.height == c.height && (p.x + p.width == c.x || c.x + c.width == p.x)) {
+      p.width += c.width;
+      if (c.x < p.x) {
+        p.x = c.x;
+        p.srcX = c.srcX;
+      }
+      return true;
+    }
+    if (p.x == c.x && p.width == c.width && (p.y + p.height == c.y || c.y + c.height == p.y)) {
+      p.height += c.height;
+      if (c.y < p.y) {
+        p.y = c.y;
+        p.srcY = c.srcY;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+void MakeLaterCopies(LaterCopies& later) {
+  if (!later.dst) return;
+  Picture& dst = *later.dst;
+  const Picture& src = *later.src;
+  const std::vector<RowCopy> parts = std::move(later.parts);
+  later = {};
+  WriteFill(dst);
+  WriteFill(const_cast<Picture&>(src));
+  CopyRows(dst.Row(0), dst.width, src.Row(0), src.width, parts.data(), parts.size());
+}
+
+}  // namespace
+
+void MakeReady(Picture& picture) {
+  MakeLaterCopiesOf(picture);
+  WriteFill(picture);
+}
+
+void MakeLaterCopiesOf(const Picture& picture) {
+  LaterCopies& later = Later();
+  if (later.dst == &picture || later.src == &picture) MakeLaterCopies(later);
+}
+
+void ReadyForLaterCopies(Picture& dst, Picture& src) {
+  LaterCopies& later = Later();
+  if (later.dst && (later.dst != &dst || later.src != &src)) MakeLaterCopies(later);
+  WriteFill(dst);
+  WriteFill(src);
+}
+
+void AddLaterCopies(Picture& dst, const Picture& src, const std::vector<RowCopy>& parts) {
+  LaterCopies& later = Later();
+  if (later.dst && (later.dst != &dst || later.src != &src)) MakeLaterCopies(later);
+  later.dst = &dst;
+  later.src = &src;
+  for (const RowCopy& c : parts)
+    if (!Join(later.parts, c)) later.parts.push_back(c);
+  if (later.parts.size() > kMostLaterParts) MakeLaterCopies(later);
 }
 
 void AdviseHugePages(const Picture& picture) {
@@ -165,6 +251,7 @@ Picture* FindByDC(DeviceContext dc) { return FindBuffer(HandleOfDC(dc)); }
 void Erase(Handle handle) {
   auto& table = Table();
   if (handle < 0 || std::size_t(handle) >= table.size()) return;
+  if (table[std::size_t(handle)]) MakeLaterCopiesOf(*table[std::size_t(handle)]);
   table[std::size_t(handle)].reset();
   while (!table.empty() && !table.back()) table.pop_back();
 }
@@ -212,6 +299,7 @@ void DestroyWorkBuff(Handle buffer) {
 void FillWorkBuff(Handle handle, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   Picture* p = Peek(handle);
   if (!p) return;
+  MakeLaterCopiesOf(*p);  // before the fill, which they would overwrite
   const std::uint32_t colour = MakePixel(red, green, blue);
   // Only pixels never used stay pending: once used, a view of them may be held
   // (WorkBuffImage), which must see the fill at once.
@@ -315,8 +403,11 @@ void ReleaseSpareMemory() {
 
 void DiscardScratchPixels(Handle buffer) {
   const Picture* p = PeekBuffer(buffer);
+  if (p) MakeLaterCopiesOf(*p);
   if (p && !p->pendingFill) DiscardPixels(p->pixels);
 }
+
+void MakeLaterCopies() { detail::MakeLaterCopies(Later()); }
 
 void MapLargeAllocations() { ::mallopt(M_MMAP_THRESHOLD, int(kLargeAllocation)); }
 

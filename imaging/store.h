@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "imaging/gdi.h"
 #include "imaging/imaging.h"
@@ -79,8 +80,17 @@ Picture* FindByDC(DeviceContext dc);
 // it exists) that does not touch its pixels: a pending fill stays pending.
 Picture* Peek(Handle handle);
 Picture* PeekBuffer(Handle handle);
-// Writes a pending fill.
+// Writes a pending fill, and first the later copies (BitBltRectsLater) that
+// go into or come from the picture.
 void MakeReady(Picture& picture);
+// Makes the copies left for another pair than dst and src, and writes the
+// pending fills of both, but leaves those from src into dst.
+void ReadyForLaterCopies(Picture& dst, Picture& src);
+// Leaves copies from src into dst (both wholly inside both pictures) to be
+// made when either is next used (after ReadyForLaterCopies).
+void AddLaterCopies(Picture& dst, const Picture& src, const std::vector<RowCopy>& parts);
+// Makes the later copies that go into or come from the picture (all there are).
+void MakeLaterCopiesOf(const Picture& picture);
 void Erase(Handle handle);
 
 void SetLastError(int number);

@@ -241,6 +241,9 @@ void frmSaver::ExecuteTrans() {
       if (++steps >= kMaxTransitionSteps) done = true;
     }
 
+    // The screen takes the copies the steps showed from the slide now, in one
+    // walk, rather than at its next use.
+    imaging::MakeLaterCopies();
     Trace("trans", start, platform::GetTickCount());
     while (!fadeDone) {
       if (core::QuitSaver) return;

@@ -78,13 +78,12 @@ int Round(double value) {
   return static_cast<int>(std::clamp(platform::RoundHalfEven(value), -2.0e9, 2.0e9));
 }
 
-// The image the window's painter draws into (its backing store), when the
-// slide's pixels can be copied into it byte for byte, as the painter would
-// copy them: a 32-bit opaque picture onto a 32-bit image, at whole device
-// pixels with no transform left. Null otherwise (a 16-bit screen, a grab into
-// a pixmap, a fractional ratio), and the painter draws.
-QImage* RowCopyTarget(QPainter& painter, const QImage& disp, double ratio) {
-  if (disp.isNull() || disp.format() != QImage::Format_RGB32) return nullptr;
+// The image the window's painter draws into (its backing store), when a
+// 32-bit opaque picture's pixels can be copied into it byte for byte, as the
+// painter would copy them: onto a 32-bit image, at whole device pixels with no
+// transform left. Null otherwise (a 16-bit screen, a grab into a pixmap, a
+// fractional ratio), and the painter draws.
+QImage* RowCopyTarget(QPainter& painter, double ratio) {
   if (ratio != std::floor(ratio) || !painter.deviceTransform().isIdentity()) return nullptr;
   QPaintEngine* engine = painter.paintEngine();
   if (!engine || engine->type() != QPaintEngine::Raster) return nullptr;
@@ -608,18 +607,18 @@ void frmSaver::paintEvent(QPaintEvent* event) {
                  .toAlignedRect();
   // A transition step's copies are made first, so that the screen is painted
   // with them; what they wrote into the backing store is not painted again.
-  if (Transitions && Transitions->HasLeftCopies()) {
-    QImage* target =
-        picDisp.PlainColour() ? nullptr : RowCopyTarget(painter, picDisp.SurfaceView(), ratio);
-    areas -= MakeStepCopies(target, areas);
-  }
+  // The screen is not looked at for them (that would make the copies the
+  // steps left for it, BitBltRectsLater), nor at all when they cover the paint.
+  if (Transitions && Transitions->HasLeftCopies())
+    areas -= MakeStepCopies(picDisp.PlainColour() ? nullptr : RowCopyTarget(painter, ratio), areas);
   // A screen not drawn on yet is one colour: filled here, its pixels not made.
   const std::optional<QColor> plain = picDisp.PlainColour();
-  const QImage disp = plain ? QImage() : picDisp.SurfaceView();
+  const QImage disp = plain || areas.isEmpty() ? QImage() : picDisp.SurfaceView();
   const QRect dispRect = picDisp.Buffer() == imaging::kNoHandle
                              ? QRect()
                              : QRect(picDispLeft, picDispTop, picDisp.Width(), picDisp.Height());
-  QImage* store = plain ? nullptr : RowCopyTarget(painter, disp, ratio);
+  QImage* store =
+      disp.isNull() || disp.format() != QImage::Format_RGB32 ? nullptr : RowCopyTarget(painter, ratio);
   std::vector<imaging::RowCopy> rows;
   for (const QRect& area : areas) {
     // A clip of this one rectangle: under the paint's own clip of many thin

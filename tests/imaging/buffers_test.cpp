@@ -190,51 +190,84 @@ TEST(BitBltTest, RectanglesAtOnceMatchOneBitBltEach) {
   }
 }
 
-TEST(BitBltTest, ASecondGridGetsTheSamePixelsOrNothing) {
-  // Columns of a step and a frame, clipped by the source (offset 3, 2), into
-  // a 16 x 16 destination and a 24 x 20 grid that holds it at (5, 3).
+TEST(BitBltTest, ASecondGridGetsThePixelsNowAndTheDestinationAtItsNextUse) {
+  // Columns of a step and a frame, clipped by the source (offset 3, 2), into a
+  // 16 x 16 destination and a 24 x 20 grid that holds it at (5, 3). Each way
+  // of next using either picture gives the destination the pixels the grid
+  // got, and nothing written after them is lost.
   const std::vector<BlitRect> rects = {{1, 0, 2, 16}, {9, 0, 3, 16}, {0, 12, 16, 8}, {14, 3, 9, 2}};
-  const Handle src = CreateWorkBuff(16, 16, 0, 0);
-  const Handle plain = CreateWorkBuff(16, 16, 0, 0);
-  const Handle dst = CreateWorkBuff(16, 16, 0, 0);
-  FillIndexed(src);
-  ASSERT_TRUE(BitBltRects(GetWorkBuffHDC(plain), rects.data(), rects.size(), GetWorkBuffHDC(src), 3, 2));
-  std::vector<std::uint32_t> grid(24 * 20, 0xDEADBEEF);
-  const AlsoTarget also{grid.data(), 24, 24, 20, 5, 3};
-  std::vector<BlitRect> written;
-  ASSERT_TRUE(BitBltRectsAlso(GetWorkBuffHDC(dst), rects.data(), rects.size(), GetWorkBuffHDC(src),
-                              3, 2, also, &written));
-  EXPECT_EQ(WorkBuffImage(dst), WorkBuffImage(plain));
-  // The grid holds the destination's copied pixels where they were copied,
-  // and its own everywhere else; `written` names those rectangles, clipped.
-  const QImage copied = WorkBuffImage(dst);
-  std::vector<std::vector<int>> clipped;
-  for (const BlitRect& r : written) clipped.push_back({r.x, r.y, r.width, r.height});
-  // The source ends at the destination's column 13 and row 14; the last one
-  // lies wholly outside it.
-  EXPECT_EQ(clipped, (std::vector<std::vector<int>>{{1, 0, 2, 14}, {9, 0, 3, 14}, {0, 12, 13, 2}}));
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 24; ++x) {
-      bool in = false;
-      for (const BlitRect& r : written)
-        in = in || (x - 5 >= r.x && x - 5 < r.x + r.width && y - 3 >= r.y && y - 3 < r.y + r.height);
-      const std::uint32_t want =
-          in ? reinterpret_cast<const std::uint32_t*>(copied.constScanLine(y - 3))[x - 5] : 0xDEADBEEF;
-      ASSERT_EQ(grid[std::size_t(x + 24 * y)], want) << "at " << x << "," << y;
+  enum Use { kRead, kWriteSource, kFill, kEraseSource, kOtherPair, kMake };
+  for (Use use : {kRead, kWriteSource, kFill, kEraseSource, kOtherPair, kMake}) {
+    SCOPED_TRACE("use " + std::to_string(use));
+    const Handle src = CreateWorkBuff(16, 16, 0, 0);
+    const Handle plain = CreateWorkBuff(16, 16, 0, 0);
+    const Handle dst = CreateWorkBuff(16, 16, 0, 0);
+    const Handle other = CreateWorkBuff(16, 16, 0, 0);
+    FillIndexed(src);
+    ASSERT_TRUE(
+        BitBltRects(GetWorkBuffHDC(plain), rects.data(), rects.size(), GetWorkBuffHDC(src), 3, 2));
+    std::vector<std::uint32_t> grid(24 * 20, 0xDEADBEEF);
+    const AlsoTarget also{grid.data(), 24, 24, 20, 5, 3};
+    std::vector<BlitRect> written;
+    // Two halves, as two steps: the second joins the first's copies.
+    ASSERT_TRUE(BitBltRectsLater(GetWorkBuffHDC(dst), rects.data(), 2, GetWorkBuffHDC(src), 3, 2,
+                                 also, &written));
+    ASSERT_TRUE(BitBltRectsLater(GetWorkBuffHDC(dst), rects.data() + 2, 2, GetWorkBuffHDC(src), 3,
+                                 2, also, &written));
+    std::vector<std::vector<int>> clipped;
+    for (const BlitRect& r : written) clipped.push_back({r.x, r.y, r.width, r.height});
+    // The source ends at the destination's column 13 and row 14; the last
+    // rectangle lies wholly outside it.
+    EXPECT_EQ(clipped, (std::vector<std::vector<int>>{{1, 0, 2, 14}, {9, 0, 3, 14}, {0, 12, 13, 2}}));
+    const QImage want = WorkBuffImage(plain);
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 24; ++x) {
+        bool in = false;
+        for (const BlitRect& r : written)
+          in = in || (x - 5 >= r.x && x - 5 < r.x + r.width && y - 3 >= r.y && y - 3 < r.y + r.height);
+        const std::uint32_t pixel =
+            in ? reinterpret_cast<const std::uint32_t*>(want.constScanLine(y - 3))[x - 5] : 0xDEADBEEF;
+        ASSERT_EQ(grid[std::size_t(x + 24 * y)], pixel) << "at " << x << "," << y;
+      }
+    QImage expected = want;
+    switch (use) {
+      case kRead: break;
+      case kWriteSource:  // the source changes after the step was shown
+        BitBlt(GetWorkBuffHDC(src), 0, 0, 16, 16, GetWorkBuffHDC(other), 0, 0);
+        break;
+      case kFill:  // the destination is filled after the step: the fill holds
+        FillWorkBuff(dst, 0, 0, 0);
+        expected.fill(QColor(0, 0, 0));
+        break;
+      case kEraseSource: DestroyWorkBuff(src); break;
+      case kOtherPair: {
+        const BlitRect one{0, 0, 1, 1};
+        ASSERT_TRUE(BitBltRectsLater(GetWorkBuffHDC(other), &one, 1, GetWorkBuffHDC(plain), 0, 0, also));
+        break;
+      }
+      case kMake: MakeLaterCopies(); break;
     }
-  // A rectangle that would fall outside the grid, or a copy within one
-  // picture, writes nothing at all.
-  const Handle untouched = CreateWorkBuff(16, 16, 0, 0);
+    EXPECT_EQ(WorkBuffImage(dst), expected);
+    MakeLaterCopies();
+    for (Handle h : {src, plain, dst, other}) DestroyWorkBuff(h);
+  }
+}
+
+TEST(BitBltTest, LaterCopiesRefuseAGridTheyDoNotFitAndACopyWithinOnePicture) {
+  const BlitRect rect{2, 2, 8, 8};
+  const Handle src = CreateWorkBuff(16, 16, 0, 0);
+  const Handle dst = CreateWorkBuff(16, 16, 0, 0);
   const Handle blank = CreateWorkBuff(16, 16, 0, 0);
+  FillIndexed(src);
+  std::vector<std::uint32_t> grid(16 * 16, 0xDEADBEEF);
   const std::vector<std::uint32_t> before = grid;
-  const AlsoTarget small{grid.data(), 24, 12, 20, 5, 3};
-  EXPECT_FALSE(BitBltRectsAlso(GetWorkBuffHDC(untouched), rects.data(), rects.size(),
-                               GetWorkBuffHDC(src), 3, 2, small));
-  EXPECT_FALSE(BitBltRectsAlso(GetWorkBuffHDC(src), rects.data(), rects.size(), GetWorkBuffHDC(src),
-                               3, 2, also));
+  const AlsoTarget small{grid.data(), 16, 9, 16, 0, 0};
+  EXPECT_FALSE(BitBltRectsLater(GetWorkBuffHDC(dst), &rect, 1, GetWorkBuffHDC(src), 0, 0, small));
+  const AlsoTarget whole{grid.data(), 16, 16, 16, 0, 0};
+  EXPECT_FALSE(BitBltRectsLater(GetWorkBuffHDC(src), &rect, 1, GetWorkBuffHDC(src), 1, 1, whole));
   EXPECT_EQ(grid, before);
-  EXPECT_EQ(WorkBuffImage(untouched), WorkBuffImage(blank));
-  for (Handle h : {src, plain, dst, untouched, blank}) DestroyWorkBuff(h);
+  EXPECT_EQ(WorkBuffImage(dst), WorkBuffImage(blank));
+  for (Handle h : {src, dst, blank}) DestroyWorkBuff(h);
 }
 
 }  // namespace
