@@ -113,8 +113,9 @@ TEST_F(ShowSlideTest, TheWindowShowsTheScreenAfterEveryStepOfEveryKind) {
       return true;
     };
     // The step's copies made by the step, left to the repaint (which writes
-    // them into the window as well), and left to a repaint of half the area
-    // (the rest is made after it and painted by a second one).
+    // them into the window, and the screen takes them when it is looked at),
+    // and left to a repaint of half the area (the rest is made after it and
+    // painted by a second one).
     enum Copies { kByStep, kByPaint, kByHalfPaints };
     for (Copies copies : {kByStep, kByPaint, kByHalfPaints})
     for (int kind : c.kinds) {
