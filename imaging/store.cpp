@@ -132,7 +132,13 @@ void AddLaterCopies(Picture& dst, const Picture& src, const std::vector<RowCopy>
   later.src = &src;
   for (const RowCopy& c : parts)
     if (!Join(later.parts, c)) later.parts.push_back(c);
-  if (later.parts.size() > kMostLaterParts) MakeLaterCopies(later);
+  // Nor is more than an eighth of the destination kept: whatever uses it next
+  // (a whole repaint, say) would wait for the copy of all of it.
+  std::size_t area = 0;
+  for (const RowCopy& c : later.parts) area += std::size_t(c.width) * std::size_t(c.height);
+  if (later.parts.size() > kMostLaterParts ||
+      area > std::size_t(dst.width) * std::size_t(dst.height) / 8)
+    MakeLaterCopies(later);
 }
 
 void AdviseHugePages(const Picture& picture) {

@@ -191,11 +191,12 @@ TEST(BitBltTest, RectanglesAtOnceMatchOneBitBltEach) {
 }
 
 TEST(BitBltTest, ASecondGridGetsThePixelsNowAndTheDestinationAtItsNextUse) {
-  // Columns of a step and a frame, clipped by the source (offset 3, 2), into a
-  // 16 x 16 destination and a 24 x 20 grid that holds it at (5, 3). Each way
+  // Columns of a step and a corner, clipped by the source (offset 3, 2), into
+  // a 16 x 16 destination and a 24 x 20 grid that holds it at (5, 3), fewer
+  // pixels than an eighth of the destination, so that they are kept. Each way
   // of next using either picture gives the destination the pixels the grid
   // got, and nothing written after them is lost.
-  const std::vector<BlitRect> rects = {{1, 0, 2, 16}, {9, 0, 3, 16}, {0, 12, 16, 8}, {14, 3, 9, 2}};
+  const std::vector<BlitRect> rects = {{1, 0, 1, 16}, {9, 0, 1, 4}, {12, 13, 4, 8}, {14, 3, 9, 2}};
   enum Use { kRead, kWriteSource, kFill, kEraseSource, kOtherPair, kMake };
   for (Use use : {kRead, kWriteSource, kFill, kEraseSource, kOtherPair, kMake}) {
     SCOPED_TRACE("use " + std::to_string(use));
@@ -209,6 +210,8 @@ TEST(BitBltTest, ASecondGridGetsThePixelsNowAndTheDestinationAtItsNextUse) {
     std::vector<std::uint32_t> grid(24 * 20, 0xDEADBEEF);
     const AlsoTarget also{grid.data(), 24, 24, 20, 5, 3};
     std::vector<BlitRect> written;
+    // A view of the destination's memory, which does not make kept copies.
+    const QImage memory = WorkBuffImage(dst);
     // Two halves, as two steps: the second joins the first's copies.
     ASSERT_TRUE(BitBltRectsLater(GetWorkBuffHDC(dst), rects.data(), 2, GetWorkBuffHDC(src), 3, 2,
                                  also, &written));
@@ -218,7 +221,7 @@ TEST(BitBltTest, ASecondGridGetsThePixelsNowAndTheDestinationAtItsNextUse) {
     for (const BlitRect& r : written) clipped.push_back({r.x, r.y, r.width, r.height});
     // The source ends at the destination's column 13 and row 14; the last
     // rectangle lies wholly outside it.
-    EXPECT_EQ(clipped, (std::vector<std::vector<int>>{{1, 0, 2, 14}, {9, 0, 3, 14}, {0, 12, 13, 2}}));
+    EXPECT_EQ(clipped, (std::vector<std::vector<int>>{{1, 0, 1, 14}, {9, 0, 1, 4}, {12, 13, 1, 1}}));
     const QImage want = WorkBuffImage(plain);
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 24; ++x) {
@@ -229,6 +232,7 @@ TEST(BitBltTest, ASecondGridGetsThePixelsNowAndTheDestinationAtItsNextUse) {
             in ? reinterpret_cast<const std::uint32_t*>(want.constScanLine(y - 3))[x - 5] : 0xDEADBEEF;
         ASSERT_EQ(grid[std::size_t(x + 24 * y)], pixel) << "at " << x << "," << y;
       }
+    EXPECT_EQ(memory.pixel(1, 0), 0xFF000000u) << "the copies were made at once";
     QImage expected = want;
     switch (use) {
       case kRead: break;
