@@ -230,7 +230,8 @@ void frmSaver::ExecuteTrans() {
       if (core::QuitSaver) return;
       fadeStep(elapsed);
       // The step's copies wait for its repaint, which writes them into the
-      // screen and the window in one walk; what it did not take is made here.
+      // window (the screen takes them at its next use); what it did not take
+      // is made here.
       done = Transitions->Transition(true);
       ShowStepArea();
       Transitions->CopyLeft();
